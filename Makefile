@@ -1,0 +1,58 @@
+# Thin wrapper over CMake and CTest. `make test` and `make run` do all the set-up.
+BUILD      ?= build
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 30
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test run demo bench fuzz fuzz-smoke install format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=ON $(CMAKE_FLAGS); \
+	fi
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run-app $(BUILD)
+
+demo: build
+	@scripts/run-demo $(BUILD)
+
+bench: deps
+	@if [ ! -f $(BENCH_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZX_BUILD_BENCH=ON \
+	    -DZX_BUILD_TESTS=OFF -DZX_BUILD_GUI=OFF; \
+	fi
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@scripts/run-benchmarks $(BENCH_BUILD)
+
+fuzz: deps
+	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
+	  CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DZX_FUZZ=ON -DZX_BUILD_TESTS=OFF -DZX_BUILD_GUI=OFF; \
+	fi
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz-smoke: fuzz
+	@fuzz/run-smoke $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(or $(PREFIX),$(CURDIR)/out)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

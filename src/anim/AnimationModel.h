@@ -1,0 +1,69 @@
+#pragma once
+// The animation of one project image: up to 256 animated objects.
+
+#include "anim/AnimObject.h"
+#include "platform/Rng.h"
+#include "storage/RasterImage.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zx {
+
+class Prompter;
+
+inline constexpr int kMaxObjects = 256;
+
+class AnimationModel {
+public:
+    AnimationModel();
+
+    int objectCount = 0;
+    int selectedObject = -1;
+    int lastFrameIndex = 0;
+    int currentFrameIndex = 0;
+    // The picture the objects were cut from (their texture source).
+    RasterImage startImage = RasterImage(100, 100);
+    int startWidth = 100, startHeight = 100;
+
+    // Header words of the animation record kept by the model (indexes as in the
+    // record: 3 "Disable Bindings", 4–6, 10, 15, 16 dot-tool mode, 18).
+    std::array<int32_t, 22> headerWords{};
+    int32_t sceneryWidth = 0;
+    int32_t sceneryHeight = 0;
+    bool bindingsDisabled() const { return headerWords[3] != 0; }
+
+    // Default of the per-object setting word (from the settings).
+    int32_t defaultSettingWord = 0;
+
+    // Deterministic jitter for the mesh code and the renderer.
+    Rng rng;
+
+    AnimObject& object(int slot) { return objects_[slot]; }
+    const AnimObject& object(int slot) const { return objects_[slot]; }
+
+    // Sets the slot's defaults. keepGeometry keeps the three rectangles; keepIdentity on
+    // a library object resets only the effects.
+    void clearSlot(int slot, bool keepGeometry = false, bool keepIdentity = false);
+    // Releases everything the slot owns, then clears it.
+    void freeSlot(int slot);
+    // Appends a cleared object; −1 (after "Maximum number of regions/objects
+    // reached!!!") when 256 exist.
+    int addObject(Prompter* prompter);
+    // Removes a slot; later slots move down by one.
+    void removeObject(int slot);
+    void clearAll();
+
+    // "Region", "3d Region", "User defined Region", "Conductor Box", or
+    // "<name> [3d library object]".
+    std::string objectTypeText(int slot) const;
+
+private:
+    std::array<AnimObject, kMaxObjects> objects_;
+};
+
+} // namespace zx
