@@ -1,0 +1,29 @@
+#include "storage/Project.h"
+
+#include "storage/Settings.h"
+
+#include <algorithm>
+
+namespace zx {
+
+Project Project::fromSettings(const Settings& settings) {
+    Project p;
+    p.movieWidth = std::clamp(settings.videoX, kMinMovieSide, kMaxMovieSide);
+    p.movieHeight = std::clamp(settings.videoY, kMinMovieSide, kMaxMovieSide);
+    p.fps = std::clamp(settings.fps, 1, 100);
+    return p;
+}
+
+History::Outcome Project::record(HistoryStep step, bool backgroundSelected) {
+    History::Outcome out = history.record(std::move(step), historyContext(backgroundSelected));
+    if (out.markModified) modified = true;
+    return out;
+}
+
+void Project::setLocation(const std::filesystem::path& file) {
+    path = file;
+    folder = file.parent_path();
+    title = file.stem().string();
+}
+
+} // namespace zx
