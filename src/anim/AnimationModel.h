@@ -29,6 +29,9 @@ public:
     // The picture the objects were cut from (their texture source).
     RasterImage startImage = RasterImage(100, 100);
     int startWidth = 100, startHeight = 100;
+    // Replaces the start image and the sizes that follow it (width, height and the
+    // record's size word 19).
+    void setStartImage(RasterImage image);
 
     // Header words of the animation record kept by the model (indexes as in the
     // record: 3 "Disable Bindings", 4–6, 10, 15, 16 dot-tool mode, 18).
