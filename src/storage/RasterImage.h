@@ -27,7 +27,8 @@ public:
         : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0),
           pixels_(size_t(width_) * size_t(height_), fill) {}
 
-    // Descriptor form. `flags` are the two flag bits kept in bits 16–17 of word 1.
+    // Descriptor form. `flags` are the two flag bits as they sit in word 1 (mask
+    // 0x30000); other bits are dropped. Width and height keep their low 16 bits.
     static RasterImage makeDescriptor(int width, int height, uint32_t flags, int32_t value,
                                       std::vector<uint32_t> words);
 
@@ -71,21 +72,29 @@ private:
     int32_t descValue_ = 0;
 };
 
-inline bool isTransparent(uint32_t pixel) { return pixel < 0x01000000u; }
+inline bool isTransparent(uint32_t pixel) {
+    return pixel < 0x01000000u;
+}
 
 struct ResizeOptions {
-    bool nearest = false;   // take the top-left neighbour instead of blending
-    int step = 1;           // compute only every step-th pixel and row (preview)
-    std::optional<PixelRect> area; // with step: only inside this destination rectangle
+    bool nearest = false; // take the top-left neighbour instead of blending
+    // Preview: compute only every step-th pixel and row; each computed pixel fills
+    // its step × step cell.
+    int step = 1;
+    // Preview: compute only inside this destination rectangle; the rest of the
+    // result stays transparent.
+    std::optional<PixelRect> area;
 };
 
 // Alpha-aware bilinear resize (transparent neighbours lend no colour). Descriptor
-// images keep their words and only take the new size.
+// images keep their words and only take the new size. An empty picture or a size
+// below 1 gives an empty picture.
 RasterImage resizeImage(const RasterImage& src, int width, int height,
                         const ResizeOptions& options = {});
 // Width and height multiplied by `factor` and truncated.
 RasterImage resizeImageBy(const RasterImage& src, float factor, const ResizeOptions& options = {});
-// The picture at the top left of a transparent picture of the given size.
+// The picture at the top left of a transparent picture of the given size (a
+// smaller size crops). Descriptor pictures are returned unchanged.
 RasterImage padImage(const RasterImage& src, int width, int height);
 
 } // namespace zx

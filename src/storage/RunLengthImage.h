@@ -21,7 +21,13 @@ struct RunLengthImage {
     bool operator==(const RunLengthImage&) const = default;
 };
 
+// Runs are written for three or more equal words (at most 65535, never past the
+// end of the picture, across row ends); words in 0x80000000–0x8000FFFF that are not
+// part of such a run are written as runs of length 1. An empty or descriptor
+// picture gives no words.
 RunLengthImage encodeRunLength(const RasterImage& image);
+// The same coding appended to a caller's buffer (records that embed a mask).
+void appendRunLength(const RasterImage& image, std::vector<uint32_t>& out);
 // The word count encodeRunLength would produce, without encoding.
 size_t runLengthWordCount(const RasterImage& image);
 // None for a malformed or truncated coding (runs past the picture, missing value).
