@@ -2,12 +2,14 @@
 // The animation of one project image: up to 256 animated objects.
 
 #include "anim/AnimObject.h"
+#include "anim/RenderSettings.h"
 #include "platform/Rng.h"
 #include "storage/RasterImage.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,12 @@ public:
 
     // Deterministic jitter for the mesh code and the renderer.
     Rng rng;
+
+    // Filled from the movie panel or the 3D preview before rendering.
+    RenderSettings renderSettings;
+    // The image's background picture, when it has one; drawn behind the objects
+    // through the camera window.
+    std::optional<RasterImage> background;
 
     AnimObject& object(int slot) { return objects_[slot]; }
     const AnimObject& object(int slot) const { return objects_[slot]; }

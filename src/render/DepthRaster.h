@@ -1,0 +1,39 @@
+#pragma once
+// The per-pixel depth buffer of the renderer. Bits 31..1 of an entry hold the depth
+// (interpolated vertex depth × 65536; larger is nearer), bit 0 the edge flag: the
+// pixel was written by a border pixel of the object being drawn.
+
+#include <cstdint>
+#include <vector>
+
+namespace zx {
+
+class DepthRaster {
+public:
+    // Farther than anything drawn.
+    static constexpr int32_t kFar = int32_t(0x80010000u);
+
+    DepthRaster() = default;
+    DepthRaster(int width, int height, int32_t fill = kFar)
+        : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0),
+          entries_(size_t(width_) * size_t(height_), fill) {}
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int32_t* entries() { return entries_.data(); }
+    const int32_t* entries() const { return entries_.data(); }
+    int32_t& at(int x, int y) { return entries_[size_t(y) * width_ + x]; }
+    int32_t at(int x, int y) const { return entries_[size_t(y) * width_ + x]; }
+
+    // Done before each object, so the seam rule only pairs border pixels of one object.
+    void clearEdgeFlags() {
+        for (int32_t& e : entries_) e &= ~1;
+    }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<int32_t> entries_;
+};
+
+} // namespace zx

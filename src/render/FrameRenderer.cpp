@@ -1,0 +1,81 @@
+#include "render/FrameRenderer.h"
+
+#include "render/DepthRaster.h"
+#include "render/EdgeMask.h"
+#include "render/FramePasses.h"
+#include "render/ObjectDrawing.h"
+#include "render/PixelMath.h"
+#include "render/ProjectVertices.h"
+#include "render/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace zx {
+
+namespace {
+
+double sane(double v, double fallback) {
+    return std::isfinite(v) ? v : fallback;
+}
+
+// The jitter of the vertex normals comes from the model's own generator; starting it
+// from the same state for every render of a frame makes renders repeatable.
+constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
+
+} // namespace
+
+std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
+                                       int frameCount, CancelFlag cancel) {
+    const double t = frameCount > 0 ? double(frame.frameIndex) / double(frameCount) : 0.0;
+    return RenderFrameAt(model, frame, t, cancel);
+}
+
+std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
+                                         CancelFlag cancel) {
+    const int fw = std::max(0, frame.width), fh = std::max(0, frame.height);
+    const int q = std::clamp(frame.quality, 0, 3);
+    RenderSettings& rs = model.renderSettings;
+
+    // Camera values from a file may be anything: keep them where the editor could
+    // have put them.
+    const double distance = sane(frame.camera.distance, 0);
+    rs.perspective = distance != 0 ? 1 : 0;
+    rs.cameraDistance = rs.perspective ? int32_t(std::clamp(distance, -1e9, 1e9)) : 0;
+    rs.turn = sane(frame.camera.turn, 0);
+    rs.tilt = sane(frame.camera.tilt, 0);
+    double zoom = sane(frame.camera.zoom, 1);
+    zoom = std::clamp(zoom, 0.001, 20.0);
+    const double s = q == 3 ? zoom * 2 : zoom;
+    t = std::clamp(sane(t, 0), 0.0, 1.0);
+    model.rng.seed(kRenderSeed ^ uint64_t(frame.frameIndex));
+
+    RasterImage objects(fw, fh, 0);
+    DepthRaster depth(fw, fh);
+    EdgeMask mask;
+    if (q >= 2) mask = EdgeMask(fw, fh);
+
+    if (frame.showObjects) {
+        ObjectDrawing drawing(model, objects, depth, q >= 2 ? &mask : nullptr);
+        drawing.quality = q;
+        drawing.zoomForEffects = s;
+        drawing.windowScale = s;
+        drawing.windowLeft = model.startWidth / 2.0 + sane(frame.camera.lookX, 0) - fw / s / 2;
+        drawing.windowTop = model.startHeight / 2.0 + sane(frame.camera.lookY, 0) - fh / s / 2;
+        drawing.t = t;
+        for (int slot = 0; slot < std::min(model.objectCount, kMaxObjects); ++slot) {
+            if (isCancelled(cancel)) return std::nullopt;
+            if (!drawing.drawObject(slot, cancel)) return std::nullopt;
+        }
+    }
+    depth = DepthRaster();
+
+    RasterImage result(fw, fh, backgroundColour(frame.backgroundMode));
+    if (frame.showBackground) DrawBackground(model, frame, result);
+    compositeOver(result, objects);
+    if (q > 1) SmoothSilhouettes(result, mask);
+    return HalveImage(std::move(result), q == 3 ? 2 : 1);
+}
+
+} // namespace zx

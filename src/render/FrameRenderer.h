@@ -1,0 +1,27 @@
+#pragma once
+// RenderFrame: one frame of one animated project image, through its camera, as a
+// new picture. Deforms every object to the frame's time, projects it, fills its
+// triangles with depth test and shading, and lays the result over the background.
+
+#include "anim/AnimationModel.h"
+#include "render/CameraFrame.h"
+#include "render/CancelFlag.h"
+#include "storage/RasterImage.h"
+
+#include <optional>
+
+namespace zx {
+
+// Renders frame `frame.frameIndex` of an animation of `frameCount` frames, at
+// normalised time frameIndex / frameCount. The model's RenderSettings must have been
+// refreshed from the panel values first. Returns a picture of the frame's output
+// size (halved at Maximum), or none when `cancel` was set; no raster outlives a
+// cancelled call.
+std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
+                                       int frameCount, CancelFlag cancel = nullptr);
+
+// The same at an explicit normalised time t (0 … 1).
+std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
+                                         CancelFlag cancel = nullptr);
+
+} // namespace zx

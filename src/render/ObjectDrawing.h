@@ -1,0 +1,50 @@
+#pragma once
+// Draws the objects of one frame into the frame's object raster: deformation to the
+// frame's time, projection, camera window, normals and the triangles, either straight
+// into the frame or, for library objects, through their own layer with material
+// opacity, textures and post effects.
+
+#include "anim/AnimationModel.h"
+#include "render/CancelFlag.h"
+#include "render/DepthRaster.h"
+#include "render/EdgeMask.h"
+#include "render/Rasterizer.h"
+#include "storage/RasterImage.h"
+
+#include <vector>
+
+namespace zx {
+
+class ObjectDrawing {
+public:
+    ObjectDrawing(AnimationModel& model, RasterImage& colour, DepthRaster& depth, EdgeMask* mask);
+
+    int quality = 0;
+    double t = 0;
+    double zoomForEffects = 1;
+    // Camera window: screen = windowScale × (image position − window corner).
+    double windowScale = 1;
+    double windowLeft = 0, windowTop = 0;
+
+    // Draws object `slot`; false when cancelled.
+    bool drawObject(int slot, CancelFlag cancel);
+
+private:
+    bool drawTriangles(int slot, RasterImage& colour, DepthRaster& depth, bool layer,
+                       CancelFlag cancel);
+    bool drawLayer(int slot, CancelFlag cancel);
+    void applyWindow(int slot);
+
+    AnimationModel& model_;
+    RasterImage& colour_;
+    DepthRaster& depth_;
+    EdgeMask* mask_;
+    TriangleRaster tri_;
+    std::vector<Vec3> normals_;
+};
+
+// Value of an effect at normalised time t: its start value without a table (or at
+// t = 0), its last entry from t = 1 on, else the table interpolated linearly.
+double effectValueAt(const ObjectEffect& effect, double t);
+
+} // namespace zx
