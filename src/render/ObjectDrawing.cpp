@@ -1,8 +1,22 @@
 #include "render/ObjectDrawing.h"
 
+#include "anim/TimeCurve.h"
 #include "render/FramePasses.h"
 #include "render/PixelMath.h"
 #include "render/ProjectVertices.h"
+
+#if __has_include("anim/Deformation.h")
+#include "anim/Deformation.h"
+#define ZX_HAVE_DEFORMATION 1
+#else
+#define ZX_HAVE_DEFORMATION 0
+#endif
+#if __has_include("imaging/ObjectPostEffects.h")
+#include "imaging/ObjectPostEffects.h"
+#define ZX_HAVE_POST_EFFECTS 1
+#else
+#define ZX_HAVE_POST_EFFECTS 0
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -12,21 +26,26 @@ namespace zx {
 namespace {
 
 // Moves the object's points to time t.
-// TODO(render): call the deformation solver once it is available; until then a mesh
-// follows its single dot, or stays at its start position.
 void deformObject(AnimationModel& model, int slot, double t) {
+#if ZX_HAVE_DEFORMATION
+    computeObject(model, slot, t);
+#else
+    // Stand-in until the solver is built in: a mesh follows its single dot along a
+    // straight line, or stays at its start position.
     AnimObject& o = model.object(slot);
     const int n = drawableVertexCount(o);
     Vec3 shift{};
     if (o.userDotCount() == 1) {
         const AnimPoint& dot = o.points.back();
-        shift = {(dot.end.x - dot.start.x) * t, (dot.end.y - dot.start.y) * t,
-                 (dot.end.z - dot.start.z) * t};
+        const double p = objectProgress(o, model.lastFrameIndex, t);
+        shift = {(dot.end.x - dot.start.x) * p, (dot.end.y - dot.start.y) * p,
+                 (dot.end.z - dot.start.z) * p};
     }
     for (int i = 0; i < n; ++i) {
         const Vec3& s = o.points[size_t(i)].start;
         o.points[size_t(i)].current = {s.x + shift.x, s.y + shift.y, s.z + shift.z};
     }
+#endif
 }
 
 double sane01(double g) {
@@ -47,24 +66,13 @@ double libraryOpacityAt(const LibraryOpacity& o, double t) {
         ObjectEffect e;
         e.startValue = o.value;
         e.table = o.table;
-        return effectValueAt(e, t);
+        return evaluateEffect(e, t);
     }
     }
     return 1.0;
 }
 
 } // namespace
-
-double effectValueAt(const ObjectEffect& effect, double t) {
-    const auto& table = effect.table;
-    if (table.empty() || t == 0) return effect.startValue;
-    if (t >= 1) return table.back();
-    const double p = std::max(0.0, t) * double(table.size() - 1);
-    const size_t k = size_t(p);
-    if (k + 1 >= table.size()) return table.back();
-    const double f = p - double(k);
-    return table[k] * (1 - f) + table[k + 1] * f;
-}
 
 ObjectDrawing::ObjectDrawing(AnimationModel& model, RasterImage& colour, DepthRaster& depth,
                              EdgeMask* mask)
@@ -115,7 +123,7 @@ bool ObjectDrawing::drawTriangles(int slot, RasterImage& colour, DepthRaster& de
 
     const RasterImage* imageTexture = usableTexture(&model_.startImage);
     const LibraryObjectData* lib = layer ? o.library.get() : nullptr;
-    const double objectOpacity = layer ? effectValueAt(o.effects[EffectSlot::Opacity], t) : 1.0;
+    const double objectOpacity = layer ? evaluateEffect(o.effects[EffectSlot::Opacity], t) : 1.0;
 
     for (const MeshTriangle& mt : o.triangles) {
         if (mt.flags < 0) continue;
@@ -184,7 +192,16 @@ bool ObjectDrawing::drawLayer(int slot, CancelFlag cancel) {
     RasterImage layerColour(colour_.width(), colour_.height(), 0);
     DepthRaster layerDepth(colour_.width(), colour_.height(), start);
     if (!drawTriangles(slot, layerColour, layerDepth, true, cancel)) return false;
+#if ZX_HAVE_POST_EFFECTS
+    const PostEffectValues values = postEffectValues(o, t, zoomForEffects);
+    if (hasPostEffects(values)) {
+        const PixelRect box = postEffectClipBox(minX, minY, maxX, maxY, blurRadius(values),
+                                                layerColour.width(), layerColour.height());
+        applyObjectPostEffects(layerColour, values, box, 1, &postScratch_);
+    }
+#else
     (void)minX, (void)minY, (void)maxX, (void)maxY;
+#endif
     MergeLayer(layerColour, layerDepth, colour_, depth_);
     return true;
 }

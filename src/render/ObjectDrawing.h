@@ -10,6 +10,9 @@
 #include "render/EdgeMask.h"
 #include "render/Rasterizer.h"
 #include "storage/RasterImage.h"
+#if __has_include("imaging/ObjectPostEffects.h")
+#include "imaging/ObjectPostEffects.h"
+#endif
 
 #include <vector>
 
@@ -41,10 +44,9 @@ private:
     EdgeMask* mask_;
     TriangleRaster tri_;
     std::vector<Vec3> normals_;
+#if __has_include("imaging/ObjectPostEffects.h")
+    PostEffectScratch postScratch_;
+#endif
 };
-
-// Value of an effect at normalised time t: its start value without a table (or at
-// t = 0), its last entry from t = 1 on, else the table interpolated linearly.
-double effectValueAt(const ObjectEffect& effect, double t);
 
 } // namespace zx

@@ -56,12 +56,13 @@ inline int32_t roundCoord(double x) {
     return roundPixel(std::clamp(x, -268435456.0, 268435456.0));
 }
 
-// Texture coordinates interpolated from exact integer vertices land a rounding error
-// away from the integer they stand for; snapping them keeps an unmoved mesh sampling
-// exactly the texels under it instead of the ones beside.
+// Texture coordinates interpolated from integer vertices land a rounding error (or
+// the normals' vertex jitter, up to 1e-6) away from the integer they stand for;
+// snapping them keeps an unmoved mesh sampling exactly the texels under it rather
+// than a truncated blend with the texel beside.
 inline double snapTexel(double u) {
     const double r = std::nearbyint(u);
-    return std::fabs(u - r) < 1e-7 ? r : u;
+    return std::fabs(u - r) < 1e-5 ? r : u;
 }
 
 } // namespace
