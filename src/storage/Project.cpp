@@ -21,9 +21,12 @@ History::Outcome Project::record(HistoryStep step, bool backgroundSelected) {
 }
 
 void Project::setLocation(const std::filesystem::path& file) {
-    path = file;
-    folder = file.parent_path();
-    title = file.stem().string();
+    // Kept absolute so that a later save can tell whether the folder changed.
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(file, ec);
+    path = (ec ? file : abs).lexically_normal();
+    folder = path.parent_path();
+    title = path.stem().string();
 }
 
 } // namespace zx
