@@ -54,7 +54,8 @@ bool SafeFileWriter::commit() {
     if (::stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
         // A read-only target is not silently replaced: the user asked for it to stay.
-        if (::access(target_.c_str(), W_OK) != 0) return false;
+        // access() lets root write anywhere, so the mode bits are checked as well.
+        if (::access(target_.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) return false;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
