@@ -132,7 +132,7 @@ TEST(ProjectFileWrite, TagsAppearByteReversedAndTheHeaderIsExact) {
     // ALIG: A1, seven zeros, A2.
     size_t at = text.find("GILA");
     ASSERT_NE(at, std::string::npos);
-    ByteReader align(std::span(bytes).subspan(at + 4));
+    ByteReader align(std::span<const uint8_t>(bytes).subspan(at + 4));
     EXPECT_EQ(align.u32(), 36u);
     std::vector<int32_t> words;
     for (int i = 0; i < 9; ++i) words.push_back(align.i32());
@@ -373,6 +373,14 @@ std::vector<uint8_t> replaceChunk(std::vector<uint8_t> bytes, const char (&tag)[
     return w.take();
 }
 
+std::vector<uint8_t> dropChunk(std::vector<uint8_t> bytes, const char (&tag)[5]) {
+    ChunkReader r(bytes);
+    ChunkWriter w;
+    while (auto c = r.next())
+        if (c->tag != fourCC(tag)) w.chunk(c->tag, c->payload);
+    return w.take();
+}
+
 std::vector<uint8_t> words(std::initializer_list<int32_t> ws) {
     ByteWriter w;
     for (int32_t v : ws) w.i32(v);
@@ -453,7 +461,7 @@ TEST(ProjectFileRead, DamagedStructureIsRejected) {
     // Animation record count larger than its payload.
     EXPECT_EQ(tryParse(replaceChunk(good, "GVRX", words({9, 1}))).error, ProjectLoadError::Corrupt);
     // A packed picture claiming more data than it has, or a huge size.
-    EXPECT_EQ(tryParse(replaceChunk(good, "LORI", words({0x8010'0010, 400}))).error,
+    EXPECT_EQ(tryParse(replaceChunk(good, "LORI", words({int32_t(0x8010'0010), 400}))).error,
               ProjectLoadError::Corrupt);
     EXPECT_EQ(tryParse(replaceChunk(good, "LORI", words({int32_t(0xFFFF'FFFF), 4, 0}))).error,
               ProjectLoadError::Corrupt);
@@ -468,7 +476,9 @@ TEST(ProjectFileRead, DamagedStructureIsRejected) {
     EXPECT_EQ(tryParse(replaceChunk(good, "VTAG", words({5, 0, 0}))).error,
               ProjectLoadError::Corrupt);
     // An image that is never closed.
-    EXPECT_EQ(tryParse(replaceChunk(good, "GEND", words({1}))).error, ProjectLoadError::Corrupt);
+    EXPECT_EQ(tryParse(dropChunk(good, "GEND")).error, ProjectLoadError::Corrupt);
+    // Layer chunks outside an image.
+    EXPECT_EQ(tryParse(dropChunk(good, "GRPH")).error, ProjectLoadError::Corrupt);
 }
 
 TEST(ProjectFileRead, EveryTruncationIsRejectedWithoutHarm) {
@@ -504,7 +514,6 @@ TEST(ProjectFileDisk, SaveThenLoadAndResaveGiveTheSameStream) {
 }
 
 TEST(ProjectFileDisk, ReadOnlyTargetIsLeftUntouched) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes through read-only permissions";
     TempDir dir;
     fs::path target = dir / "old.zxp";
     { std::ofstream(target) << "the user's old file"; }
@@ -522,6 +531,19 @@ TEST(ProjectFileDisk, ReadOnlyTargetIsLeftUntouched) {
     EXPECT_TRUE(p.path.empty());
 }
 
+TEST(ProjectFileDisk, TargetThatCannotBeReplacedIsLeftUntouched) {
+    TempDir dir;
+    fs::create_directories(dir / "taken.zxp" / "inside");
+    Project p = sampleProject();
+    RecordingPrompter prompter;
+    EXPECT_FALSE(saveProject(p, dir / "taken.zxp", prompter));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kSaveFailedMessage}));
+    EXPECT_TRUE(fs::is_directory(dir / "taken.zxp" / "inside"));
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
 TEST(ProjectFileDisk, UnwritableFolderFailsWithTheMessage) {
     TempDir dir;
     Project p;
@@ -536,11 +558,13 @@ TEST(ProjectFileDisk, AnimationRecordsAreReencodedOnlyForANewFolder) {
     Project p = sampleProject();
     RecordingPrompter prompter;
     int calls = 0;
+    fs::path lastFrom, lastTo;
     ProjectSaveOptions options;
     options.reencode = [&](const std::vector<uint32_t>& record, const fs::path& from,
                            const fs::path& to) -> std::optional<std::vector<uint32_t>> {
         ++calls;
-        EXPECT_EQ(to, dir.path());
+        lastFrom = from;
+        lastTo = to;
         auto out = record;
         out.push_back(0);
         out[0] += 1;
@@ -548,6 +572,8 @@ TEST(ProjectFileDisk, AnimationRecordsAreReencodedOnlyForANewFolder) {
     };
     ASSERT_TRUE(saveProject(p, dir / "a.zxp", prompter, options));
     EXPECT_EQ(calls, 1);
+    EXPECT_EQ(lastFrom, fs::path());
+    EXPECT_EQ(lastTo, dir.path());
     EXPECT_EQ(p.images[0].animation, (std::vector<uint32_t>{4, 1, 2, 3, 0}));
     // Same folder again: the records stand.
     ASSERT_TRUE(saveProject(p, dir / "b.zxp", prompter, options));
@@ -560,6 +586,8 @@ TEST(ProjectFileDisk, AnimationRecordsAreReencodedOnlyForANewFolder) {
     Project r = sampleProject();
     r.setLocation(dir / "a.zxp");
     EXPECT_FALSE(saveProject(r, dir / "nowhere" / "c.zxp", prompter, options));
+    EXPECT_EQ(lastFrom, dir.path());
+    EXPECT_EQ(lastTo, dir / "nowhere");
     EXPECT_EQ(r.images[0].animation, (std::vector<uint32_t>{3, 1, 2, 3}));
     EXPECT_EQ(r.path, dir / "a.zxp");
 }
