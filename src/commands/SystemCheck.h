@@ -1,0 +1,30 @@
+#pragma once
+// The verdicts of "System Information": each measured value with an icon and a text.
+
+#include <cstdint>
+#include <string>
+
+namespace zx {
+
+enum class CheckLevel { Ok, Warning, Error };
+
+struct CheckVerdict {
+    CheckLevel level = CheckLevel::Ok;
+    std::string text;
+};
+
+inline constexpr const char* kNoCounterText =
+    "No high performance counter available, cannot run!\nPlease consider purchasing a new PC";
+
+CheckVerdict checkScreen(int width, int height);
+CheckVerdict checkColourDepth(int bitsPerPixel);
+CheckVerdict checkMemory(uint64_t physicalBytes); // MB as bytes × 10⁻⁶
+CheckVerdict checkProcessors(int cores);
+// The speed test: frames per second of the sample animation at 1024 × 768.
+CheckVerdict checkSpeed(double framesPerSecond);
+inline constexpr double kSlowFramesPerSecond = 10.0;
+
+// Cores this process may run on (its affinity), at least 1.
+int processorCoresFromAffinity();
+
+} // namespace zx
