@@ -1,0 +1,529 @@
+#include "commands/Workspace.h"
+
+#include "commands/ImageImport.h"
+#include "storage/Binary.h"
+#include "storage/Settings.h"
+
+#include <algorithm>
+
+namespace zx {
+
+namespace {
+constexpr const char* kResizeQuestion = "Resize image for best performance?";
+constexpr const char* kTooBigQuestion = "Image size too big (max = 4096)\nResize it?";
+
+bool isEditingMode(AnimationMode m) {
+    return m == AnimationMode::ImageEdit || m == AnimationMode::ImageAlign ||
+           m == AnimationMode::Animate;
+}
+
+std::vector<uint8_t> durationWords(const std::vector<int>& durations) {
+    ByteWriter w;
+    for (int d : durations) w.i32(d);
+    return w.take();
+}
+} // namespace
+
+std::string modeDisplayName(AnimationMode mode) {
+    switch (mode) {
+    case AnimationMode::ImageEdit:
+        return "Image Edit";
+    case AnimationMode::ImageAlign:
+        return "Image Align";
+    case AnimationMode::Animate:
+        return "Animate";
+    case AnimationMode::Movie:
+        return "Movie";
+    case AnimationMode::Creator3D:
+        return "3D Creator";
+    default:
+        return {};
+    }
+}
+
+Workspace::Workspace(Prompter& prompter, const Settings& settings)
+    : prompter_(prompter), settings_(settings),
+      project_(std::make_unique<Project>(Project::fromSettings(settings))),
+      placeholder_(std::make_unique<ProjectImage>(kPlaceholderWidth, kPlaceholderHeight,
+                                                  kPlaceholderDuration)) {}
+
+void Workspace::setPanel(AnimationMode mode, ModePanel* p) {
+    const int i = int(mode);
+    if (i >= 0 && i < int(panels_.size())) panels_[size_t(i)] = p;
+}
+
+ModePanel* Workspace::panel(AnimationMode mode) const {
+    const int i = int(mode);
+    if (i < 0 || i >= int(panels_.size()) || !panels_[size_t(i)])
+        return const_cast<ModePanel*>(&fallbackPanel_);
+    return panels_[size_t(i)];
+}
+
+ProjectImage* Workspace::currentImage() {
+    if (ProjectImage* img = project_->current()) return img;
+    if (mode() == AnimationMode::Movie) return nullptr;
+    return placeholder_.get();
+}
+
+void Workspace::setCurrentImage(int index) {
+    project_->currentImage = project_->images.valid(index) ? index : -1;
+}
+
+// ---- the open project -------------------------------------------------------------
+
+void Workspace::replaceProject(std::unique_ptr<Project> project) {
+    if (!project) return;
+    activePanel()->leave();
+    floating = {};
+    const AnimationMode stored = project->mode;
+    project_ = std::move(project);
+    project_->mode = AnimationMode::None; // the stored mode is always entered afresh
+    backgroundSelected_ = false;
+    const int count = project_->imageCount();
+    setCurrentImage(count == 0 ? -1 : std::clamp(project_->currentImage, 0, count - 1));
+    enterMode(stored == AnimationMode::None ? AnimationMode::ImageEdit : stored);
+    notify(hooks.historyChanged);
+    notify(hooks.timelineChanged);
+    notify(hooks.viewsChanged);
+    prompter_.status("Ready");
+}
+
+bool Workspace::readyToLeaveProject() {
+    return resolveFloatingEdit() && activePanel()->canLeave(prompter_);
+}
+
+// ---- modes and selection ------------------------------------------------------------
+
+bool Workspace::resolveFloatingEdit() {
+    if (!floating.pending) return true;
+    const std::string question =
+        floating.isPaste
+            ? std::string(kPasteToBackgroundQuestion)
+            : "Apply " +
+                  (floating.operationName.empty() ? std::string("Paste") : floating.operationName) +
+                  " to Image?";
+    const Answer a = prompter_.ask(question, Buttons::YesNoCancel);
+    if (a == Answer::Cancel) return false;
+    if (a == Answer::Yes && hooks.applyFloatingEdit) hooks.applyFloatingEdit(floating);
+    floating = {};
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+void Workspace::enterMode(AnimationMode target) {
+    project_->mode = target;
+    if (target == AnimationMode::Movie) setCurrentImage(-1);
+    panel(target)->enter();
+    notify(hooks.modeChanged);
+    notify(hooks.timelineChanged);
+    notify(hooks.viewsChanged);
+}
+
+bool Workspace::switchMode(AnimationMode target) {
+    if (target == AnimationMode::None) return false;
+    if (target != AnimationMode::ImageEdit && !resolveFloatingEdit()) return false;
+    prompter_.status("Ready");
+    if (mode() == target) {
+        if (target == AnimationMode::ImageEdit) panel(target)->enter();
+        return true;
+    }
+    if (mode() != AnimationMode::None && !activePanel()->canLeave(prompter_)) return false;
+    activePanel()->leave();
+    enterMode(target);
+    return true;
+}
+
+bool Workspace::selectImage(int index, bool backgroundRow, bool ask) {
+    if (!project_->images.valid(index)) index = -1;
+    if (index == project_->currentImage && backgroundRow == backgroundSelected_) return true;
+    if (ask) {
+        if (!resolveFloatingEdit()) return false;
+        if (isEditingMode(mode()) && !activePanel()->canLeave(prompter_)) return false;
+    }
+    setCurrentImage(index);
+    backgroundSelected_ = backgroundRow;
+    activePanel()->imageChanged();
+    notify(hooks.timelineChanged);
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+// ---- history --------------------------------------------------------------------------
+
+History::Outcome Workspace::record(HistoryStep step) {
+    History::Outcome out = project_->record(std::move(step), backgroundSelected_);
+    if (out.rebuildMovieFrames || (out.recorded && mode() == AnimationMode::ImageEdit))
+        notify(hooks.movieFramesChanged);
+    if (mode() != AnimationMode::Movie) notify(hooks.timelineChanged);
+    notify(hooks.historyChanged);
+    return out;
+}
+
+bool Workspace::canUndo() const {
+    return project_->history.canUndo(!activePanel()->busy(), floating.pending);
+}
+
+bool Workspace::canRedo() const {
+    return project_->history.canRedo(!activePanel()->busy(), floating.pending);
+}
+
+std::string Workspace::undoMenuText() const {
+    return project_->history.undoMenuText(canUndo());
+}
+std::string Workspace::redoMenuText() const {
+    return project_->history.redoMenuText(canRedo());
+}
+
+bool Workspace::selectForStep(const HistoryStep* step) {
+    const int target = step ? History::targetImage(*step, project_->imageCount()) : -1;
+    const bool bg = step && step->backgroundSelected;
+    if (mode() == AnimationMode::Movie) {
+        // Movie mode shows frames, not a selected image: no question to ask.
+        if (target != project_->currentImage) setCurrentImage(target);
+        backgroundSelected_ = bg;
+        return true;
+    }
+    return selectImage(target, bg, true);
+}
+
+void Workspace::restoreDurations(const HistoryStep& step) {
+    if (!step.extra) return;
+    ByteReader r(*step.extra);
+    std::vector<int> old;
+    while (r.has(4)) old.push_back(r.i32());
+    if (step.word == 1) {
+        for (int i = 0; i < project_->imageCount() && size_t(i) < old.size(); ++i)
+            project_->images[i].setDuration(old[size_t(i)]);
+    } else if (!old.empty()) {
+        const int target = History::targetImage(step, project_->imageCount());
+        if (target >= 0) project_->images[target].setDuration(old.front());
+    }
+}
+
+void Workspace::applyDurations(const HistoryStep& step) {
+    if (step.word == 1) {
+        for (auto& img : project_->images) img->setDuration(step.duration);
+    } else {
+        const int target = History::targetImage(step, project_->imageCount());
+        if (target >= 0) project_->images[target].setDuration(step.duration);
+    }
+}
+
+void Workspace::undoProjectStep(const HistoryStep& s) {
+    ImageList& list = project_->images;
+    switch (s.type) {
+    case StepType::AddImage:
+    case StepType::AddCopy:
+        list.take(s.indexWord);
+        break;
+    case StepType::RemoveImage:
+        if (s.extra)
+            if (auto img = restoreImage(*s.extra)) list.insert(s.indexWord, std::move(img));
+        break;
+    case StepType::MoveImage:
+        list.move(s.indexWord2, s.indexWord);
+        break;
+    default:
+        break;
+    }
+    if (!list.valid(project_->currentImage)) setCurrentImage(list.empty() ? -1 : list.lastIndex());
+}
+
+void Workspace::redoProjectStep(const HistoryStep& s) {
+    ImageList& list = project_->images;
+    switch (s.type) {
+    case StepType::AddImage:
+    case StepType::AddCopy:
+        if (s.extra)
+            if (auto img = restoreImage(*s.extra)) list.insert(s.indexWord, std::move(img));
+        break;
+    case StepType::RemoveImage:
+        list.take(s.indexWord);
+        break;
+    case StepType::MoveImage:
+        list.move(s.indexWord, s.indexWord2);
+        break;
+    default:
+        break;
+    }
+    if (!list.valid(project_->currentImage)) setCurrentImage(list.empty() ? -1 : list.lastIndex());
+}
+
+namespace {
+bool actsOnImageList(const HistoryStep& s) {
+    return s.kind == StepKind::Project && s.type != StepType::SelectImage &&
+           s.type != StepType::ModeChange;
+}
+} // namespace
+
+bool Workspace::undo() {
+    if (!canUndo()) return false;
+    History& h = project_->history;
+    const HistoryStep s = *h.undoStep(); // a copy: panels may record nothing meanwhile
+    inHistoryWalk_ = true;
+    const int target = History::targetImage(s, project_->imageCount());
+    if ((target != project_->currentImage || s.backgroundSelected != backgroundSelected_) &&
+        !selectForStep(&s)) {
+        inHistoryWalk_ = false;
+        return false;
+    }
+    const HistoryStep* before = h.stepBeforeUndo();
+    if (before && before->mode() != mode() && before->mode() != AnimationMode::None &&
+        !switchMode(before->mode())) {
+        inHistoryWalk_ = false;
+        return false;
+    }
+    for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->undo(s);
+    if (s.kind == StepKind::Timeline && s.type == StepType::Duration) restoreDurations(s);
+    if (actsOnImageList(s)) {
+        if (mode() != AnimationMode::ImageEdit) switchMode(AnimationMode::ImageEdit);
+        undoProjectStep(s);
+    }
+    selectForStep(h.stepBeforeUndo());
+    h.stepBack();
+    inHistoryWalk_ = false;
+    notify(hooks.viewsChanged);
+    if (mode() != AnimationMode::Movie) {
+        notify(hooks.timelineChanged);
+        notify(hooks.movieFramesChanged);
+    }
+    notify(hooks.historyChanged);
+    return true;
+}
+
+bool Workspace::redo() {
+    if (!canRedo()) return false;
+    History& h = project_->history;
+    const HistoryStep s = *h.redoStep();
+    inHistoryWalk_ = true;
+    if (!selectForStep(&s)) {
+        inHistoryWalk_ = false;
+        return false;
+    }
+    if (s.mode() != mode() && s.mode() != AnimationMode::None && !switchMode(s.mode())) {
+        inHistoryWalk_ = false;
+        return false;
+    }
+    for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->redo(s);
+    if (s.kind == StepKind::Timeline && s.type == StepType::Duration) applyDurations(s);
+    if (actsOnImageList(s)) {
+        if (mode() != AnimationMode::ImageEdit) switchMode(AnimationMode::ImageEdit);
+        redoProjectStep(s);
+    }
+    selectForStep(&s);
+    h.stepForward();
+    inHistoryWalk_ = false;
+    notify(hooks.viewsChanged);
+    if (mode() != AnimationMode::Movie) {
+        notify(hooks.timelineChanged);
+        notify(hooks.movieFramesChanged);
+    }
+    notify(hooks.historyChanged);
+    return true;
+}
+
+bool Workspace::jumpTo(int target) {
+    History& h = project_->history;
+    target = std::clamp(target, -1, h.size() - 1);
+    while (h.position() > target)
+        if (!undo()) return false;
+    while (h.position() < target)
+        if (!redo()) return false;
+    return true;
+}
+
+// ---- timeline -----------------------------------------------------------------------
+
+bool Workspace::leaveToImageEditAndBack(const std::function<void()>& change) {
+    const AnimationMode previous = mode();
+    if (!switchMode(AnimationMode::ImageEdit)) return false;
+    change();
+    if (previous != AnimationMode::ImageEdit && previous != AnimationMode::None)
+        switchMode(previous);
+    notify(hooks.timelineChanged);
+    return true;
+}
+
+bool Workspace::setImageDuration(int frames, bool applyToAll) {
+    frames = std::max(1, frames);
+    if (applyToAll) {
+        if (project_->images.empty()) return false;
+        return leaveToImageEditAndBack([&] {
+            std::vector<int> old;
+            for (auto& img : project_->images) {
+                old.push_back(img->duration());
+                img->setDuration(frames);
+            }
+            HistoryStep step =
+                HistoryStep::projectStep(StepKind::Timeline, StepType::Duration, kAllDurationsLabel,
+                                         mode(), project_->currentImage, backgroundSelected_);
+            step.word = 1;
+            step.duration = frames;
+            step.extra = durationWords(old);
+            record(std::move(step));
+        });
+    }
+    ProjectImage* img = project_->current();
+    if (!img) return false;
+    const int old = img->duration();
+    panel(AnimationMode::Animate)->durationChanged(old, frames);
+    const int index = project_->currentImage;
+    return leaveToImageEditAndBack([&] {
+        project_->images[index].setDuration(frames);
+        HistoryStep step =
+            HistoryStep::projectStep(StepKind::Timeline, StepType::Duration, kImageDurationLabel,
+                                     mode(), index, backgroundSelected_);
+        step.duration = project_->images[index].duration();
+        step.extra = durationWords({old});
+        record(std::move(step));
+    });
+}
+
+bool Workspace::finishDurationDrag(int startFrames) {
+    ProjectImage* img = project_->current();
+    if (!img) return false;
+    const int now = img->duration();
+    if (now == startFrames) {
+        if (mode() == AnimationMode::Animate) activePanel()->imageChanged();
+        return true;
+    }
+    // The drag already changed the duration on screen; put it back so that the
+    // change goes through the same path (and history step) as the dialog.
+    img->setDuration(startFrames);
+    return setImageDuration(now, false);
+}
+
+// ---- the image list -------------------------------------------------------------------
+
+bool Workspace::addPictureAsImage(const RasterImage& source, const std::string& name,
+                                  bool keepSize) {
+    if (source.empty() || source.isDescriptor()) return false;
+    RasterImage picture = source;
+    const int limit = settings_.maxSize;
+    const int longer = std::max(picture.width(), picture.height());
+    if (!keepSize && limit != -1 && limit > 0 && longer > limit) {
+        const ProjectImage* cur = project_->current();
+        const RasterImage* mask = cur ? cur->layerPicture(kMaskLayer) : nullptr;
+        const bool maskLarger = mask && (mask->width() > limit || mask->height() > limit);
+        if (!maskLarger) {
+            if (!resizeAnswer_ && prompter_.askYesNo(kResizeQuestion)) resizeAnswer_ = true;
+            if (resizeAnswer_) picture = resizeImageBy(picture, float(limit) / float(longer));
+        }
+    }
+    if (picture.width() > kMaxImageSide || picture.height() > kMaxImageSide) {
+        if (!prompter_.askOkCancel(kTooBigQuestion)) return false;
+        picture =
+            resizeImageBy(picture, 3000.0f / float(std::max(picture.width(), picture.height())));
+    }
+    if (picture.width() < kMinImportSide || picture.height() < kMinImportSide) {
+        prompter_.message(kImageTooSmallMessage);
+        return false;
+    }
+    const int duration = std::max(1, settings_.defaultDurationFrames(project_->fps));
+    auto image = makeImageFromPicture(picture, name, duration, project_->canvasColour);
+    const int index = project_->images.append(std::move(image));
+    setCurrentImage(index);
+    backgroundSelected_ = false;
+    HistoryStep step = HistoryStep::projectStep(StepKind::Project, StepType::AddImage,
+                                                importStepLabel(name), mode(), index, false);
+    step.indexWord = index;
+    step.duration = project_->images[index].duration();
+    step.extra = snapshotImage(project_->images[index]);
+    record(std::move(step));
+    activePanel()->imageChanged();
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+std::pair<int, int> Workspace::proposedBlankSize() const {
+    if (const ProjectImage* img = project_->current())
+        if (const RasterImage* subject = img->layerPicture(kSubjectLayer))
+            return {subject->width(), subject->height()};
+    const int w = std::max(settings_.maxSize, 1024);
+    return {w, w * 3 / 4};
+}
+
+bool Workspace::addBlankImage(int width, int height) {
+    if (mode() != AnimationMode::ImageEdit && !activePanel()->canLeave(prompter_)) return false;
+    if (!addPictureAsImage(RasterImage(std::clamp(width, 1, kMaxImageSide * 2),
+                                       std::clamp(height, 1, kMaxImageSide * 2)),
+                           kBlankImageName, true))
+        return false;
+    return switchMode(AnimationMode::ImageEdit);
+}
+
+bool Workspace::pasteToNewImage(const RasterImage& picture) {
+    if (!activePanel()->canLeave(prompter_)) return false;
+    if (!switchMode(AnimationMode::ImageEdit)) return false;
+    return addPictureAsImage(picture, kClipboardImageName);
+}
+
+bool Workspace::addCopy() {
+    if (!switchMode(AnimationMode::ImageEdit)) return false;
+    const ProjectImage* src = project_->current();
+    if (!src) return false;
+    auto copy = std::make_unique<ProjectImage>(src->width(), src->height(), src->duration());
+    copy->canvasColour = src->canvasColour;
+    copy->width2 = src->width2;
+    copy->height2 = src->height2;
+    for (int i = kBackgroundLayer; i <= kMaskLayer && i < src->layerCount(); ++i) {
+        ImageLayer layer = *src->layer(i);
+        layer.markChanged();
+        copy->placeLayer(i, std::move(layer));
+    }
+    const int newCount = project_->imageCount() + 1;
+    if (copy->validLayer(kSubjectLayer))
+        copy->setLayerName(kSubjectLayer, copyName(src->layer(kSubjectLayer)->name, newCount));
+    if (copy->layerCount() == kMaskLayer + 1) {
+        copy->addPictureLayer(std::nullopt, "");
+        copy->addAnimationLayer();
+    }
+    copy->setSize(src->width(), src->height());
+    const int index = project_->images.append(std::move(copy));
+    setCurrentImage(index);
+    backgroundSelected_ = false;
+    HistoryStep step = HistoryStep::projectStep(StepKind::Project, StepType::AddCopy, kAddCopyLabel,
+                                                mode(), index, false);
+    step.indexWord = index;
+    step.duration = project_->images[index].duration();
+    step.extra = snapshotImage(project_->images[index]);
+    record(std::move(step));
+    activePanel()->imageChanged();
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+bool Workspace::removeImage(int index) {
+    if (!project_->images.valid(index)) return false;
+    if (!resolveFloatingEdit() || !activePanel()->canLeave(prompter_)) return false;
+    HistoryStep step =
+        HistoryStep::projectStep(StepKind::Project, StepType::RemoveImage, kRemoveImageLabel,
+                                 mode(), index, backgroundSelected_);
+    step.indexWord = index;
+    step.duration = project_->images[index].duration();
+    step.extra = snapshotImage(project_->images[index]);
+    project_->images.take(index);
+    const int count = project_->imageCount();
+    setCurrentImage(count == 0 ? -1 : std::min(index, count - 1));
+    record(std::move(step));
+    activePanel()->imageChanged();
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+bool Workspace::moveImage(int from, int to) {
+    ImageList& list = project_->images;
+    if (!list.valid(from) || !list.valid(to) || from == to) return false;
+    if (!resolveFloatingEdit()) return false;
+    list.move(from, to);
+    setCurrentImage(to);
+    HistoryStep step = HistoryStep::projectStep(StepKind::Project, StepType::MoveImage,
+                                                kMoveImageLabel, mode(), to, backgroundSelected_);
+    step.indexWord = from;
+    step.indexWord2 = to;
+    record(std::move(step));
+    notify(hooks.viewsChanged);
+    return true;
+}
+
+} // namespace zx
