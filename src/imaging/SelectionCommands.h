@@ -1,0 +1,93 @@
+#pragma once
+// The selection and masking commands of Image Edit mode as engine operations. Each
+// works on the mask layer (and, where needed, the subject picture) and returns the
+// name under which the caller records the history step, or nothing when the command
+// did nothing. With auto mask on, the tools, the cleaner, Grow and Shrink end by
+// showing the inside of the selection, and their history names say so.
+
+#include "imaging/MagicBackgroundCleaner.h"
+#include "imaging/MaskLayer.h"
+#include "imaging/SelectionTools.h"
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace zx {
+
+// The selection panel's state; it lives as long as the program runs.
+struct SelectionSettings {
+    SelectionTool tool = SelectionTool::RectangularMarquee;
+    SelectionType type = SelectionType::New;
+    int featherIndex = 1; // "No", "1px", "2px", "4px"
+    bool autoMask = true;
+    bool redMask = false;
+    int tolerance = kCleanerDefaultTolerance;
+    bool smoothing = true;
+    // While the background layer is edited the selection never touches the mask.
+    bool editingBackground = false;
+
+    bool autoMasking() const { return autoMask && !editingBackground; }
+    int featherRadius() const { return featherRadiusForIndex(featherIndex); }
+};
+
+namespace HistoryName {
+inline constexpr const char* SelectVisible = "Select Visible";
+inline constexpr const char* SelectAll = "Select All";
+inline constexpr const char* Deselect = "Clear Selection";
+inline constexpr const char* SelectInverse = "Select Inverse";
+inline constexpr const char* PreviousSelection = "Previous Selection";
+inline constexpr const char* ShowInside = "Show Inside Selection";
+inline constexpr const char* ShowInsideAuto = "Show Inside Selection (Auto Mask)";
+inline constexpr const char* ShowOutside = "Show Outside Selection";
+inline constexpr const char* ShowAll = "Show All";
+inline constexpr const char* GrowSelection = "Grow Selection";
+inline constexpr const char* ShrinkSelection = "Shrink Selection";
+inline constexpr const char* SendToBackground = "Send Masked Subject to Background";
+inline constexpr const char* Cleaner = "Magic Background Cleaner";
+inline constexpr const char* CleanerAuto = "Magic Bgrd Cleaner (auto-mask)";
+inline constexpr const char* MoveSelection = "Move Selection";
+inline constexpr const char* MoveSelectionAuto = "Move Selection (auto mask)";
+inline constexpr const char* Feather = "Feather";
+inline constexpr const char* AutoMaskSuffix = " (Auto Mask)";
+} // namespace HistoryName
+
+// The tool's own name ("Rectangular Marquee", ...), as its history steps use it.
+const char* selectionToolName(SelectionTool tool);
+
+using HistoryLabel = std::optional<std::string>;
+
+HistoryLabel commandSelectVisible(RasterImage& mask, const RasterImage* subject);
+HistoryLabel commandSelectAll(RasterImage& mask);
+HistoryLabel commandDeselect(RasterImage& mask);
+HistoryLabel commandSelectInverse(RasterImage& mask);
+// Replaces the layer by the copy kept with the most recent history step that holds
+// one; nothing when there is none or its size differs.
+HistoryLabel commandPreviousSelection(RasterImage& mask, const RasterImage* fromHistory);
+HistoryLabel commandShowInside(RasterImage& mask, const SelectionSettings& settings);
+HistoryLabel commandShowOutside(RasterImage& mask, const SelectionSettings& settings);
+HistoryLabel commandShowAll(RasterImage& mask);
+HistoryLabel commandGrow(RasterImage& mask, const SelectionSettings& settings);
+HistoryLabel commandShrink(RasterImage& mask, const SelectionSettings& settings);
+// A new feathering choice; with auto mask it re-applies Show Inside Selection.
+HistoryLabel commandSetFeather(RasterImage& mask, SelectionSettings& settings, int featherIndex);
+
+// A finished marquee drag (press to release, `shift` for a square or circle).
+HistoryLabel commandMarquee(RasterImage& mask, const SelectionSettings& settings, IntPoint press,
+                            IntPoint release, bool shift);
+// A closed lasso polygon; `type` is the effective type of the stroke.
+HistoryLabel commandLasso(RasterImage& mask, const SelectionSettings& settings,
+                          std::span<const IntPoint> points, SelectionType type);
+// A click of the cleaner at (x, y): highlight (if the pointer has not already) and apply.
+HistoryLabel commandCleanerClick(RasterImage& mask, const RasterImage& subject,
+                                 const SelectionSettings& settings, int x, int y);
+// A selection dragged by (dx, dy).
+HistoryLabel commandMoveSelection(RasterImage& mask, const SelectionSettings& settings, int dx,
+                                  int dy);
+HistoryLabel commandSendToBackground(RasterImage& background, const RasterImage& subject,
+                                     const RasterImage& mask);
+
+// The cleaner's context-menu entry for the tolerance.
+std::string cleanerToleranceMenuText(int tolerance);
+
+} // namespace zx
