@@ -62,17 +62,28 @@ void showAll(RasterImage& mask) {
 
 namespace {
 
-// Grow and shrink work on a copy: its mask values become the selection blurred by
-// one pixel, and the new selection is where that blur reaches `threshold`.
-void reselectByBlur(RasterImage& mask, uint32_t threshold) {
+// Grow and shrink select the pixels whose 3x3 neighbourhood holds at least one
+// (grow) or only (shrink) selected pixels. Pixels beyond the image count as not
+// selected here, unlike in the mask blur: shrinking a selection that reaches the
+// image border takes the border pixels out too (Select All then Shrink leaves the
+// image less its one-pixel border), and growing is not affected.
+void reselectByNeighbourhood(RasterImage& mask, bool grow) {
+    const int w = mask.width(), h = mask.height();
     RasterImage copy = mask;
-    for (uint32_t& word : copy.pixelVector())
-        word = (word & ~MaskBit::Value) | ((word & MaskBit::Selected) ? 255u : 0u);
-    maskBoxBlur(copy, 1);
-    for (uint32_t& word : copy.pixelVector()) {
-        bool selected = (word & MaskBit::Value) >= threshold;
-        word = (word & ~MaskBit::SelectionBits) | (selected ? MaskBit::Selected : 0);
-    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int count = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (sx >= 0 && sy >= 0 && sx < w && sy < h &&
+                        (mask.at(sx, sy) & MaskBit::Selected))
+                        ++count;
+                }
+            const bool selected = grow ? count >= 1 : count == 9;
+            uint32_t& word = copy.at(x, y);
+            word = (word & ~MaskBit::SelectionBits) | (selected ? MaskBit::Selected : 0);
+        }
     traceOutline(copy);
     uint32_t* dst = mask.pixels();
     const uint32_t* src = copy.pixels();
@@ -83,10 +94,10 @@ void reselectByBlur(RasterImage& mask, uint32_t threshold) {
 } // namespace
 
 void growSelection(RasterImage& mask) {
-    reselectByBlur(mask, 1);
+    reselectByNeighbourhood(mask, true);
 }
 void shrinkSelection(RasterImage& mask) {
-    reselectByBlur(mask, 255);
+    reselectByNeighbourhood(mask, false);
 }
 
 void moveSelection(RasterImage& mask, int dx, int dy) {
