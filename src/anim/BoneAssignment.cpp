@@ -25,7 +25,9 @@ bool inNetwork(const AnimObject& object, const Bone& bone) {
     return boneUsable(object, bone) && !(bone.flags & BoneFlag::Detached);
 }
 
-bool sharesDot(const Bone& bone, int dot) { return bone.dotA == dot || bone.dotB == dot; }
+bool sharesDot(const Bone& bone, int dot) {
+    return bone.dotA == dot || bone.dotB == dot;
+}
 
 int meshVertexCount(const AnimObject& object) {
     const int n = object.vertexCount;
@@ -229,9 +231,13 @@ void assignVertices(AnimObject& object) {
 
 } // namespace
 
-float outlineRecordDistance(const OutlineRecord& record) { return std::bit_cast<float>(record[0]); }
+float outlineRecordDistance(const OutlineRecord& record) {
+    return std::bit_cast<float>(record[0]);
+}
 
-int32_t outlineRecordSides(const OutlineRecord& record) { return record[1]; }
+int32_t outlineRecordSides(const OutlineRecord& record) {
+    return record[1];
+}
 
 OutlineRecord makeOutlineRecord(float distance, int32_t sides, float along, int32_t vertex) {
     return {std::bit_cast<int32_t>(distance), sides, std::bit_cast<int32_t>(along), vertex, 0, 0};
@@ -244,7 +250,8 @@ void rebuildBoneNetwork(AnimObject& object) {
 
     for (Bone& bone : bones) {
         if (!boneUsable(object, bone)) continue;
-        for (int dot : {bone.dotA, bone.dotB}) object.points[size_t(dot)].flags &= ~PointFlag::Joint;
+        for (int dot : {bone.dotA, bone.dotB})
+            object.points[size_t(dot)].flags &= ~PointFlag::Joint;
     }
     for (size_t i = size_t(n); i < object.points.size(); ++i)
         object.points[i].flags &= ~PointFlag::Joint;

@@ -9,14 +9,24 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-Vec3 sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 add(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 scaled(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 sub(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 add(const Vec3& a, const Vec3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 scaled(const Vec3& a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+double dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec3 cross(const Vec3& a, const Vec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
+double length(const Vec3& a) {
+    return std::sqrt(dot(a, a));
+}
 Vec3 unit(const Vec3& a) {
     const double l = length(a);
     return l > 0 ? scaled(a, 1 / l) : Vec3{};
@@ -140,8 +150,7 @@ Vec3 applyJointCorrection(const JointCorrectionInput& in) {
     const double acrossNow = std::fabs(dot(vNow, acrossDirection(qNow, rNow)));
     const double change = acrossNow - acrossRest;
 
-    const double push =
-        2 * double(in.jointValue) * (1 - std::fabs(cosNormal)) * std::fabs(change);
+    const double push = 2 * double(in.jointValue) * (1 - std::fabs(cosNormal)) * std::fabs(change);
     if (!std::isfinite(push)) return in.vertexNow;
     return add(in.jointNow, scaled(vNow, 1 + push / vLength));
 }

@@ -42,8 +42,8 @@ struct JointCorrectionInput {
     Vec3 jointRest, jointNow;
     Vec3 farQRest, farQNow;
     Vec3 farRRest, farRNow;
-    Vec3 vertexRest; // the vertex in the rest frame
-    Vec3 vertexNow;  // the blended position of the two bones
+    Vec3 vertexRest;       // the vertex in the rest frame
+    Vec3 vertexNow;        // the blended position of the two bones
     double jointValue = 0; // the joint dot's skin fill
 };
 

@@ -153,8 +153,7 @@ bool solveSpin(AnimObject& object, int n, double p, const Vec3& dotNow, const Ve
     if (points < 2) return false;
     const double m = double(points + 1); // word count, terminator included
     const double steps = double(object.spin) * p * (m - 2);
-    const double dx = dotNow.x - dotStart.x, dy = dotNow.y - dotStart.y,
-                 dz = dotNow.z - dotStart.z;
+    const double dx = dotNow.x - dotStart.x, dy = dotNow.y - dotStart.y, dz = dotNow.z - dotStart.z;
 
     size_t searchFrom = 0;
     bool onOutline = true;
@@ -168,8 +167,8 @@ bool solveSpin(AnimObject& object, int n, double p, const Vec3& dotNow, const Ve
                 size_t k = points;
                 if (pixelOf(vertex.start.x, rx) && pixelOf(vertex.start.y, ry)) {
                     k = searchFrom;
-                    while (k < points && !(curvePointX(contour[k]) == rx &&
-                                           curvePointY(contour[k]) == ry))
+                    while (k < points &&
+                           !(curvePointX(contour[k]) == rx && curvePointY(contour[k]) == ry))
                         ++k;
                 }
                 onOutline = k < points;

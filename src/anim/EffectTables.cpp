@@ -61,8 +61,7 @@ EffectScales effectScales(int startWidth, int startHeight, int sceneDepth) {
     return {cappedDouble(startWidth), cappedDouble(startHeight), cappedDouble(sceneDepth)};
 }
 
-double effectValueFromSlider(EffectKind kind, int position, const EffectScales& scales,
-                             int range) {
+double effectValueFromSlider(EffectKind kind, int position, const EffectScales& scales, int range) {
     const double s = position;
     const double centre = range / 2;
     const double step = 2.0 / range; // 0.002 for the sliders, 1/128 for the graph
@@ -152,8 +151,7 @@ std::vector<EffectKind> offeredEffects(const AnimObject& object, bool perspectiv
 }
 
 void storeEffectEnds(ObjectEffect& effect, float start, float end) {
-    if (!usableCurve(effect.points))
-        effect.points = {{0, start}, {kCurveGrid, end}};
+    if (!usableCurve(effect.points)) effect.points = {{0, start}, {kCurveGrid, end}};
     effect.points.front().y = start;
     effect.points.back().y = end;
     effect.startValue = start;
@@ -164,7 +162,7 @@ void setEffectPoint(ObjectEffect& effect, int x, float value) {
     x = std::clamp(x, 0, kCurveGrid);
     if (!usableCurve(effect.points)) {
         const float end = effect.table.size() == size_t(kCurveTableSize) ? effect.table.back()
-                                                                        : effect.startValue;
+                                                                         : effect.startValue;
         effect.points = {{0, effect.startValue}, {kCurveGrid, end}};
     }
     auto it = std::lower_bound(effect.points.begin(), effect.points.end(), x,
@@ -178,8 +176,8 @@ void setEffectPoint(ObjectEffect& effect, int x, float value) {
 }
 
 void resetEffectCurve(ObjectEffect& effect) {
-    if (effect.points.size() > 2) effect.points.erase(effect.points.begin() + 1,
-                                                      effect.points.end() - 1);
+    if (effect.points.size() > 2)
+        effect.points.erase(effect.points.begin() + 1, effect.points.end() - 1);
     if (!usableCurve(effect.points)) return;
     resample(effect);
 }
@@ -204,7 +202,9 @@ int commitConstantEffects(AnimObject& object) {
     return committed;
 }
 
-float speedFromSlider(int position) { return float((position - 500) * 0.008); }
+float speedFromSlider(int position) {
+    return float((position - 500) * 0.008);
+}
 
 int sliderFromSpeed(float speed) {
     return clampPosition(500 + double(speed) / 0.008, kEffectSliderRange);

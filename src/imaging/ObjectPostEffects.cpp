@@ -13,7 +13,9 @@ namespace {
 
 constexpr double kMaxBlurRadius = 37.5;
 
-int roundToInt(double x) { return x > 0 ? int(x + 0.5) : int(x - 0.49999); }
+int roundToInt(double x) {
+    return x > 0 ? int(x + 0.5) : int(x - 0.49999);
+}
 
 uint8_t clampByte(double v) {
     if (!(v > 0)) return 0;
@@ -92,12 +94,24 @@ void shiftHueSaturation(int& r, int& g, int& b, int hueShift, int saturationShif
     const int rising = (chroma * (hue % kSector) + kSector / 2) / kSector;
     const int falling = chroma - rising;
     switch (sector) {
-    case 0: r = value, g = low + rising, b = low; break;
-    case 1: r = low + falling, g = value, b = low; break;
-    case 2: r = low, g = value, b = low + rising; break;
-    case 3: r = low, g = low + falling, b = value; break;
-    case 4: r = low + rising, g = low, b = value; break;
-    default: r = value, g = low, b = low + falling; break;
+    case 0:
+        r = value, g = low + rising, b = low;
+        break;
+    case 1:
+        r = low + falling, g = value, b = low;
+        break;
+    case 2:
+        r = low, g = value, b = low + rising;
+        break;
+    case 3:
+        r = low, g = low + falling, b = value;
+        break;
+    case 4:
+        r = low + rising, g = low, b = value;
+        break;
+    default:
+        r = value, g = low, b = low + falling;
+        break;
     }
 }
 
@@ -307,6 +321,7 @@ BlurPlan planBlur(double r) {
     // takes over alone. The finer result therefore weighs 1 − low: at the bottom of a
     // band the blur matches the band below, at the top the band itself, so a blur
     // that grows over the frames never jumps at a band border.
+    if (plan.lowFactor == 0) return plan;
     plan.lowWeight = std::clamp(1 - low, 0.0, 1.0);
     if (plan.lowWeight <= 0) plan.lowFactor = 0;
     if (plan.lowWeight >= 1) plan.factor = plan.lowFactor, plan.lowFactor = 0;
@@ -399,8 +414,7 @@ double blurRadius(const PostEffectValues& v) {
 
 PixelRect postEffectClipBox(double minX, double minY, double maxX, double maxY, double radius,
                             int frameWidth, int frameHeight) {
-    if (!(std::isfinite(minX) && std::isfinite(minY) && std::isfinite(maxX) &&
-          std::isfinite(maxY)))
+    if (!(std::isfinite(minX) && std::isfinite(minY) && std::isfinite(maxX) && std::isfinite(maxY)))
         return {};
     PixelRect box{clampCoordinate(minX), clampCoordinate(minY), clampCoordinate(maxX) + 1,
                   clampCoordinate(maxY) + 1};

@@ -29,7 +29,8 @@ AnimObject& parent(AnimationModel& model, Vec3 end0 = {10, 0, 2}, Vec3 end1 = {2
 
 // A child: one still mesh vertex and one still dot (its own binding dot).
 AnimObject& child(AnimationModel& model, int parentSlot, int parentDot1, int parentDot2 = -1) {
-    AnimObject& o = addObject(model, {vertexAt(5, 5), vertexAt(0, 5)}, {dotAt({0, 0, 0}, {0, 0, 0})});
+    AnimObject& o =
+        addObject(model, {vertexAt(5, 5), vertexAt(0, 5)}, {dotAt({0, 0, 0}, {0, 0, 0})});
     o.binding = {2, -1, parentSlot, parentDot1, parentDot2};
     o.points[2].flags |= PointFlag::BindingDot;
     return o;
@@ -65,7 +66,7 @@ TEST(Binding, DisabledBindingsLeaveTheChildOnItsOwn) {
 
 TEST(Binding, ChainsAddTheMotionOfEveryParent) {
     auto model = makeModel();
-    parent(*model);                     // slot 0: dot 0 moves by (10, 0, 2)
+    parent(*model);                      // slot 0: dot 0 moves by (10, 0, 2)
     AnimObject& b = child(*model, 0, 0); // slot 1, bound to slot 0 dot 0
     b.points[2].end = {0, 7, 0};         // its own dot also moves by (0, 7)
     AnimObject& c = child(*model, 1, 2); // slot 2, bound to slot 1's dot

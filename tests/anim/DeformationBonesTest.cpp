@@ -25,11 +25,11 @@ void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
 
 // An object with two mesh vertices sitting on the rest positions of its two dots and
 // one bone from dot A (point 2) to dot B (point 3); both vertices hang on the bone.
-AnimObject& boneHoldingItsDots(AnimationModel& model, Vec3 restA, Vec3 restB, Vec3 endA,
-                               Vec3 endB, int32_t flags) {
-    AnimObject& o = addObject(model, {vertexAt(restA.x, restA.y, restA.z),
-                                      vertexAt(restB.x, restB.y, restB.z)},
-                              {dotAt(restA, endA), dotAt(restB, endB)});
+AnimObject& boneHoldingItsDots(AnimationModel& model, Vec3 restA, Vec3 restB, Vec3 endA, Vec3 endB,
+                               int32_t flags) {
+    AnimObject& o =
+        addObject(model, {vertexAt(restA.x, restA.y, restA.z), vertexAt(restB.x, restB.y, restB.z)},
+                  {dotAt(restA, endA), dotAt(restB, endB)});
     o.bones.push_back(boneBetween(2, 3, flags));
     rebuildBoneNetwork(o);
     o.points[0].bone1 = o.points[1].bone1 = 0;
@@ -49,7 +49,8 @@ TEST(BoneTransform, TurnedBoneCarriesItsOwnDots) {
     };
     for (const Case& c : cases) {
         auto model = makeModel();
-        AnimObject& o = boneHoldingItsDots(*model, {15, 10, 2}, {5, 10, 2}, c.endA, c.endB, c.flags);
+        AnimObject& o =
+            boneHoldingItsDots(*model, {15, 10, 2}, {5, 10, 2}, c.endA, c.endB, c.flags);
         computeObject(*model, 0, 1.0);
         expectNear(o.points[0].current, c.endA, 1e-9);
         expectNear(o.points[1].current, c.endB, 1e-9);
@@ -76,7 +77,8 @@ TEST(BoneTransform, ElasticBoneShortensInTheImagePlaneFixedDoesNot) {
     for (int32_t flags : {0, BoneFlag::Fixed}) {
         auto model = makeModel();
         // The dots come closer in the image plane (10 → 6) while staying 10 apart in 3D.
-        AnimObject& o = boneHoldingItsDots(*model, {10, 0, 0}, {0, 0, 0}, {6, 0, 8}, {0, 0, 0}, flags);
+        AnimObject& o =
+            boneHoldingItsDots(*model, {10, 0, 0}, {0, 0, 0}, {6, 0, 8}, {0, 0, 0}, flags);
         computeObject(*model, 0, 1.0);
         const Vec3 tip = o.points[0].current;
         const double length = std::sqrt(tip.x * tip.x + tip.y * tip.y + tip.z * tip.z);
@@ -149,11 +151,10 @@ TEST(RestPose, EndPositionsTakeTheMeshAtFullProgress) {
 // A straight arm of two bones, dots at x = 0, 10 and 20 (points 5, 6, 7); four outline
 // vertices and one interior vertex.
 AnimObject& arm(AnimationModel& model) {
-    AnimObject& o = addObject(model,
-                              {vertexAt(2, 1), vertexAt(10, 1), vertexAt(18, 1), vertexAt(11, 2),
-                               vertexAt(3, 0)},
-                              {dotAt({0, 0, 0}, {0, 0, 0}), dotAt({10, 0, 0}, {10, 0, 0}),
-                               dotAt({20, 0, 0}, {20, 0, 0})});
+    AnimObject& o = addObject(
+        model, {vertexAt(2, 1), vertexAt(10, 1), vertexAt(18, 1), vertexAt(11, 2), vertexAt(3, 0)},
+        {dotAt({0, 0, 0}, {0, 0, 0}), dotAt({10, 0, 0}, {10, 0, 0}),
+         dotAt({20, 0, 0}, {20, 0, 0})});
     o.outlineVertexCount = 4;
     o.points[4].flags |= PointFlag::Interior;
     o.bones.push_back(boneBetween(5, 6));
@@ -208,8 +209,8 @@ TEST(BoneAssignment, TwoBonesBlendNearTheJointOnly) {
     // Distances 2 and √5 with interaction 1.25: ½ − ln(2/√5) / (2 ln 1.25).
     EXPECT_EQ(o.points[3].bone1, 1);
     EXPECT_EQ(o.points[3].bone2, 0);
-    EXPECT_NEAR(o.points[3].boneWeight,
-                0.5 - std::log(2 / std::sqrt(5.0)) / (2 * std::log(1.25)), 1e-6);
+    EXPECT_NEAR(o.points[3].boneWeight, 0.5 - std::log(2 / std::sqrt(5.0)) / (2 * std::log(1.25)),
+                1e-6);
     // The interior vertex copies its nearest outline vertex (2,1).
     EXPECT_EQ(o.points[4].bone1, 0);
     EXPECT_EQ(o.points[4].bone2, -1);

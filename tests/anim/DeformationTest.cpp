@@ -51,7 +51,8 @@ TEST(Trajectory, StraightDrawnAndOutOfRange) {
 
 TEST(ComputeObject, MaximumCurveShowsEveryDotAtItsEnd) {
     auto model = makeModel();
-    AnimObject& o = addObject(*model, {}, {dotAt({0, 0, 0}, {10, 5, 0}), dotAt({3, 3, 0}, {-3, 9, 2})});
+    AnimObject& o =
+        addObject(*model, {}, {dotAt({0, 0, 0}, {10, 5, 0}), dotAt({3, 3, 0}, {-3, 9, 2})});
     o.curveTable = sampleTimeCurve({1, {packCurvePoint(0, 512), packCurvePoint(512, 512)}});
     for (double t : {0.0, 0.3, 1.0}) {
         computeFrame(*model, t);
@@ -85,7 +86,8 @@ TEST(ComputeObject, VerticesWithoutBonesKeepTheirStart) {
 
 TEST(ComputeObject, SelectedOnlyLeavesOtherPointsAlone) {
     auto model = makeModel();
-    AnimObject& o = addObject(*model, {vertexAt(0, 0), vertexAt(1, 1)}, {dotAt({0, 0, 0}, {10, 0, 0})});
+    AnimObject& o =
+        addObject(*model, {vertexAt(0, 0), vertexAt(1, 1)}, {dotAt({0, 0, 0}, {10, 0, 0})});
     o.points[1].flags |= PointFlag::Selected;
     o.points[0].current = {-7, -7, -7};
     ComputeOptions options;
@@ -100,8 +102,9 @@ TEST(ComputeObject, SelectedOnlyLeavesOtherPointsAlone) {
 
 // A 4 × 4 square outline with 12 contour points, its corners as mesh vertices.
 AnimObject& squareSpinner(AnimationModel& model, float spin) {
-    AnimObject& o = addObject(model, {vertexAt(0, 0), vertexAt(4, 0), vertexAt(4, 4), vertexAt(0, 4)},
-                              {dotAt({2, 2, 0}, {12, 2, 5})});
+    AnimObject& o =
+        addObject(model, {vertexAt(0, 0), vertexAt(4, 0), vertexAt(4, 4), vertexAt(0, 4)},
+                  {dotAt({2, 2, 0}, {12, 2, 5})});
     for (int x = 0; x < 4; ++x) o.outline.push_back(packCurvePoint(x, 0));
     for (int y = 0; y < 4; ++y) o.outline.push_back(packCurvePoint(4, y));
     for (int x = 4; x > 0; --x) o.outline.push_back(packCurvePoint(x, 4));
@@ -162,7 +165,7 @@ TEST(ComputeObject, BrokenReferencesAndNumbersNeverCrash) {
     auto model = makeModel();
     AnimObject& o = addObject(*model, {vertexAt(1, 1), vertexAt(2, 2), vertexAt(3, 3)},
                               {dotAt({0, 0, 0}, {1, 1, 0}), dotAt({5, 0, 0}, {5, 5, 0})});
-    o.vertexCount = 40; // more than there are points
+    o.vertexCount = 40;                             // more than there are points
     o.bones.push_back(testing::boneBetween(3, 77)); // a dot that does not exist
     o.bones.push_back(testing::boneBetween(3, 4));
     o.points[0].bone1 = 0;

@@ -59,9 +59,9 @@ TEST(EffectSliders, OutOfRangeValuesClampAndDefaults) {
     EXPECT_EQ(defaultEffectSlider(EffectKind::Opacity), 1000);
     EXPECT_EQ(defaultEffectSlider(EffectKind::Blur), 0);
     EXPECT_EQ(defaultEffectSlider(EffectKind::Scale), 500);
-    EXPECT_EQ(effectValueFromSlider(EffectKind::Scale, defaultEffectSlider(EffectKind::Scale),
-                                    kScales),
-              1.0);
+    EXPECT_EQ(
+        effectValueFromSlider(EffectKind::Scale, defaultEffectSlider(EffectKind::Scale), kScales),
+        1.0);
     EXPECT_DOUBLE_EQ(effectValueFromDisplay(EffectKind::HorizontalRotation, 90), M_PI / 2);
     EXPECT_EQ(effectValueFromDisplay(EffectKind::Blur, 0.25), 0.25);
 }
@@ -87,7 +87,7 @@ TEST(EffectTables, StoringEndsSamplesTheCurveAndCoupledEndsCommit) {
     EXPECT_EQ(e.startValue, 0.2f);
     resetEffectCurve(e);
     EXPECT_EQ(e.points.size(), 2u);
-    EXPECT_NEAR(evaluateEffect(e, 0.5), 0.5, 1e-6);
+    EXPECT_NEAR(evaluateEffect(e, 0.5), 0.5, 1e-5); // float steps summed 256 times
 
     // Coupled sliders: both ends the same, the table is one value and goes on OK.
     ObjectEffect& blur = o.effects[EffectSlot::Blur];

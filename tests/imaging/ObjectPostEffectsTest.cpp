@@ -145,8 +145,8 @@ int largestDifference(const RasterImage& a, const RasterImage& b) {
     int worst = 0;
     for (size_t i = 0; i < a.pixelCount(); ++i)
         for (int s = 0; s < 32; s += 8)
-            worst = std::max(worst, std::abs(int(a.pixels()[i] >> s & 0xFF) -
-                                             int(b.pixels()[i] >> s & 0xFF)));
+            worst = std::max(
+                worst, std::abs(int(a.pixels()[i] >> s & 0xFF) - int(b.pixels()[i] >> s & 0xFF)));
     return worst;
 }
 
@@ -154,7 +154,8 @@ TEST(PostEffects, BlurHasNoJumpAtTheBandBorders) {
     RasterImage pattern(96, 96);
     for (int y = 0; y < 96; ++y)
         for (int x = 0; x < 96; ++x)
-            pattern.at(x, y) = ((x / 6 + y / 6) % 2) ? argb(255, 255, 255, 255) : argb(255, 0, 0, 0);
+            pattern.at(x, y) =
+                ((x / 6 + y / 6) % 2) ? argb(255, 255, 255, 255) : argb(255, 0, 0, 0);
     for (double border : {2.5, 5.0, 7.5, 15.0, 17.5, 35.0}) {
         RasterImage below = pattern, above = pattern;
         applyObjectPostEffects(below, blurOf(border - 0.001), kAll);
@@ -169,7 +170,7 @@ TEST(PostEffects, BlurOnAPreviewGridTouchesOnlyItsPixels) {
     PostEffectScratch scratch;
     applyObjectPostEffects(layer, blurOf(3.0), kAll, 2, &scratch);
     EXPECT_EQ(layer.at(15, 16), argb(255, 50, 60, 70)); // odd column: not on the grid
-    EXPECT_GT(layer.at(14, 16) & 0xFF, 70u);             // its grid neighbour brightened
+    EXPECT_GT(layer.at(14, 16) & 0xFF, 70u);            // its grid neighbour brightened
     EXPECT_LT(layer.at(16, 16) & 0xFF, 250u);
 }
 
