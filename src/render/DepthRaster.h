@@ -3,6 +3,7 @@
 // (interpolated vertex depth × 65536; larger is nearer), bit 0 the edge flag: the
 // pixel was written by a border pixel of the object being drawn.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     const int32_t* entries() const { return entries_.data(); }
     int32_t& at(int x, int y) { return entries_[size_t(y) * width_ + x]; }
     int32_t at(int x, int y) const { return entries_[size_t(y) * width_ + x]; }
+
+    void fill(int32_t value) { std::fill(entries_.begin(), entries_.end(), value); }
 
     // Done before each object, so the seam rule only pairs border pixels of one object.
     void clearEdgeFlags() {

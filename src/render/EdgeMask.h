@@ -2,6 +2,7 @@
 // Silhouette weights 0 … 255, one byte per frame pixel, written by the rasteriser
 // where a surface turns away from the viewer and used by SmoothSilhouettes.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     const uint8_t* weights() const { return weights_.data(); }
     uint8_t& at(int x, int y) { return weights_[size_t(y) * width_ + x]; }
     uint8_t at(int x, int y) const { return weights_[size_t(y) * width_ + x]; }
+
+    void clear() { std::fill(weights_.begin(), weights_.end(), uint8_t(0)); }
 
 private:
     int width_ = 0;

@@ -27,13 +27,15 @@ constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
 } // namespace
 
 std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
-                                       int frameCount, CancelFlag cancel) {
+                                       int frameCount, CancelFlag cancel, RenderScratch* scratch) {
     const double t = frameCount > 0 ? double(frame.frameIndex) / double(frameCount) : 0.0;
-    return RenderFrameAt(model, frame, t, cancel);
+    return RenderFrameAt(model, frame, t, cancel, scratch);
 }
 
 std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
-                                         CancelFlag cancel) {
+                                         CancelFlag cancel, RenderScratch* scratch) {
+    RenderScratch local;
+    RenderScratch& work = scratch ? *scratch : local;
     const int fw = std::max(0, frame.width), fh = std::max(0, frame.height);
     const int q = std::clamp(frame.quality, 0, 3);
     RenderSettings& rs = model.renderSettings;
@@ -51,13 +53,12 @@ std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFram
     t = std::clamp(sane(t, 0), 0.0, 1.0);
     model.rng.seed(kRenderSeed ^ uint64_t(frame.frameIndex));
 
-    RasterImage objects(fw, fh, 0);
-    DepthRaster depth(fw, fh);
-    EdgeMask mask;
-    if (q >= 2) mask = EdgeMask(fw, fh);
-
-    if (frame.showObjects) {
-        ObjectDrawing drawing(model, objects, depth, q >= 2 ? &mask : nullptr);
+    const bool drawObjects = frame.showObjects != 0;
+    if (drawObjects) {
+        resetRaster(work.objects, fw, fh, 0);
+        resetDepth(work.depth, fw, fh, DepthRaster::kFar);
+        if (q >= 2) resetMask(work.mask, fw, fh);
+        ObjectDrawing drawing(model, work, q >= 2 ? &work.mask : nullptr);
         drawing.quality = q;
         drawing.zoomForEffects = s;
         drawing.windowScale = s;
@@ -65,16 +66,19 @@ std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFram
         drawing.windowTop = model.startHeight / 2.0 + sane(frame.camera.lookY, 0) - fh / s / 2;
         drawing.t = t;
         for (int slot = 0; slot < std::min(model.objectCount, kMaxObjects); ++slot) {
-            if (isCancelled(cancel)) return std::nullopt;
-            if (!drawing.drawObject(slot, cancel)) return std::nullopt;
+            if (isCancelled(cancel) || !drawing.drawObject(slot, cancel)) {
+                work.release();
+                return std::nullopt;
+            }
         }
     }
-    depth = DepthRaster();
 
     RasterImage result(fw, fh, backgroundColour(frame.backgroundMode));
     if (frame.showBackground) DrawBackground(model, frame, result);
-    compositeOver(result, objects);
-    if (q > 1) SmoothSilhouettes(result, mask);
+    if (drawObjects) {
+        compositeOver(result, work.objects);
+        if (q > 1) SmoothSilhouettes(result, work.mask);
+    }
     return HalveImage(std::move(result), q == 3 ? 2 : 1);
 }
 

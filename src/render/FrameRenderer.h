@@ -6,6 +6,7 @@
 #include "anim/AnimationModel.h"
 #include "render/CameraFrame.h"
 #include "render/CancelFlag.h"
+#include "render/RenderScratch.h"
 #include "storage/RasterImage.h"
 
 #include <optional>
@@ -16,12 +17,15 @@ namespace zx {
 // normalised time frameIndex / frameCount. The model's RenderSettings must have been
 // refreshed from the panel values first. Returns a picture of the frame's output
 // size (halved at Maximum), or none when `cancel` was set; no raster outlives a
-// cancelled call.
+// cancelled call. A caller that renders many frames passes its own `scratch` to keep
+// the working rasters between calls; a cancelled call releases them.
 std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
-                                       int frameCount, CancelFlag cancel = nullptr);
+                                       int frameCount, CancelFlag cancel = nullptr,
+                                       RenderScratch* scratch = nullptr);
 
 // The same at an explicit normalised time t (0 … 1).
-std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
-                                         CancelFlag cancel = nullptr);
+std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame,
+                                         double t, CancelFlag cancel = nullptr,
+                                         RenderScratch* scratch = nullptr);
 
 } // namespace zx

@@ -74,9 +74,9 @@ double libraryOpacityAt(const LibraryOpacity& o, double t) {
 
 } // namespace
 
-ObjectDrawing::ObjectDrawing(AnimationModel& model, RasterImage& colour, DepthRaster& depth,
-                             EdgeMask* mask)
-    : model_(model), colour_(colour), depth_(depth), mask_(mask) {}
+ObjectDrawing::ObjectDrawing(AnimationModel& model, RenderScratch& scratch, EdgeMask* mask)
+    : model_(model), scratch_(scratch), colour_(scratch.objects), depth_(scratch.depth),
+      mask_(mask), normals_(scratch.normals) {}
 
 void ObjectDrawing::applyWindow(int slot) {
     AnimObject& o = model_.object(slot);
@@ -94,6 +94,7 @@ bool ObjectDrawing::drawObject(int slot, CancelFlag cancel) {
     if (o.hidden) return true;
     ProjectVertices(model_, slot);
     applyWindow(slot);
+    normals_.clear();
     if (quality > 0) ComputeVertexNormals(model_, slot, normals_);
     if (drawableVertexCount(o) <= 2) return true;
     depth_.clearEdgeFlags();
@@ -189,8 +190,10 @@ bool ObjectDrawing::drawLayer(int slot, CancelFlag cancel) {
     h = std::min(h, 32767.0);
     const int32_t start = (int32_t(std::trunc(h * 65536)) - 2) & ~1;
 
-    RasterImage layerColour(colour_.width(), colour_.height(), 0);
-    DepthRaster layerDepth(colour_.width(), colour_.height(), start);
+    RasterImage& layerColour = scratch_.layerColour;
+    DepthRaster& layerDepth = scratch_.layerDepth;
+    resetRaster(layerColour, colour_.width(), colour_.height(), 0);
+    resetDepth(layerDepth, colour_.width(), colour_.height(), start);
     if (!drawTriangles(slot, layerColour, layerDepth, true, cancel)) return false;
 #if ZX_HAVE_POST_EFFECTS
     const PostEffectValues values = postEffectValues(o, t, zoomForEffects);

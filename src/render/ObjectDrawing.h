@@ -9,6 +9,7 @@
 #include "render/DepthRaster.h"
 #include "render/EdgeMask.h"
 #include "render/Rasterizer.h"
+#include "render/RenderScratch.h"
 #include "storage/RasterImage.h"
 #if __has_include("imaging/ObjectPostEffects.h")
 #include "imaging/ObjectPostEffects.h"
@@ -20,7 +21,8 @@ namespace zx {
 
 class ObjectDrawing {
 public:
-    ObjectDrawing(AnimationModel& model, RasterImage& colour, DepthRaster& depth, EdgeMask* mask);
+    // Draws into the scratch's object and depth rasters (already cleared).
+    ObjectDrawing(AnimationModel& model, RenderScratch& scratch, EdgeMask* mask);
 
     int quality = 0;
     double t = 0;
@@ -39,11 +41,12 @@ private:
     void applyWindow(int slot);
 
     AnimationModel& model_;
+    RenderScratch& scratch_;
     RasterImage& colour_;
     DepthRaster& depth_;
     EdgeMask* mask_;
     TriangleRaster tri_;
-    std::vector<Vec3> normals_;
+    std::vector<Vec3>& normals_;
 #if __has_include("imaging/ObjectPostEffects.h")
     PostEffectScratch postScratch_;
 #endif

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zx {
 
 namespace {
@@ -56,13 +60,106 @@ inline int32_t roundCoord(double x) {
     return roundPixel(std::clamp(x, -268435456.0, 268435456.0));
 }
 
-// Texture coordinates interpolated from integer vertices land a rounding error (or
-// the normals' vertex jitter, up to 1e-6) away from the integer they stand for;
-// snapping them keeps an unmoved mesh sampling exactly the texels under it rather
-// than a truncated blend with the texel beside.
-inline double snapTexel(double u) {
-    const double r = std::nearbyint(u);
-    return std::fabs(u - r) < 1e-5 ? r : u;
+} // namespace
+
+namespace {
+
+// The general case: transparent neighbours must not bleed black into the result.
+uint32_t blendWithAlpha(uint32_t A, uint32_t B, uint32_t C, uint32_t D, double fx, double fy) {
+    if (alphaOf(A) == 0) {
+        if (alphaOf(B) == 0 && alphaOf(C) == 0 && alphaOf(D) == 0) return 0;
+        A = withRgbOf(A, B);
+    } else if (alphaOf(B) == 0) {
+        B = withRgbOf(B, A);
+    }
+    if (alphaOf(C) == 0)
+        C = withRgbOf(C, D);
+    else if (alphaOf(D) == 0)
+        D = withRgbOf(D, C);
+    uint32_t top = lerpPixel(A, B, fx);
+    uint32_t bottom = lerpPixel(C, D, fx);
+    if (alphaOf(top) == 0)
+        top = withRgbOf(top, bottom);
+    else if (alphaOf(bottom) == 0)
+        bottom = withRgbOf(bottom, top);
+    return lerpPixel(top, bottom, fy);
+}
+
+#if defined(__SSE2__)
+// Four channels as doubles, blue and green in `lo`, red and alpha in `hi`.
+struct Channels {
+    __m128d lo, hi;
+};
+inline Channels unpackPixel(uint32_t p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p)), zero), zero);
+    return {_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_shuffle_epi32(v, 0x4E))};
+}
+// a + (b − a) × f per channel, truncated toward zero (as integers in doubles).
+inline Channels lerpTruncated(const Channels& a, const Channels& b, __m128d f) {
+    const __m128d lo = _mm_add_pd(a.lo, _mm_mul_pd(_mm_sub_pd(b.lo, a.lo), f));
+    const __m128d hi = _mm_add_pd(a.hi, _mm_mul_pd(_mm_sub_pd(b.hi, a.hi), f));
+    return {_mm_cvtepi32_pd(_mm_cvttpd_epi32(lo)), _mm_cvtepi32_pd(_mm_cvttpd_epi32(hi))};
+}
+inline uint32_t packPixel(const Channels& c) {
+    const __m128i v = _mm_unpacklo_epi64(_mm_cvttpd_epi32(c.lo), _mm_cvttpd_epi32(c.hi));
+    const __m128i w = _mm_packs_epi32(v, v);
+    return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(w, w)));
+}
+#endif
+
+// Four opaque texels: the two-step truncated blend without the alpha rules.
+inline uint32_t blendOpaque(uint32_t A, uint32_t B, uint32_t C, uint32_t D, double fx, double fy) {
+#if defined(__SSE2__)
+    const __m128d vx = _mm_set1_pd(fx), vy = _mm_set1_pd(fy);
+    const Channels top = lerpTruncated(unpackPixel(A), unpackPixel(B), vx);
+    const Channels bottom = lerpTruncated(unpackPixel(C), unpackPixel(D), vx);
+    return packPixel(lerpTruncated(top, bottom, vy));
+#else
+    return lerpPixel(lerpPixel(A, B, fx), lerpPixel(C, D, fx), fy);
+#endif
+}
+
+// The alpha-aware bilinear sample at texel (j, k) with fractions (fx, fy); j in
+// [−1, width), k in [−1, height).
+inline uint32_t sampleAt(const RasterImage& texture, int j, int k, double fx, double fy) {
+    const int w = texture.width(), h = texture.height();
+    const uint32_t* px = texture.pixels();
+    const size_t stride = size_t(w);
+    if (j >= 0 && k >= 0 && j < w - 1 && k < h - 1) {
+        const uint32_t* p = px + size_t(k) * stride + size_t(j);
+        const uint32_t A = p[0], B = p[1], C = p[stride], D = p[stride + 1];
+        if (fx == 0 && fy == 0 && alphaOf(A) != 0) return A;
+        if ((A & B & C & D) >= 0xFF000000u) return blendOpaque(A, B, C, D, fx, fy);
+        return blendWithAlpha(A, B, C, D, fx, fy);
+    }
+    // At the texture's border the missing neighbours read as transparent.
+    uint32_t A = 0, B = 0, C = 0, D = 0;
+    const bool left = j >= 0, right = j < w - 1, up = k >= 0, down = k < h - 1;
+    if (left && up) A = px[size_t(k) * stride + size_t(j)];
+    if (right && up) B = px[size_t(k) * stride + size_t(j + 1)];
+    if (left && down) C = px[size_t(k + 1) * stride + size_t(j)];
+    if (right && down) D = px[size_t(k + 1) * stride + size_t(j + 1)];
+    return blendWithAlpha(A, B, C, D, fx, fy);
+}
+
+// Texel index and fraction of a coordinate known to lie in [−1, size). Coordinates
+// interpolated from integer vertices land a rounding error (or the normals' vertex
+// jitter, up to 1e-6) away from the integer they stand for; snapping them keeps an
+// unmoved mesh sampling exactly the texels under it rather than a truncated blend
+// with the texel beside.
+inline int texelIndex(double u, double& fraction) {
+    int j = int(u);
+    if (u < 0 && double(j) != u) --j;
+    double f = u - j;
+    if (f < 1e-5) {
+        f = 0;
+    } else if (f > 1 - 1e-5) {
+        ++j;
+        f = 0;
+    }
+    fraction = f;
+    return j;
 }
 
 } // namespace
@@ -71,36 +168,7 @@ bool sampleBilinear(const RasterImage& texture, double u, double v, uint32_t& ou
     const int w = texture.width(), h = texture.height();
     if (!(u >= -1.0 && u < double(w) && v >= -1.0 && v < double(h))) return false;
     const int j = floorIndex(u), k = floorIndex(v);
-    const double fx = u - j, fy = v - k;
-    uint32_t A = 0, B = 0, C = 0, D = 0;
-    const bool left = j >= 0, right = j < w - 1, up = k >= 0, down = k < h - 1;
-    if (left && up) A = texelAt(texture, j, k);
-    if (right && up) B = texelAt(texture, j + 1, k);
-    if (left && down) C = texelAt(texture, j, k + 1);
-    if (right && down) D = texelAt(texture, j + 1, k + 1);
-    if ((A & B & C & D) < 0xFF000000u) {
-        // Transparent neighbours must not bleed black into the result.
-        if (alphaOf(A) == 0) {
-            if (alphaOf(B) == 0 && alphaOf(C) == 0 && alphaOf(D) == 0) {
-                out = 0;
-                return true;
-            }
-            A = withRgbOf(A, B);
-        } else if (alphaOf(B) == 0) {
-            B = withRgbOf(B, A);
-        }
-        if (alphaOf(C) == 0)
-            C = withRgbOf(C, D);
-        else if (alphaOf(D) == 0)
-            D = withRgbOf(D, C);
-    }
-    uint32_t top = lerpPixel(A, B, fx);
-    uint32_t bottom = lerpPixel(C, D, fx);
-    if (alphaOf(top) == 0)
-        top = withRgbOf(top, bottom);
-    else if (alphaOf(bottom) == 0)
-        bottom = withRgbOf(bottom, top);
-    out = lerpPixel(top, bottom, fy);
+    out = sampleAt(texture, j, k, u - j, v - k);
     return true;
 }
 
@@ -245,7 +313,10 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
             const double l0 = 1.0 - l1 - l2;
             const bool border = borderRow || x == spanFirst || x == spanLast;
 
-            int32_t z = roundPixel((l1 * z1 + l0 * z0 + l2 * z2) * 65536.0) & ~1;
+            // Bounded weights and depths can still reach past an int; keep them inside.
+            const double zf =
+                std::clamp((l1 * z1 + l0 * z0 + l2 * z2) * 65536.0, -2147418112.0, 2147418112.0);
+            const int32_t z = (zf > 0 ? int32_t(zf + 0.5) : int32_t(zf - 0.49999)) & ~1;
             const int32_t storedEntry = drow[x];
             const int32_t S = storedEntry & ~1;
             const uint32_t storedPixel = crow[x];
@@ -259,14 +330,17 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
             if (solid) {
                 pixel = solidPixel;
             } else {
-                const double u = snapTexel(l2 * du2 + l1 * du1 + u0);
-                const double v = snapTexel(l2 * dv2 + l1 * dv1 + v0);
+                const double u = l2 * du2 + l1 * du1 + u0;
+                const double v = l2 * dv2 + l1 * dv1 + v0;
                 if (!(u >= -1.0 && u < double(texW) && v >= -1.0 && v < double(texH))) continue;
+                double fx, fy;
+                const int j = texelIndex(u, fx), k = texelIndex(v, fy);
+                if (j >= texW || k >= texH) continue; // snapped up past the last texel
                 if (!filtered) {
-                    if (!(u >= 0.0 && v >= 0.0)) continue;
-                    pixel = texelAt(*texture, int(u), int(v));
-                } else if (!sampleBilinear(*texture, u, v, pixel)) {
-                    continue;
+                    if (j < 0 || k < 0) continue;
+                    pixel = texelAt(*texture, j, k);
+                } else {
+                    pixel = sampleAt(*texture, j, k, fx, fy);
                 }
             }
 
@@ -277,6 +351,7 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
 
             // Shading.
             double nx = face.x, ny = face.y, nz = face.z;
+            int32_t maskWeight = faceMaskWeight;
             if (smooth) {
                 if (l1 >= -2 && l1 <= 3 && l2 >= -2 && l2 <= 3) {
                     nx = l2 * n2.x + l0 * n0.x + l1 * n1.x;
@@ -285,8 +360,9 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
                 } else {
                     nx = meanNormal.x, ny = meanNormal.y, nz = meanNormal.z;
                 }
+                const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
                 if (tri.intensity != 0) {
-                    const double lenProduct = std::sqrt(nx * nx + ny * ny + nz * nz) * lightLen;
+                    const double lenProduct = len * lightLen;
                     double c =
                         lenProduct < 1e-9 ? 1.0 : (nx * L.x + ny * L.y + nz * L.z) / lenProduct;
                     int32_t highlightOffset = 0;
@@ -299,9 +375,13 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
                     const int32_t offset = highlightOffset +
                                            int32_t(tri.intensity * (tri.ambient + std::fabs(c))) +
                                            tri.brightness;
-                    pixel = addToChannels(pixel, offset);
+                    if (offset != 0) pixel = addToChannels(pixel, offset);
                 } else if (tri.brightness != 0) {
                     pixel = addToChannels(pixel, tri.brightness);
+                }
+                if (mrow) {
+                    const double n = len < 1e-9 ? 1.0 : std::fabs(nz) / len;
+                    maskWeight = n < 0.25 ? int32_t((0.25 - n) * 1020) : 0;
                 }
             } else if (flatShade) {
                 pixel = addToChannels(pixel, flatOffset);
@@ -309,15 +389,7 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
 
             const bool seam = (storedEntry & 1) && border && std::abs(int64_t(z) - S) <= 16384;
 
-            if (mrow) {
-                int32_t weight = faceMaskWeight;
-                if (smooth) {
-                    const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-                    const double n = len < 1e-9 ? 1.0 : std::fabs(nz) / len;
-                    weight = n < 0.25 ? int32_t((0.25 - n) * 1020) : 0;
-                }
-                if (weight != 0 || !behind) mrow[x] = uint8_t(weight);
-            }
+            if (mrow && (maskWeight != 0 || !behind)) mrow[x] = uint8_t(maskWeight);
 
             if (seam) {
                 drow[x] = storedEntry | 1;
