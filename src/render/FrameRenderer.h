@@ -24,8 +24,8 @@ std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame&
                                        RenderScratch* scratch = nullptr);
 
 // The same at an explicit normalised time t (0 … 1).
-std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame,
-                                         double t, CancelFlag cancel = nullptr,
+std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
+                                         CancelFlag cancel = nullptr,
                                          RenderScratch* scratch = nullptr);
 
 } // namespace zx

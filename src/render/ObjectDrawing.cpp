@@ -5,18 +5,8 @@
 #include "render/PixelMath.h"
 #include "render/ProjectVertices.h"
 
-#if __has_include("anim/Deformation.h")
 #include "anim/Deformation.h"
-#define ZX_HAVE_DEFORMATION 1
-#else
-#define ZX_HAVE_DEFORMATION 0
-#endif
-#if __has_include("imaging/ObjectPostEffects.h")
 #include "imaging/ObjectPostEffects.h"
-#define ZX_HAVE_POST_EFFECTS 1
-#else
-#define ZX_HAVE_POST_EFFECTS 0
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -24,29 +14,6 @@
 namespace zx {
 
 namespace {
-
-// Moves the object's points to time t.
-void deformObject(AnimationModel& model, int slot, double t) {
-#if ZX_HAVE_DEFORMATION
-    computeObject(model, slot, t);
-#else
-    // Stand-in until the solver is built in: a mesh follows its single dot along a
-    // straight line, or stays at its start position.
-    AnimObject& o = model.object(slot);
-    const int n = drawableVertexCount(o);
-    Vec3 shift{};
-    if (o.userDotCount() == 1) {
-        const AnimPoint& dot = o.points.back();
-        const double p = objectProgress(o, model.lastFrameIndex, t);
-        shift = {(dot.end.x - dot.start.x) * p, (dot.end.y - dot.start.y) * p,
-                 (dot.end.z - dot.start.z) * p};
-    }
-    for (int i = 0; i < n; ++i) {
-        const Vec3& s = o.points[size_t(i)].start;
-        o.points[size_t(i)].current = {s.x + shift.x, s.y + shift.y, s.z + shift.z};
-    }
-#endif
-}
 
 double sane01(double g) {
     return std::isfinite(g) ? g : 0.0;
@@ -89,7 +56,7 @@ void ObjectDrawing::applyWindow(int slot) {
 }
 
 bool ObjectDrawing::drawObject(int slot, CancelFlag cancel) {
-    deformObject(model_, slot, t);
+    computeObject(model_, slot, t);
     AnimObject& o = model_.object(slot);
     if (o.hidden) return true;
     ProjectVertices(model_, slot);
@@ -195,16 +162,12 @@ bool ObjectDrawing::drawLayer(int slot, CancelFlag cancel) {
     resetRaster(layerColour, colour_.width(), colour_.height(), 0);
     resetDepth(layerDepth, colour_.width(), colour_.height(), start);
     if (!drawTriangles(slot, layerColour, layerDepth, true, cancel)) return false;
-#if ZX_HAVE_POST_EFFECTS
     const PostEffectValues values = postEffectValues(o, t, zoomForEffects);
     if (hasPostEffects(values)) {
         const PixelRect box = postEffectClipBox(minX, minY, maxX, maxY, blurRadius(values),
                                                 layerColour.width(), layerColour.height());
-        applyObjectPostEffects(layerColour, values, box, 1, &postScratch_);
+        applyObjectPostEffects(layerColour, values, box, 1, &scratch_.postEffects);
     }
-#else
-    (void)minX, (void)minY, (void)maxX, (void)maxY;
-#endif
     MergeLayer(layerColour, layerDepth, colour_, depth_);
     return true;
 }

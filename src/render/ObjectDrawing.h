@@ -11,9 +11,6 @@
 #include "render/Rasterizer.h"
 #include "render/RenderScratch.h"
 #include "storage/RasterImage.h"
-#if __has_include("imaging/ObjectPostEffects.h")
-#include "imaging/ObjectPostEffects.h"
-#endif
 
 #include <vector>
 
@@ -47,9 +44,6 @@ private:
     EdgeMask* mask_;
     TriangleRaster tri_;
     std::vector<Vec3>& normals_;
-#if __has_include("imaging/ObjectPostEffects.h")
-    PostEffectScratch postScratch_;
-#endif
 };
 
 } // namespace zx

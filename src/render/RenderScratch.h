@@ -5,6 +5,7 @@
 // later frame reads: every frame starts from cleared rasters.
 
 #include "anim/AnimPoint.h"
+#include "imaging/ObjectPostEffects.h"
 #include "render/DepthRaster.h"
 #include "render/EdgeMask.h"
 #include "storage/RasterImage.h"
@@ -21,6 +22,7 @@ struct RenderScratch {
     RasterImage layerColour; // a library object's own layer
     DepthRaster layerDepth;
     std::vector<Vec3> normals; // vertex normals of the object being drawn
+    PostEffectScratch postEffects;
 
     // Gives up every buffer (after a cancelled frame nothing stays allocated).
     void release() { *this = RenderScratch(); }

@@ -272,6 +272,35 @@ TEST(FrameRenderer, DotMovesTheRectangleAlongItsTrajectory) {
     EXPECT_EQ(quarter->at(21, 10), 0xFF000000u);
 }
 
+TEST(FrameRenderer, LibraryObjectsGoThroughTheirLayerWithOpacityAndPixelEffects) {
+    Scene s;
+    const int slot = addRectangle(s.model, 10, 8, 30, 20);
+    AnimObject& o = s.model.object(slot);
+    o.libraryFlag = 1;
+    o.effects[EffectSlot::Opacity].startValue = 0.5f;
+    CameraFrame f = flatCamera(kW, kH);
+    auto img = RenderFrameAt(s.model, f, 0);
+    ASSERT_TRUE(img);
+    // Opacity truncate(0.5 × 256) = 128 gives alpha 127, laid over black:
+    // red 60 × 127 / 255, green 75 × 127 / 255, blue 35 × 127 / 255.
+    EXPECT_EQ(img->at(20, 15), 0xFF1D2511u);
+    EXPECT_EQ(img->at(5, 5), 0xFF000000u);
+
+    // A transparency step of 31 on a triangle hides it.
+    o.triangles[0].flags = 31 << TriangleFlag::TransparencyShift;
+    o.triangles[1].flags = 31 << TriangleFlag::TransparencyShift;
+    img = RenderFrameAt(s.model, f, 0);
+    EXPECT_EQ(img->at(20, 15), 0xFF000000u);
+
+    // The red effect adds 200 × its value to red, on the object's pixels only.
+    o.triangles[0].flags = o.triangles[1].flags = 0;
+    o.effects[EffectSlot::Opacity].startValue = 1;
+    o.effects[EffectSlot::Red].startValue = 0.1f;
+    img = RenderFrameAt(s.model, f, 0);
+    EXPECT_EQ(img->at(20, 15), patternPixel(20, 15) + (20u << 16));
+    EXPECT_EQ(img->at(5, 5), 0xFF000000u);
+}
+
 TEST(FrameRenderer, MergeLayerKeepsTheNearerPixel) {
     RasterImage frame(2, 1, 0xFF0000FFu), layer(2, 1, 0xFFFF0000u);
     DepthRaster frameDepth(2, 1, 10 << 16), layerDepth(2, 1);
