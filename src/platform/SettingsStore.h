@@ -34,16 +34,28 @@ protected:
     std::map<std::string, std::string, std::less<>> values_;
 };
 
-// Settings in an INI file, section [Settings], one "key=value" per line.
-// Loaded on construction, written (safely, through a temporary file) by flush().
+// Settings in an INI file, section [Settings], one "key=value" per line, in the
+// syntax QSettings uses for its INI files (quoted values, backslash escapes, a
+// doubled leading "@"), so that the app's QSettings and this store read the same
+// file. Loaded on construction, written (safely, through a temporary file) by
+// flush(); other sections, and values this store did not change (such as the app's
+// "@ByteArray(...)" entries), are written back exactly as they were read.
 class IniSettingsStore : public MemorySettingsStore {
 public:
     explicit IniSettingsStore(std::filesystem::path path);
     bool flush() override;
     const std::filesystem::path& path() const { return path_; }
 
+    // The QSettings spelling of a string value, and back.
+    static std::string encodeValue(std::string_view value);
+    static std::string decodeValue(std::string_view text);
+
 private:
     std::filesystem::path path_;
+    // Values of [Settings] as they stood in the file: key -> (decoded, raw text).
+    std::map<std::string, std::pair<std::string, std::string>, std::less<>> loaded_;
+    // Everything outside [Settings], line by line.
+    std::string otherSections_;
 };
 
 } // namespace zx
