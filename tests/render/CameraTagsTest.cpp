@@ -271,3 +271,40 @@ TEST(MoviePanel, RenderSettingsRefresh) {
 
 } // namespace
 } // namespace zx
+
+#include "platform/RecordingPrompter.h"
+#include "storage/ProjectFile.h"
+
+namespace zx {
+namespace {
+
+TEST(CameraTags, TagsSurviveTheProjectFileWithoutEnteringMovieMode) {
+    Project p;
+    for (auto [w, h, d] : {std::tuple{200, 100, 6}, {100, 400, 4}}) {
+        auto image = std::make_unique<ProjectImage>(w, h, d);
+        image->addPictureLayer(RasterImage(w, h), "");
+        p.images.append(std::move(image));
+    }
+    MovieFrames frames = layoutMovieFrames(p, {});
+    const TagCurveShapes shapes{};
+    ensureFirstFrameTags(frames);
+    setZoomTag(frames, shapes, 3, 2.5);
+    setOrbitTag(frames, shapes, 8, 10, -20);
+    p.cameraValues = snapshotCameraValues(frames);
+
+    auto chunks = buildProjectChunks(p);
+    ASSERT_TRUE(chunks);
+    RecordingPrompter prompter;
+    auto loaded = parseProject(*chunks, prompter);
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(loaded->cameraValues);
+    // The loaded project was never in Movie mode; its frame list takes the values back.
+    MovieFrames again = layoutMovieFrames(*loaded, {});
+    applyCameraValues(again, *loaded->cameraValues, shapes);
+    EXPECT_EQ(snapshotCameraValues(again), *p.cameraValues);
+    EXPECT_FLOAT_EQ(again[5].camera.zoom, 2.5f);
+    EXPECT_EQ(again[8].camera.tagBits, tagBit(CameraTagKind::MoveCamera));
+}
+
+} // namespace
+} // namespace zx
