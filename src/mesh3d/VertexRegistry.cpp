@@ -20,7 +20,7 @@ int VertexRegistry::hashSlot(double x, double y, double z) {
 
 int VertexRegistry::find(double x, double y, double z, const std::vector<double>& xs,
                          const std::vector<double>& ys) const {
-    int slot = hashSlot(x, y, z);
+    int slot = hashSlot(x, y, 0);
     // Every probe ends: at an empty slot, at the point, or after one full turn of a
     // table that is (against the vertex limit) completely full.
     for (int probes = 0; probes < kSlots; ++probes) {
@@ -34,7 +34,7 @@ int VertexRegistry::find(double x, double y, double z, const std::vector<double>
 
 bool VertexRegistry::insert(double x, double y, double z, int32_t index) {
     if (count_ >= kSlots) return false;
-    int slot = hashSlot(x, y, z);
+    int slot = hashSlot(x, y, 0);
     for (int probes = 0; probes < kSlots; ++probes) {
         if (slots_[slot] < 0) {
             slots_[slot] = index;

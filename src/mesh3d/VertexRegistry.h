@@ -18,13 +18,17 @@ public:
 
     VertexRegistry() : slots_(kSlots, -1) {}
 
+    // The slot a point's search starts at: (trunc(z) + trunc(x) - trunc(y * -62.5))
+    // AND 0x1FFFF.
     static int hashSlot(double x, double y, double z);
 
     // The vertex registered at exactly (x, y), or -1. `xs` and `ys` give the
-    // positions of registered indices.
+    // positions of registered indices. The depth takes no part in the slot either
+    // (searches hash with z = 0): two points are the same vertex whatever their z,
+    // so a search must start where the first one was put.
     int find(double x, double y, double z, const std::vector<double>& xs,
              const std::vector<double>& ys) const;
-    // Registers `index` for (x, y, z); false when the table is full.
+    // Registers `index` for (x, y); false when the table is full.
     bool insert(double x, double y, double z, int32_t index);
     int count() const { return count_; }
     void clear();

@@ -1,0 +1,57 @@
+#pragma once
+// The rebuild of every object's mesh from its region, as when regions become
+// animated objects: outline and vertices for every object ("Building contours..."),
+// then the triangulation ("Building Mesh..."), and objects left without a triangle
+// are removed.
+
+#include "anim/AnimationModel.h"
+#include "storage/RasterImage.h"
+
+#include <functional>
+#include <string_view>
+
+namespace zx {
+
+class Progress;
+class Prompter;
+
+inline constexpr std::string_view kBuildShapeTitle = "Building 3d shape, please wait....";
+inline constexpr std::string_view kBuildingContours = "Building contours...";
+inline constexpr std::string_view kBuildingMesh = "Building Mesh...";
+
+// Builds a whole 3D object from its image-sized region mask (the shape builder);
+// false when it could not.
+using VolumeBuilder = std::function<bool(AnimationModel& model, int slot, const RasterImage& mask)>;
+
+struct RebuildOptions {
+    Progress* progress = nullptr;
+    Prompter* prompter = nullptr; // messages, and the status bar mirroring the detail
+    // Used for the objects whose 3D flag is set; without it they are built flat.
+    VolumeBuilder volumeBuilder;
+};
+
+struct RebuildResult {
+    int built = 0;   // objects that ended with triangles
+    int removed = 0; // objects removed for having none
+    bool cancelled = false;
+};
+
+// Rebuilds every object that has a region (library objects and objects without a
+// region keep their mesh), removes the objects that end with no triangle, and resets
+// the selection.
+RebuildResult rebuildMeshes(AnimationModel& model, const RebuildOptions& options);
+
+// Rebuilds one object from its region (as after a change of its mesh definition).
+// False when it has no region or ended without a triangle (it is then kept as is).
+bool rebuildObjectMesh(AnimationModel& model, int slot, const RebuildOptions& options);
+
+// Steps the object's mesh definition by `step` within 0..2 and rebuilds its mesh.
+// False when the level would not change or the rebuild failed (the level and mesh
+// then stay as they were).
+bool changeMeshDefinition(AnimationModel& model, int slot, int step, const RebuildOptions& options);
+
+// Marks (flag bit 31) every mesh vertex whose image position (u, v, w) equals that of
+// an earlier vertex of the object. Returns how many.
+int markDuplicateVertices(AnimObject& object);
+
+} // namespace zx
