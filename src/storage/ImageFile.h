@@ -1,0 +1,62 @@
+#pragma once
+// Reading and writing photographs: PNG through libpng, JPEG through libjpeg.
+//
+// Loaded pictures are plain RasterImages (0xAARRGGBB). Library failures never end
+// the program: they come back as "none" after the library's own message has been
+// shown through the Prompter (when one is given). Files are written through a
+// temporary file and a rename, so a failed save leaves an existing file intact.
+
+#include "platform/Prompter.h"
+#include "storage/RasterImage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace zx {
+
+// Pictures with more pixels than this are refused when decoding (1 GiB of pixels),
+// so that a corrupt header cannot ask for an absurd allocation.
+inline constexpr uint64_t kMaxDecodedPixels = uint64_t(1) << 28;
+
+// Loads a picture by its file extension (case-insensitive): "png" through the PNG
+// reader, "jpg" and "jpeg" through the JPEG reader, anything else through the
+// still-image converter of the video layer when one is installed.
+std::optional<RasterImage> loadImage(const std::filesystem::path& path, Prompter* prompter);
+
+// Converts a video (or any other file the program cannot read itself) into its
+// first still picture. The video layer installs one at start-up; storage cannot
+// reach it directly.
+using StillImageConverter =
+    std::function<std::optional<RasterImage>(const std::filesystem::path&, Prompter*)>;
+void setStillImageConverter(StillImageConverter converter);
+
+// In-memory decoders: PNG (16-bit channels stripped to 8, palettes and low grey
+// depths expanded, transparency chunks to alpha, grey to RGB, screen gamma 2.2
+// applied when the file states a gamma) and JPEG (grey or RGB, alpha 255).
+std::optional<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter = nullptr,
+                                     uint64_t maxPixels = kMaxDecodedPixels);
+std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter = nullptr,
+                                      uint64_t maxPixels = kMaxDecodedPixels);
+
+// The IJG quality of a quality level: 0, 1, 2, 3 give 30, 50, 75, 90; any other
+// value is the quality itself.
+int jpegQualityFor(int qualityLevel);
+
+// In-memory encoders. PNG keeps alpha (8-bit RGBA); JPEG drops it (baseline RGB).
+// None for an empty or descriptor picture or a library failure.
+std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image,
+                                              Prompter* prompter = nullptr);
+std::optional<std::vector<uint8_t>> encodeJpeg(const RasterImage& image, int qualityLevel,
+                                               Prompter* prompter = nullptr);
+
+// "Can't open file for output" when the file cannot be created or replaced.
+bool saveJpeg(const std::filesystem::path& path, const RasterImage& image, int qualityLevel,
+              Prompter* prompter);
+bool savePng(const std::filesystem::path& path, const RasterImage& image,
+             Prompter* prompter = nullptr);
+
+} // namespace zx
