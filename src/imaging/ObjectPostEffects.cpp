@@ -185,32 +185,33 @@ Taps gaussianTaps(double radius) {
 void filterPlanes(std::vector<uint16_t>& plane, int w, int h, const Taps& taps,
                   std::vector<uint16_t>& tmp) {
     if (taps[2] == 65536) return;
+    // The taps are symmetric: three products per value.
+    const uint32_t t0 = taps[0], t1 = taps[1], t2 = taps[2];
     tmp.resize(plane.size());
     for (int y = 0; y < h; ++y) {
         const uint16_t* src = plane.data() + size_t(y) * size_t(w) * 4;
         uint16_t* dst = tmp.data() + size_t(y) * size_t(w) * 4;
+        auto at = [&](int x) { return src + size_t(std::clamp(x, 0, w - 1)) * 4; };
         for (int x = 0; x < w; ++x) {
-            for (int c = 0; c < 4; ++c) {
-                uint32_t acc = 32768;
-                for (int k = 0; k < 5; ++k) {
-                    const int xx = std::clamp(x + k - 2, 0, w - 1);
-                    acc += taps[size_t(k)] * src[size_t(xx) * 4 + size_t(c)];
-                }
-                dst[size_t(x) * 4 + size_t(c)] = uint16_t(acc >> 16);
-            }
+            const uint16_t *a = at(x - 2), *b = at(x - 1), *c = src + size_t(x) * 4, *d = at(x + 1),
+                           *e = at(x + 2);
+            for (int ch = 0; ch < 4; ++ch)
+                dst[size_t(x) * 4 + size_t(ch)] =
+                    uint16_t((t0 * (uint32_t(a[ch]) + e[ch]) + t1 * (uint32_t(b[ch]) + d[ch]) +
+                              t2 * c[ch] + 32768) >>
+                             16);
         }
     }
     const size_t stride = size_t(w) * 4;
     for (int y = 0; y < h; ++y) {
+        auto row = [&](int yy) { return tmp.data() + size_t(std::clamp(yy, 0, h - 1)) * stride; };
+        const uint16_t *a = row(y - 2), *b = row(y - 1), *c = row(y), *d = row(y + 1),
+                       *e = row(y + 2);
         uint16_t* dst = plane.data() + size_t(y) * stride;
-        for (size_t i = 0; i < stride; ++i) {
-            uint32_t acc = 32768;
-            for (int k = 0; k < 5; ++k) {
-                const int yy = std::clamp(y + k - 2, 0, h - 1);
-                acc += taps[size_t(k)] * tmp[size_t(yy) * stride + i];
-            }
-            dst[i] = uint16_t(acc >> 16);
-        }
+        for (size_t i = 0; i < stride; ++i)
+            dst[i] = uint16_t(
+                (t0 * (uint32_t(a[i]) + e[i]) + t1 * (uint32_t(b[i]) + d[i]) + t2 * c[i] + 32768) >>
+                16);
     }
 }
 
@@ -371,10 +372,11 @@ void applyBlur(RasterImage& layer, double radius, const Grid& grid, PostEffectSc
                 px = 0;
                 continue;
             }
-            const uint64_t inverse = ((uint64_t(255) << 24) + a / 2) / a;
+            // Un-premultiply: channel = 255 · P / A, one reciprocal per pixel.
+            const float inverse = 255.0f / float(a);
             auto channel = [&](uint32_t v) {
-                const uint64_t c = (uint64_t(v) * inverse + (uint64_t(1) << 23)) >> 24;
-                return uint32_t(c > 255 ? 255 : c);
+                const uint32_t c = uint32_t(float(v) * inverse + 0.5f);
+                return c > 255 ? 255u : c;
             };
             px = (((a + 127) / 255) << 24) | (channel(p[1]) << 16) | (channel(p[2]) << 8) |
                  channel(p[3]);

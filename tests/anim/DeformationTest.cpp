@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace zx {
 namespace {
@@ -194,6 +195,38 @@ TEST(ComputeObject, BrokenReferencesAndNumbersNeverCrash) {
     EXPECT_TRUE(std::isfinite(o.points[1].current.x));
     EXPECT_EQ(pointPositionAtTime(*model, 0, 99, 0.5), (Vec3{}));
     EXPECT_EQ(pointPositionAtTime(*model, 7, 0, 0.5), (Vec3{}));
+}
+
+TEST(ComputeFrame, WorkersWithTheirOwnModelsAgreeWithASerialRun) {
+    // Every worker renders with a private model; the solver must keep no shared state.
+    auto build = [] {
+        auto model = makeModel();
+        AnimObject& o = squareSpinner(*model, 0.3f);
+        o.points.push_back(dotAt({9, 9, 0}, {1, 2, 3}));
+        o.bones.push_back(testing::boneBetween(4, 5));
+        for (int v = 0; v < 4; ++v) o.points[size_t(v)].bone1 = 0;
+        return model;
+    };
+    auto serial = build();
+    std::vector<Vec3> expected;
+    for (int f = 0; f <= 50; ++f) {
+        computeFrame(*serial, f / 50.0);
+        expected.push_back(serial->object(0).points[2].current);
+    }
+    auto a = build(), b = build();
+    std::vector<Vec3> seenA, seenB;
+    auto run = [](AnimationModel& m, std::vector<Vec3>& seen) {
+        for (int f = 0; f <= 50; ++f) {
+            computeFrame(m, f / 50.0);
+            seen.push_back(m.object(0).points[2].current);
+        }
+    };
+    std::thread ta(run, std::ref(*a), std::ref(seenA));
+    std::thread tb(run, std::ref(*b), std::ref(seenB));
+    ta.join();
+    tb.join();
+    EXPECT_EQ(seenA, expected);
+    EXPECT_EQ(seenB, expected);
 }
 
 // ------------------------------------------------------------------ library objects
