@@ -81,7 +81,10 @@ void addGridObject(AnimationModel& model, double l, double t, double r, double b
     bone.dotA = o.vertexCount;
     bone.dotB = o.vertexCount + 1;
     bone.restLength = r - l;
+    bone.restAngle = M_PI; // from B back to A along the x axis
     o.bones.push_back(bone);
+    // Every vertex hangs on the bone, so each frame goes through the bone solver.
+    for (int i = 0; i < o.vertexCount; ++i) o.points[size_t(i)].bone1 = 0;
 }
 
 std::unique_ptr<AnimationModel> referenceScene() {

@@ -26,17 +26,32 @@ public:
     int32_t& at(int x, int y) { return entries_[size_t(y) * width_ + x]; }
     int32_t at(int x, int y) const { return entries_[size_t(y) * width_ + x]; }
 
-    void fill(int32_t value) { std::fill(entries_.begin(), entries_.end(), value); }
+    void fill(int32_t value) {
+        std::fill(entries_.begin(), entries_.end(), value);
+        edgeTop_ = 0, edgeBottom_ = height_ - 1, edgeLeft_ = 0, edgeRight_ = width_ - 1;
+    }
 
     // Done before each object, so the seam rule only pairs border pixels of one object.
+    // Only the part the filler touched since the last clear can hold flags.
     void clearEdgeFlags() {
-        for (int32_t& e : entries_) e &= ~1;
+        for (int y = edgeTop_; y <= edgeBottom_; ++y) {
+            int32_t* row = entries_.data() + size_t(y) * size_t(width_);
+            for (int x = edgeLeft_; x <= edgeRight_; ++x) row[x] &= ~1;
+        }
+        edgeTop_ = height_, edgeBottom_ = -1, edgeLeft_ = width_, edgeRight_ = -1;
+    }
+    // The filler reports each row span it writes.
+    void noteSpan(int y, int left, int right) {
+        edgeTop_ = std::min(edgeTop_, y), edgeBottom_ = std::max(edgeBottom_, y);
+        edgeLeft_ = std::min(edgeLeft_, left), edgeRight_ = std::max(edgeRight_, right);
     }
 
 private:
     int width_ = 0;
     int height_ = 0;
     std::vector<int32_t> entries_;
+    // Where edge flags may be set (initially everywhere: a filled raster is unknown).
+    int edgeTop_ = 0, edgeBottom_ = height_ - 1, edgeLeft_ = 0, edgeRight_ = width_ - 1;
 };
 
 } // namespace zx

@@ -295,6 +295,7 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
             if (xStart < colMin) xStart += step;
         }
         if (xStart > xEnd) continue;
+        depth->noteSpan(y, xStart, xEnd);
 
         const double ey = double(y) - p0.y;
         const double l1Row = b1 * ey, l2Row = b2 * ey;
