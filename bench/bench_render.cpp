@@ -139,18 +139,22 @@ void BM_RenderFrame(benchmark::State& state) {
     frame.camera.tagBits = 15;
 
     const double floor = floorSeconds(w, h);
-    double cpu = 0;
+    double cpu = 0, best = 1e9;
     RenderScratch scratch; // as a builder worker keeps it
     for (auto _ : state) {
         const double t0 = threadSeconds();
         auto img = RenderFrame(*model, frame, 25, nullptr, &scratch);
         benchmark::DoNotOptimize(img);
-        cpu += threadSeconds() - t0;
+        const double spent = threadSeconds() - t0;
+        cpu += spent;
+        best = std::min(best, spent);
     }
     // Figures from the thread's own processor time, so that other work on the machine
     // does not count against the renderer.
     const double perFrame = cpu / double(std::max<int64_t>(1, state.iterations()));
     state.counters["fps"] = 1.0 / perFrame;
+    // The fastest frame: the figure least disturbed by other work sharing the cores.
+    state.counters["fps_best"] = 1.0 / best;
     state.counters["ns_per_px"] = perFrame * 1e9 / (double(w) * double(h));
     state.counters["floor_us"] = floor * 1e6;
     state.counters["x_floor"] = perFrame / floor;
