@@ -54,7 +54,7 @@ void addGridObject(AnimationModel& model, double l, double t, double r, double b
             const double u = double(i) / cells, v = double(j) / cells;
             const double x = l + (r - l) * u, y = t + (b - t) * v;
             const double z = bump * std::sin(u * M_PI) * std::sin(v * M_PI);
-            p.texture = {x, y, 0};
+            p.texture = {x, y, z}; // the bone solver starts from the texture position
             p.start = p.end = {x, y, z};
             o.points.push_back(p);
         }
