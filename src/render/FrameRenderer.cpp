@@ -22,6 +22,8 @@ double sane(double v, double fallback) {
 
 // The jitter of the vertex normals comes from the model's own generator; starting it
 // from the same state for every render of a frame makes renders repeatable.
+constexpr int kMaxFrameSide = 8192;
+
 constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
 
 } // namespace
@@ -37,6 +39,9 @@ std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFram
     RenderScratch local;
     RenderScratch& work = scratch ? *scratch : local;
     const int fw = std::max(0, frame.width), fh = std::max(0, frame.height);
+    // Movie sizes stop at 4095, doubled at Maximum; a record asking for more is not
+    // one this program laid out.
+    if (fw > kMaxFrameSide || fh > kMaxFrameSide) return std::nullopt;
     const int q = std::clamp(frame.quality, 0, 3);
     RenderSettings& rs = model.renderSettings;
 

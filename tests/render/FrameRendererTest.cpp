@@ -216,6 +216,16 @@ TEST(FrameRenderer, HalveImageAveragesFourPixels) {
     EXPECT_EQ(HalveImage(r, 1), r);
 }
 
+TEST(FrameRenderer, OversizedFrameRecordIsRefused) {
+    Scene s;
+    CameraFrame f = flatCamera(100000, 100000);
+    EXPECT_FALSE(RenderFrameAt(s.model, f, 0));
+    f = flatCamera(-5, 10);
+    auto img = RenderFrameAt(s.model, f, 0);
+    ASSERT_TRUE(img);
+    EXPECT_TRUE(img->empty());
+}
+
 TEST(FrameRenderer, CancelBeforeTheCallReturnsNothing) {
     Scene s;
     addRectangle(s.model, 10, 8, 30, 20);
