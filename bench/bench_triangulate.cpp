@@ -2,8 +2,14 @@
 // point sets of 1 000, 10 000 and 100 000 points, with and without an outline
 // contour. Prints each case's time and the ratio to CGAL measured in the same run.
 
+#include "imaging/MaskLayer.h"
+#include "imaging/SelectionCommands.h"
+#include "mesh3d/ObjectRegion.h"
+#include "mesh3d/RebuildMeshes.h"
+#include "mesh3d/RegionObjects.h"
 #include "mesh3d/Triangulate.h"
 #include "platform/Rng.h"
+#include "storage/ImageFile.h"
 
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -130,6 +136,60 @@ BENCHMARK(BM_ZxContour)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMi
 BENCHMARK(BM_CgalContour)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 // The exhaustive reference search, for scale (quadratic: small sets only).
 BENCHMARK(BM_ZxScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The regions of a sample photograph: select all, then the magic background cleaner
+// clicked on the backdrop; what stays selected is the subject.
+const zx::RasterImage& sampleRegions(const char* name, int x, int y) {
+    static std::map<std::string, zx::RasterImage> cache;
+    auto it = cache.find(name);
+    if (it != cache.end()) return it->second;
+    zx::RasterImage region;
+    if (auto photo = zx::loadImage(std::string(ZX_SAMPLES_DIR) + "/" + name, nullptr)) {
+        zx::RasterImage mask = zx::makeMaskLayer(photo->width(), photo->height());
+        zx::selectAll(mask);
+        zx::SelectionSettings settings;
+        settings.autoMask = false;
+        zx::commandCleanerClick(mask, *photo, settings, x, y);
+        region = zx::RasterImage(mask.width(), mask.height());
+        for (size_t i = 0; i < mask.pixelCount(); ++i)
+            if (mask.pixels()[i] & zx::MaskBit::Selected) region.pixels()[i] = zx::kRegionWord;
+    }
+    return cache.emplace(name, std::move(region)).first->second;
+}
+
+// Regions to objects and the rebuild of all their meshes, at definition range(0).
+void rebuildSample(benchmark::State& state, const char* name, int x, int y) {
+    const zx::RasterImage& region = sampleRegions(name, x, y);
+    if (region.empty()) {
+        state.SkipWithError("sample photograph not found");
+        return;
+    }
+    long long triangles = 0, vertices = 0;
+    int objects = 0;
+    for (auto _ : state) {
+        zx::AnimationModel model;
+        model.defaultSettingWord = int32_t(state.range(0));
+        zx::initDotsToRegions(model, region, zx::RegionMode::Contours, nullptr);
+        zx::rebuildMeshes(model, zx::RebuildOptions{});
+        triangles = vertices = 0;
+        objects = model.objectCount;
+        for (int s = 0; s < model.objectCount; ++s) {
+            triangles += long(model.object(s).triangles.size());
+            vertices += model.object(s).vertexCount;
+        }
+    }
+    state.counters["objects"] = objects;
+    state.counters["points"] = double(vertices);
+    state.counters["triangles"] = double(triangles);
+}
+void BM_RebuildAstronaut(benchmark::State& s) {
+    rebuildSample(s, "astronaut.png", 470, 60);
+}
+void BM_RebuildChelsea(benchmark::State& s) {
+    rebuildSample(s, "chelsea.png", 440, 80);
+}
+BENCHMARK(BM_RebuildAstronaut)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildChelsea)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 // Keeps every run's time so that the ratios can be printed after the table.
 class RatioReporter : public benchmark::ConsoleReporter {
