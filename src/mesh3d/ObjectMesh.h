@@ -15,8 +15,8 @@ class Progress;
 // Every reference to a user dot moves with it: the object's bones and binding dots,
 // the parent dots of objects bound to it, and the joint dots of its points. The
 // triangles and the edge set are cleared (they named the old vertices), and so are
-// the bone assignments of the new vertices; the caller recomputes the vertex
-// assignment and rest pose when the object has bones.
+// the bone assignments of the new vertices (the mesh rebuilds assign them again once
+// the triangles are in place).
 void replaceMeshVertices(AnimationModel& model, int slot, std::vector<AnimPoint> vertices,
                          int outlineVertexCount);
 

@@ -1,5 +1,6 @@
 #include "mesh3d/RebuildMeshes.h"
 
+#include "anim/BoneAssignment.h"
 #include "mesh3d/FlatShapeBuilder.h"
 #include "mesh3d/MeshBuildContext.h"
 #include "mesh3d/ObjectMesh.h"
@@ -40,6 +41,15 @@ bool buildObjectVertices(AnimationModel& model, int slot, const RebuildOptions& 
     std::optional<RegionCrop> crop = objectRegionCrop(o);
     if (!crop) return false;
     return buildFlatVertices(model, slot, crop->mask, options.prompter, crop->left, crop->top).ok;
+}
+
+// A new mesh under existing bones: the bones' outline records and the vertices'
+// bone assignment follow the new vertices.
+void refreshBones(AnimationModel& model, int slot) {
+    AnimObject& o = model.object(slot);
+    if (o.bones.empty() || o.isLibrary()) return;
+    rebuildBoneNetwork(o);
+    assignVerticesToBones(model, slot);
 }
 
 bool hasRegion(const AnimObject& o) {
@@ -99,6 +109,7 @@ RebuildResult rebuildMeshes(AnimationModel& model, const RebuildOptions& options
         if (!needsMesh[slot]) continue;
         markDuplicateVertices(model.object(slot));
         result.cancelled = buildObjectMesh(model, slot, true, nullptr, options.progress).cancelled;
+        refreshBones(model, slot);
     }
 
     for (int slot = model.objectCount - 1; slot >= 0; --slot) {
@@ -131,6 +142,7 @@ bool rebuildObjectMesh(AnimationModel& model, int slot, const RebuildOptions& op
         for (int s = 0; s < model.objectCount; ++s) model.object(s).binding = bindings[size_t(s)];
         return false;
     }
+    refreshBones(model, slot);
     return true;
 }
 

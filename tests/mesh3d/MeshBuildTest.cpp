@@ -340,6 +340,10 @@ TEST(MeshBuild, MeshDefinitionCommandsRebuildAndKeepUserDots) {
     EXPECT_EQ(after.points[after.vertexCount + 1].texture, (Vec3{60, 50, 0}));
     EXPECT_EQ(b.model.object(child).binding.parentDot1, after.vertexCount);
     EXPECT_FALSE(after.triangles.empty());
+    int assigned = 0;
+    for (int i = 0; i < after.vertexCount; ++i) assigned += after.points[i].bone1 == 0 ? 1 : 0;
+    EXPECT_EQ(assigned, after.vertexCount) << "the new vertices hang on the bone again";
+    EXPECT_FALSE(after.bones[0].outlineRecords.empty());
     EXPECT_TRUE(changeMeshDefinition(b.model, 0, +1, options));
     EXPECT_FALSE(changeMeshDefinition(b.model, 0, +1, options)) << "2 is the highest level";
     EXPECT_TRUE(changeMeshDefinition(b.model, 0, -2, options));
