@@ -423,6 +423,7 @@ void computeBound(AnimationModel& model, int slot, double t, const ComputeOption
 
 Vec3 trajectoryPosition(const AnimPoint& dot, double p) {
     if (!(p >= 0 && p <= 1.0000001)) return kNoPosition;
+    // A drawn trajectory without samples is no drawing at all: the dot goes straight.
     if (dot.trajectory && !dot.trajectory->empty()) {
         const DotTrajectory& samples = *dot.trajectory;
         const size_t n = samples.size();
@@ -498,6 +499,16 @@ void computeRestPose(AnimationModel& model, int slot) {
     if (!validSlot(model, slot)) return;
     AnimObject& object = model.object(slot);
     if (object.isLibrary()) return;
+    // The bone edits that call this (type, orientation, a new bone) change what the
+    // rest length and angle must be: a fixed bone measures in 3D, an elastic one in the
+    // image plane.
+    for (Bone& bone : object.bones) {
+        if (!validPoint(object, bone.dotA) || !validPoint(object, bone.dotB)) continue;
+        const Vec3& restA = boneRestPosition(object.points[size_t(bone.dotA)], bone);
+        const Vec3& restB = boneRestPosition(object.points[size_t(bone.dotB)], bone);
+        bone.restAngle = boneRestAngle(restA, restB);
+        bone.restLength = boneRestLength(bone, restA, restB);
+    }
     solveOrdinary(object, 1.0, false);
     const int n = meshVertexCount(object);
     for (int v = 0; v < n; ++v) object.points[size_t(v)].end = object.points[size_t(v)].current;

@@ -43,8 +43,9 @@ Vec3 pointPositionAtTime(const AnimationModel& model, int slot, int point, doubl
 // Position of a dot on its trajectory at progress p (0 … 1); kNoPosition outside.
 Vec3 trajectoryPosition(const AnimPoint& dot, double p);
 
-// Solves the mesh at progress 1 and makes the result the mesh vertices' end positions.
-// Used after bones change.
+// Refreshes every bone's rest length and angle from its dots, solves the mesh at
+// progress 1 and makes the result the mesh vertices' end positions. Used after bones
+// change.
 void computeRestPose(AnimationModel& model, int slot);
 
 // The recorded position of a library object's point at progress p (its start position

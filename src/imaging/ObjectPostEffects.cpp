@@ -128,9 +128,14 @@ void applyColourEffects(RasterImage& layer, const PostEffectValues& v, const Gri
         for (auto* t : {&red, &green, &blue})
             for (uint8_t& e : *t) e = bc[e];
     }
-    int hueShift = roundToInt(double(v.hue) * 180 / 60 * kSector) % kHueTurn;
+    // Whole turns drop out before the conversion, so no effect value can overflow it.
+    double turns = std::fmod(double(v.hue) * 180 / 60 * kSector, double(kHueTurn));
+    if (!std::isfinite(turns)) turns = 0;
+    int hueShift = roundToInt(turns) % kHueTurn;
     if (hueShift < 0) hueShift += kHueTurn;
-    const int satShift = roundToInt(double(v.saturation) * 65536);
+    const double saturation =
+        std::isnan(v.saturation) ? 0 : std::clamp(double(v.saturation), -2.0, 2.0);
+    const int satShift = roundToInt(saturation * 65536);
 
     for (int j = 0; j < grid.height; ++j) {
         uint32_t* row = layer.row(grid.y0 + j * grid.step).data();

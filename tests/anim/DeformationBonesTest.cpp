@@ -144,6 +144,15 @@ TEST(RestPose, EndPositionsTakeTheMeshAtFullProgress) {
     computeRestPose(*model, 0);
     expectNear(o.points[0].end, {-3, 4, 0});
     EXPECT_EQ(o.points[0].start, (Vec3{4, 3, 0})); // start stays
+
+    // Switching a bone between elastic and fixed changes what its rest length measures.
+    o.points[5].texture.z = 10; // R rests 10 above the plane, 10 away in x
+    o.bones[1].flags |= BoneFlag::Fixed;
+    computeRestPose(*model, 0);
+    EXPECT_NEAR(o.bones[1].restLength, std::sqrt(200.0), 1e-12);
+    o.bones[1].flags &= ~BoneFlag::Fixed;
+    computeRestPose(*model, 0);
+    EXPECT_NEAR(o.bones[1].restLength, 10, 1e-12);
 }
 
 // ------------------------------------------------------------------ assignment

@@ -84,6 +84,16 @@ TEST(PostEffects, HueTurnsAndSaturationFades) {
     v.brightness = 0.05f;
     applyObjectPostEffects(layer, v, {3, 0, 4, 1});
     EXPECT_EQ(layer.at(3, 0), argb(255, 60, 160, 210));
+
+    // Values from a damaged record: huge or not numbers at all.
+    for (float bad : {1e30f, -1e30f, std::nanf("")}) {
+        PostEffectValues w;
+        w.hue = w.saturation = w.red = w.contrast = w.blur = bad;
+        w.blurScale = bad;
+        RasterImage any(5, 5, argb(255, 1, 2, 3));
+        applyObjectPostEffects(any, w, kAll);
+        EXPECT_EQ(any.at(2, 2) >> 24, 255u);
+    }
 }
 
 // A 40 × 40 layer: an opaque 20 × 20 square of one colour in the middle.
