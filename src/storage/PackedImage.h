@@ -18,6 +18,8 @@ struct PackedImage {
 
     int width() const;
     int height() const;
+    // The size in 32-bit words as the file writers store it (padded codings only).
+    size_t wordCount() const { return (bytes.size() + 3) / 4; }
     bool operator==(const PackedImage&) const = default;
 };
 

@@ -67,6 +67,7 @@ TEST(PackedImageLayout, HeaderAndPaddingToWords) {
                                               0, 0xFF, 0x33, 0x22, 0x11, 0, 0, 0}));
     EXPECT_EQ(p->width(), 16);
     EXPECT_EQ(p->height(), 16);
+    EXPECT_EQ(p->wordCount(), 4u);
 
     auto q = packImage(RasterImage(16, 16, 0xFF112233), unpadded());
     ASSERT_TRUE(q);
