@@ -136,7 +136,8 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
     double maxHalf = 0;
     for (double hv : half) maxHalf = std::max(maxHalf, hv);
     PointGrid edgeGrid;
-    edgeGrid.build(mx, my, std::vector<uint8_t>(mx.size(), 1));
+    const std::vector<uint8_t> edgeValid(mx.size(), 1);
+    edgeGrid.build(mx, my, edgeValid);
 
     // A triangular lattice: rows h * sqrt(3) / 2 apart, every other row shifted by
     // h / 2, kept at least h / 2 from the region's edge.

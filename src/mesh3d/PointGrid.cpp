@@ -60,6 +60,7 @@ void PointGrid::build(const std::vector<double>& xs, const std::vector<double>& 
     items_.clear();
     hullX_.clear();
     hullY_.clear();
+    hullBuilt_ = false;
     if (n == 0) return;
     const double w = maxX - minX, h = maxY - minY;
     // About two points to a cell; a flat or tiny set still gets a usable cell size.
@@ -86,10 +87,9 @@ void PointGrid::build(const std::vector<double>& xs, const std::vector<double>& 
     std::vector<int32_t> fill(start_.begin(), start_.end() - 1);
     for (size_t i = 0; i < xs.size(); ++i)
         if (valid[i]) items_[fill[size_t(cellY(ys[i])) * cols_ + cellX(xs[i])]++] = int32_t(i);
-    for (int32_t h : convexHull(xs, ys, valid)) {
-        hullX_.push_back(xs[h]);
-        hullY_.push_back(ys[h]);
-    }
+    xs_ = &xs;
+    ys_ = &ys;
+    valid_ = &valid;
 }
 
 int PointGrid::cellX(double x) const {
@@ -105,6 +105,14 @@ int PointGrid::cellY(double y) const {
 bool PointGrid::anyPointLeftOf(double sx, double sy, double ex, double ey) const {
     // The largest value of a linear function over a point set is taken at a vertex of
     // its convex hull.
+    if (!hullBuilt_) {
+        // Needed only for sides with nothing near them; most sets never ask.
+        for (int32_t h : convexHull(*xs_, *ys_, *valid_)) {
+            hullX_.push_back((*xs_)[h]);
+            hullY_.push_back((*ys_)[h]);
+        }
+        hullBuilt_ = true;
+    }
     for (size_t k = 0; k < hullX_.size(); ++k)
         if (ex * (hullY_[k] - sy) - ey * (hullX_[k] - sx) > 0) return true;
     return false;
@@ -204,7 +212,7 @@ int32_t PointGrid::delaunayPoint(int32_t s, int32_t t, const std::vector<double>
             ccx = mx - bestMu * ey;
             ccy = my + bestMu * ex;
             r = std::sqrt(quarter + bestMu * bestMu * len2);
-            const double reach = std::hypot(ccx - ox, ccy - oy) + r;
+            const double reach = std::sqrt((ccx - ox) * (ccx - ox) + (ccy - oy) * (ccy - oy)) + r;
             if (ring * cell_ >= reach) return best; // every point in the circle was seen
             if (ring >= 2 || ring >= maxRing) break;
         } else {

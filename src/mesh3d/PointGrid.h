@@ -9,7 +9,8 @@ namespace zx {
 
 class PointGrid {
 public:
-    // Buckets the points whose `valid` entry is set, about two to a cell.
+    // Buckets the points whose `valid` entry is set, about two to a cell. The grid
+    // keeps referring to the three vectors, which must outlive it unchanged.
     void build(const std::vector<double>& xs, const std::vector<double>& ys,
                const std::vector<uint8_t>& valid);
 
@@ -37,9 +38,14 @@ private:
 
     double x0_ = 0, y0_ = 0, cell_ = 1, inv_ = 1;
     int cols_ = 0, rows_ = 0;
-    std::vector<int32_t> start_;        // cols * rows + 1 offsets into items_
-    std::vector<int32_t> items_;        // point indices, ascending within a cell
-    std::vector<double> hullX_, hullY_; // convex hull of the valid points
+    std::vector<int32_t> start_; // cols * rows + 1 offsets into items_
+    std::vector<int32_t> items_; // point indices, ascending within a cell
+    const std::vector<double>* xs_ = nullptr;
+    const std::vector<double>* ys_ = nullptr;
+    const std::vector<uint8_t>* valid_ = nullptr;
+    // Convex hull of the valid points, made on first use.
+    mutable std::vector<double> hullX_, hullY_;
+    mutable bool hullBuilt_ = false;
 };
 
 template <class Fn> void PointGrid::forEachNear(double cx, double cy, double r, Fn&& fn) const {

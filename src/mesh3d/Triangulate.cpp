@@ -12,58 +12,30 @@ namespace zx {
 
 namespace {
 
-// Open-addressed map from a vertex pair to its edge index.
+// The edges by their lower vertex: a list per vertex, threaded through the edges.
+// A Delaunay vertex has about six edges, three of them as the lower end, so a
+// look-up walks a few entries that lie close together.
 class EdgeIndex {
 public:
-    explicit EdgeIndex(size_t expected) {
-        size_t cap = 16;
-        while (cap < expected * 2) cap <<= 1;
-        keys_.assign(cap, kEmpty);
-        values_.assign(cap, -1);
+    explicit EdgeIndex(size_t vertices) : first_(vertices, -1) {}
+    int32_t find(const std::vector<MeshEdge>& edges, int32_t a, int32_t b) const {
+        if (a > b) std::swap(a, b);
+        if (a < 0 || size_t(a) >= first_.size()) return -1;
+        for (int32_t e = first_[a]; e >= 0; e = next_[e])
+            if (edges[e][EdgeField::Higher] == b) return e;
+        return -1;
     }
-    int32_t find(int32_t a, int32_t b) const {
-        const uint64_t key = makeKey(a, b);
-        for (size_t slot = hash(key) & (keys_.size() - 1);;
-             slot = (slot + 1) & (keys_.size() - 1)) {
-            if (keys_[slot] == key) return values_[slot];
-            if (keys_[slot] == kEmpty) return -1;
-        }
+    // Registers edge `index`, whose lower vertex is `lower`.
+    void insert(int32_t lower, int32_t index) {
+        if (size_t(index) >= next_.size()) next_.resize(size_t(index) + 1, -1);
+        next_[index] = first_[lower];
+        first_[lower] = index;
     }
-    void insert(int32_t a, int32_t b, int32_t value) {
-        if ((count_ + 1) * 2 > keys_.size()) grow();
-        place(makeKey(a, b), value);
-        ++count_;
-    }
+    void reserve(size_t edges) { next_.reserve(edges); }
 
 private:
-    static constexpr uint64_t kEmpty = ~uint64_t(0);
-    static uint64_t makeKey(int32_t a, int32_t b) {
-        if (a > b) std::swap(a, b);
-        return (uint64_t(uint32_t(a)) << 32) | uint32_t(b);
-    }
-    static size_t hash(uint64_t k) {
-        k ^= k >> 33;
-        k *= 0xff51afd7ed558ccdull;
-        k ^= k >> 33;
-        return size_t(k);
-    }
-    void place(uint64_t key, int32_t value) {
-        size_t slot = hash(key) & (keys_.size() - 1);
-        while (keys_[slot] != kEmpty) slot = (slot + 1) & (keys_.size() - 1);
-        keys_[slot] = key;
-        values_[slot] = value;
-    }
-    void grow() {
-        std::vector<uint64_t> oldKeys = std::move(keys_);
-        std::vector<int32_t> oldValues = std::move(values_);
-        keys_.assign(oldKeys.size() * 2, kEmpty);
-        values_.assign(oldKeys.size() * 2, -1);
-        for (size_t i = 0; i < oldKeys.size(); ++i)
-            if (oldKeys[i] != kEmpty) place(oldKeys[i], oldValues[i]);
-    }
-    std::vector<uint64_t> keys_;
-    std::vector<int32_t> values_;
-    size_t count_ = 0;
+    std::vector<int32_t> first_;
+    std::vector<int32_t> next_;
 };
 
 class Triangulator {
@@ -71,7 +43,7 @@ public:
     Triangulator(std::span<const Vec3> points, std::vector<MeshEdge>& edges,
                  std::vector<MeshTriangle>& triangles, Progress* progress, FacetSearch search)
         : edges_(edges), triangles_(triangles), progress_(progress), search_(search),
-          index_(points.size() * 3 + 16) {
+          index_(points.size()) {
         xs_.resize(points.size());
         ys_.resize(points.size());
         valid_.resize(points.size());
@@ -93,6 +65,7 @@ public:
         if (validCount_ < 3) return result;
         if (search_ == FacetSearch::Grid) grid_.build(xs_, ys_, valid_);
         edges_.reserve(size_t(validCount_) * 4);
+        index_.reserve(size_t(validCount_) * 4);
         triangles_.reserve(size_t(validCount_) * 2);
 
         if (contour && contour->size() > 2) {
@@ -124,12 +97,12 @@ private:
     bool isValid(int32_t i) const { return i >= 0 && size_t(i) < valid_.size() && valid_[i]; }
 
     void addEdge(int32_t a, int32_t b, int32_t faceA, int32_t faceB) {
-        if (index_.find(a, b) >= 0) return; // an edge is never added twice
+        if (index_.find(edges_, a, b) >= 0) return; // an edge is never added twice
         if (a > b) {
             std::swap(a, b);
             std::swap(faceA, faceB);
         }
-        index_.insert(a, b, int32_t(edges_.size()));
+        index_.insert(a, int32_t(edges_.size()));
         edges_.push_back({a, b, faceA, faceB});
     }
 
@@ -237,7 +210,7 @@ private:
     // The new triangle lies on the left of a -> b: mark that side of the edge, or add
     // the edge with that side closed.
     void closeSide(int32_t a, int32_t b) {
-        const int32_t k = index_.find(a, b);
+        const int32_t k = index_.find(edges_, a, b);
         if (k < 0) {
             addEdge(a, b, 1, -1);
             return;
