@@ -1,7 +1,8 @@
 #include "commands/Workspace.h"
 
-#include "commands/ImageImport.h"
+#include "commands/ImageSnapshot.h"
 #include "storage/Binary.h"
+#include "storage/PhotoImport.h"
 #include "storage/Settings.h"
 
 #include <algorithm>
@@ -9,9 +10,6 @@
 namespace zx {
 
 namespace {
-constexpr const char* kResizeQuestion = "Resize image for best performance?";
-constexpr const char* kTooBigQuestion = "Image size too big (max = 4096)\nResize it?";
-
 bool isEditingMode(AnimationMode m) {
     return m == AnimationMode::ImageEdit || m == AnimationMode::ImageAlign ||
            m == AnimationMode::Animate;
@@ -398,34 +396,20 @@ bool Workspace::finishDurationDrag(int startFrames) {
 bool Workspace::addPictureAsImage(const RasterImage& source, const std::string& name,
                                   bool keepSize) {
     if (source.empty() || source.isDescriptor()) return false;
-    RasterImage picture = source;
-    const int limit = settings_.maxSize;
-    const int longer = std::max(picture.width(), picture.height());
-    if (!keepSize && limit != -1 && limit > 0 && longer > limit) {
-        const ProjectImage* cur = project_->current();
-        const RasterImage* mask = cur ? cur->layerPicture(kMaskLayer) : nullptr;
-        const bool maskLarger = mask && (mask->width() > limit || mask->height() > limit);
-        if (!maskLarger) {
-            if (!resizeAnswer_ && prompter_.askYesNo(kResizeQuestion)) resizeAnswer_ = true;
-            if (resizeAnswer_) picture = resizeImageBy(picture, float(limit) / float(longer));
-        }
-    }
-    if (picture.width() > kMaxImageSide || picture.height() > kMaxImageSide) {
-        if (!prompter_.askOkCancel(kTooBigQuestion)) return false;
-        picture =
-            resizeImageBy(picture, 3000.0f / float(std::max(picture.width(), picture.height())));
-    }
-    if (picture.width() < kMinImportSide || picture.height() < kMinImportSide) {
-        prompter_.message(kImageTooSmallMessage);
-        return false;
-    }
+    const ProjectImage* cur = project_->current();
+    PhotoLimits limits;
+    limits.maxSize = settings_.maxSize;
+    limits.keepSize = keepSize;
+    limits.currentMask = cur ? cur->layerPicture(kMaskLayer) : nullptr;
+    std::optional<RasterImage> picture = preparePhoto(source, limits, importSession_, prompter_);
+    if (!picture) return false;
     const int duration = std::max(1, settings_.defaultDurationFrames(project_->fps));
-    auto image = makeImageFromPicture(picture, name, duration, project_->canvasColour);
+    auto image = buildPhotoImage(std::move(*picture), name, duration, project_->canvasColour);
     const int index = project_->images.append(std::move(image));
     setCurrentImage(index);
     backgroundSelected_ = false;
     HistoryStep step = HistoryStep::projectStep(StepKind::Project, StepType::AddImage,
-                                                importStepLabel(name), mode(), index, false);
+                                                importUndoLabel(name), mode(), index, false);
     step.indexWord = index;
     step.duration = project_->images[index].duration();
     step.extra = snapshotImage(project_->images[index]);

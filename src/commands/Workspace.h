@@ -6,6 +6,7 @@
 
 #include "commands/ModePanel.h"
 #include "platform/Prompter.h"
+#include "storage/PhotoImport.h"
 #include "storage/Project.h"
 
 #include <array>
@@ -108,7 +109,7 @@ public:
     bool addPictureAsImage(const RasterImage& picture, const std::string& name,
                            bool keepSize = false);
     // Forgets a Yes to the reduction question (each drop of files asks afresh).
-    void clearResizeAnswer() { resizeAnswer_ = false; }
+    void clearResizeAnswer() { importSession_.reset(); }
     bool addBlankImage(int width, int height);
     // The size "Add Blank Image" proposes.
     std::pair<int, int> proposedBlankSize() const;
@@ -138,7 +139,7 @@ private:
     ModePanel fallbackPanel_;
     bool backgroundSelected_ = false;
     bool inHistoryWalk_ = false;
-    bool resizeAnswer_ = false;
+    PhotoImportSession importSession_;
 };
 
 } // namespace zx

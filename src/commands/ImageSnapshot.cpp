@@ -1,35 +1,10 @@
-#include "commands/ImageImport.h"
+#include "commands/ImageSnapshot.h"
 
 #include "storage/Binary.h"
 #include "storage/PackedImage.h"
 #include "storage/RunLengthImage.h"
 
 namespace zx {
-
-std::unique_ptr<ProjectImage> makeImageFromPicture(const RasterImage& picture,
-                                                   const std::string& name, int duration,
-                                                   CanvasColour canvas) {
-    const int w = picture.width(), h = picture.height();
-    auto image = std::make_unique<ProjectImage>(w, h, duration);
-    image->canvasColour = canvas;
-    image->addPictureLayer(RasterImage(w, h), "");
-    image->addPictureLayer(picture, name);
-    RasterImage mask(w, h);
-    for (size_t i = 0; i < picture.pixelCount(); ++i) mask.pixels()[i] = picture.pixels()[i] >> 24;
-    image->addMaskLayer(std::move(mask));
-    image->addPictureLayer(std::nullopt, "");
-    image->addAnimationLayer();
-    image->setSize(w, h);
-    image->width2 = w;
-    image->height2 = h;
-    return image;
-}
-
-std::string importStepLabel(const std::string& name) {
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
-        return "Add " + name.substr(1, name.size() - 2) + " Image";
-    return kImportSubjectLabel;
-}
 
 namespace {
 constexpr uint32_t kSnapshotMagic = 0x5A58494D; // "ZXIM"
