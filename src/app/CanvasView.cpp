@@ -1,0 +1,135 @@
+#include "app/CanvasView.h"
+
+#include "app/ImageComposer.h"
+#include "app/MainFrame.h"
+#include "commands/ViewLayout.h"
+
+#include <QPainter>
+#include <QWheelEvent>
+
+namespace zx {
+
+namespace {
+const QColor kStripColour(224, 224, 208);
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+} // namespace
+
+CanvasView::CanvasView(MainFrame& frame) : QWidget(&frame), frame_(frame) {
+    setAutoFillBackground(false);
+    setMinimumSize(320, 240);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
+    Workspace& ws = frame_.workspace();
+    ProjectImage* image = ws.currentImage();
+    p.fillRect(area, QColor(0x70, 0x70, 0x78));
+    if (!image) return;
+    const double f = zoomFactor(frame_.zoom());
+    const QSize size(std::max(1, int(image->width() * f)), std::max(1, int(image->height() * f)));
+    QRect target(area.topLeft(), size);
+    if (centred) {
+        target.moveLeft(area.left() + std::max(0, (area.width() - size.width()) / 2));
+        target.moveTop(area.top() + std::max(0, (area.height() - size.height()) / 2));
+    }
+    p.save();
+    p.setClipRect(area);
+    paintCanvas(p, target, image->canvasColour);
+    const bool subject = frame_.showSubject(), background = frame_.showBackground();
+    const QImage picture =
+        toQImage(subject && background ? imageComposite(*image)
+                                       : composeLayers(*image, subject, background));
+    p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
+    p.drawImage(target, picture);
+    p.restore();
+}
+
+void CanvasView::paintCaptionStrips(QPainter& p, const ViewLayoutResult& layout) {
+    for (const ViewRect& r : layout.strips) p.fillRect(r.x, r.y, r.w, r.h, kStripColour);
+    QFont font = p.font();
+    font.setPointSize(8);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    for (const ViewPane& pane : layout.panes)
+        p.drawText(QRect(pane.captionX, pane.captionY + 2, width(), kCaptionHeight - 2),
+                   Qt::AlignLeft | Qt::AlignTop, qs(pane.caption));
+}
+
+void CanvasView::paintAnimate(QPainter& p) {
+    CaptionState captions;
+    const ViewLayoutResult layout =
+        animateViewLayout(frame_.animateViewMode(), width(), height(), captions);
+    for (const ViewPane& pane : layout.panes) {
+        const QRect area(pane.picture.x, pane.picture.y, pane.picture.w, pane.picture.h);
+        paintImage(p, area, true);
+    }
+    paintCaptionStrips(p, layout);
+}
+
+void CanvasView::paintMovie(QPainter& p) {
+    p.fillRect(rect(), QColor(0x30, 0x30, 0x34));
+    const Project& project = frame_.project();
+    const double f = zoomFactor(std::min(0, frame_.zoom()));
+    QSize size(int(project.movieWidth * f), int(project.movieHeight * f));
+    size.scale(size.boundedTo(this->size() - QSize(16, 16)), Qt::KeepAspectRatio);
+    const QRect target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
+                       size.height());
+    p.fillRect(target, Qt::black);
+    const ProjectImage* image = frame_.project().current();
+    if (image) {
+        QImage picture =
+            toQImage(composeLayers(*image, frame_.showSubject(), frame_.showBackground()));
+        QSize fitted = picture.size().scaled(target.size(), Qt::KeepAspectRatio);
+        QRect inner(target.center().x() - fitted.width() / 2,
+                    target.center().y() - fitted.height() / 2, fitted.width(), fitted.height());
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(inner, picture);
+    }
+    p.setPen(QColor(0x90, 0x90, 0x98));
+    p.drawRect(target.adjusted(0, 0, -1, -1));
+}
+
+void CanvasView::paintBuilder(QPainter& p) {
+    const ViewLayoutResult layout =
+        builderViewLayout(width(), height(), builderViewNames()[0], builderViewNames()[4]);
+    for (size_t i = 0; i < layout.panes.size(); ++i) {
+        const ViewPane& pane = layout.panes[i];
+        const QRect area(pane.picture.x, pane.picture.y, pane.picture.w, pane.picture.h);
+        if (i == 0)
+            paintImage(p, area, true);
+        else
+            p.fillRect(area, QColor(0x58, 0x58, 0x60));
+    }
+    paintCaptionStrips(p, layout);
+}
+
+void CanvasView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    switch (frame_.mode()) {
+    case AnimationMode::Animate:
+        paintAnimate(p);
+        break;
+    case AnimationMode::Movie:
+        paintMovie(p);
+        break;
+    case AnimationMode::Creator3D:
+        paintBuilder(p);
+        break;
+    default:
+        paintImage(p, rect(), true);
+        break;
+    }
+}
+
+void CanvasView::wheelEvent(QWheelEvent* e) {
+    if (e->modifiers() & Qt::ControlModifier) {
+        frame_.trigger(e->angleDelta().y() > 0 ? Cmd::ZoomIn : Cmd::ZoomOut);
+        e->accept();
+        return;
+    }
+    QWidget::wheelEvent(e);
+}
+
+} // namespace zx

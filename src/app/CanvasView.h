@@ -1,0 +1,33 @@
+#pragma once
+// The main view: what the active mode shows. Image Edit and Image Align show the
+// current image at the zoom level over the canvas colour; Animate shows the start
+// image and the current frame in captioned panes; Movie shows the movie frame in
+// the movie's size; the 3D Creator shows its two views and the 3D preview.
+
+#include <QWidget>
+
+namespace zx {
+
+class MainFrame;
+
+class CanvasView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CanvasView(MainFrame& frame);
+    QSize sizeHint() const override { return {800, 560}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+
+private:
+    void paintImage(QPainter& p, const QRect& area, bool centred);
+    void paintAnimate(QPainter& p);
+    void paintMovie(QPainter& p);
+    void paintBuilder(QPainter& p);
+    void paintCaptionStrips(QPainter& p, const struct ViewLayoutResult& layout);
+
+    MainFrame& frame_;
+};
+
+} // namespace zx

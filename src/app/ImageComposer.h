@@ -1,0 +1,29 @@
+#pragma once
+// Pictures of project images for the screen: the background under the subject,
+// the subject shown through its mask, and the canvas colour behind both.
+
+#include "storage/CanvasColour.h"
+#include "storage/ProjectImage.h"
+
+#include <QColor>
+#include <QImage>
+
+class QPainter;
+
+namespace zx {
+
+// The composite of an image (layers 1 and 2, the subject through the mask),
+// cached in the image until a layer changes.
+const RasterImage& imageComposite(ProjectImage& image);
+// The same with the subject or the background left out.
+RasterImage composeLayers(const ProjectImage& image, bool subject, bool background);
+
+// A QImage sharing nothing with the raster (a deep copy).
+QImage toQImage(const RasterImage& raster);
+
+// The flat colour of a canvas (the grid's mid grey for Grid).
+QColor canvasQColor(CanvasColour colour);
+// Fills `rect` with the canvas: a chessboard for Grid, else the flat colour.
+void paintCanvas(QPainter& painter, const QRect& rect, CanvasColour colour);
+
+} // namespace zx

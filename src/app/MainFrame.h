@@ -1,0 +1,248 @@
+#pragma once
+// The main window: menus and tool bars from the command table, the "Context Tools"
+// dock with the mode panels, the timeline dock, the History window, the status bar
+// with its memory pane, the view, the timers and the playback clock. It holds the
+// Workspace (the project and everything done to it) and owns no project data.
+
+#include "app/CommandTable.h"
+#include "commands/ClipboardDib.h"
+#include "commands/MemoryMonitor.h"
+#include "commands/PlaybackClock.h"
+#include "commands/ViewLayout.h"
+#include "commands/Workspace.h"
+#include "storage/Settings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+class QToolBar;
+class QDockWidget;
+
+namespace zx {
+
+class CanvasView;
+class TimelineBar;
+class HistoryWindow;
+class QtPrompter;
+class SettingsStore;
+class ImageEditPanel;
+class ImageAlignPanel;
+class AnimatePanel;
+class MoviePanel;
+class Creator3DPanel;
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // `prompter` may be a test's recorder; null uses message boxes.
+    MainFrame(Settings& settings, SettingsStore* store, Prompter* prompter = nullptr);
+    ~MainFrame() override;
+
+    Workspace& workspace() { return *workspace_; }
+    Project& project() { return workspace_->project(); }
+    const Project& project() const { return workspace_->project(); }
+    Prompter& prompter() { return *prompter_; }
+    Settings& settings() { return settings_; }
+    AnimationMode mode() const { return workspace_->mode(); }
+    TimelineBar* timeline() const { return timeline_; }
+    CanvasView* view() const { return view_; }
+    HistoryWindow* historyWindow() const { return history_; }
+    AnimatePanel* animatePanel() const { return animatePanel_; }
+    MoviePanel* moviePanel() const { return moviePanel_; }
+    QAction* action(int id) const;
+    // Runs a command as the menu would (no-op when greyed); false when greyed.
+    bool trigger(int id);
+    // Refreshes every command's enabled and checked state and the composed texts.
+    void updateCommands();
+    QString statusText() const;
+    QString paneText(int pane) const;
+    void setPaneText(int pane, const QString& text);
+    PlaybackClock& clock() { return clock_; }
+
+    // ---- files ---------------------------------------------------------------------
+    bool openProject(const QString& path);
+    bool saveProject(const QString& path);
+    // Files dropped on the window, in the order given.
+    void dropFiles(const QStringList& paths);
+    void setMemoryStatusForTest(const MemoryStatus& status);
+
+    // ---- view state ------------------------------------------------------------------
+    int zoom() const { return project().zoom; }
+    AnimateViewMode animateViewMode() const { return animateViewMode_; }
+    bool showSubject() const;
+    bool showBackground() const;
+    void setShowSubject(bool on);
+    void setShowBackground(bool on);
+
+    // ---- playback ------------------------------------------------------------------
+    // Animate mode: starts or stops the clock for the Animate panel's Play box.
+    bool setAnimatePlaying(bool on);
+    bool animatePlaying() const;
+    // Movie mode: the movie frame shown (−1 none) and the frame count.
+    int movieFrameCount() const;
+    void showMovieFrame(int frame);
+
+    // Key routing of the timeline and the frame (Page Up/Down, Home, End …).
+    bool routeKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // ---- command handlers ------------------------------------------------------------
+    void onNew();
+    void onOpen();
+    void onSave();
+    void onSaveAs();
+    void onImportImages();
+    void onAddBlankImage();
+    void onLoadObject();
+    void onSaveAsObject();
+    void onExit();
+    void onUndo();
+    void onRedo();
+    void onCopyFrame();
+    void onPasteNewImage();
+    void onToggleToolbar();
+    void onToggleStatusBar();
+    void onToggleTimeline();
+    void onToggleModeTools();
+    void onToggleHistory();
+    void onZoomIn();
+    void onZoomOut();
+    void onZoomReset();
+    void onCanvasGrid();
+    void onCanvasBlack();
+    void onCanvasBlue();
+    void onCanvasGreen();
+    void onCanvasWhite();
+    void onViewSubject();
+    void onViewBackground();
+    void onModeImageEdit();
+    void onModeImageAlign();
+    void onModeAnimate();
+    void onModeMovie();
+    void onMode3DCreator();
+    void onAddCopy();
+    void onRemoveImage();
+    void onViewFull();
+    void onViewStartImage();
+    void onViewCurrentFrame();
+    void onSettingsGeneral();
+    void onSettingsAnimation();
+    void onSettingsMovie();
+    void onDocumentation();
+    void onSamples();
+    void onSystemInfo();
+    void onAbout();
+    void onThreeDPreview();
+
+    // ---- update rules ------------------------------------------------------------------
+    CommandState always() const { return {true, false}; }
+    CommandState undoState() const;
+    CommandState redoState() const;
+    CommandState hasImageState() const;
+    CommandState imageEditWithImageState() const;
+    CommandState animateState() const;
+    CommandState copyFrameState() const;
+    CommandState pasteNewImageState() const;
+    CommandState toolbarState() const;
+    CommandState statusBarState() const;
+    CommandState timelineState() const;
+    CommandState modeToolsState() const;
+    CommandState historyState() const;
+    CommandState zoomInState() const;
+    CommandState zoomOutState() const;
+    CommandState zoomResetState() const;
+    CommandState canvasGridState() const;
+    CommandState canvasBlackState() const;
+    CommandState canvasBlueState() const;
+    CommandState canvasGreenState() const;
+    CommandState canvasWhiteState() const;
+    CommandState viewSubjectState() const;
+    CommandState viewBackgroundState() const;
+    CommandState modeImageEditState() const;
+    CommandState modeImageAlignState() const;
+    CommandState modeAnimateState() const;
+    CommandState modeMovieState() const;
+    CommandState mode3DCreatorState() const;
+    CommandState viewFullState() const;
+    CommandState viewStartImageState() const;
+    CommandState viewCurrentFrameState() const;
+    CommandState saveObjectState() const;
+    CommandState threeDPreviewState() const;
+
+    void refreshAll();
+
+signals:
+    void clockTick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildCommands();
+    void buildMenus();
+    void buildBars();
+    void buildDocks();
+    void buildStatusBar();
+    void restoreLayout();
+    void saveLayout();
+    void connectWorkspace();
+    void onTimer3();
+    void onTimer10();
+    void onAnimateTick();
+    void setCanvas(CanvasColour colour);
+    CommandState canvasState(CanvasColour colour) const;
+    void setAnimateView(AnimateViewMode m);
+    void addRecent(const QString& path);
+    void rebuildRecentMenu();
+    bool askSaveChanges();
+    void applyMovieSettings(int width, int height, int fps, int quality);
+    void stopPlayback();
+    void selectImageByKey(int index);
+
+    Settings& settings_;
+    SettingsStore* store_;
+    std::unique_ptr<QtPrompter> ownPrompter_;
+    Prompter* prompter_;
+    std::unique_ptr<Workspace> workspace_;
+    ClipboardExchange clipboard_;
+    MemoryMonitor memory_{0};
+    PlaybackClock clock_;
+    bool tickBusy_ = false;
+    AnimateViewMode animateViewMode_ = AnimateViewMode::Full;
+    int movieFrame_ = -1;
+
+    std::map<int, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    QStringList recent_;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* animateBar_ = nullptr;
+    QDockWidget* toolsDock_ = nullptr;
+    QDockWidget* timelineDock_ = nullptr;
+    QStackedWidget* panelStack_ = nullptr;
+    CanvasView* view_ = nullptr;
+    TimelineBar* timeline_ = nullptr;
+    HistoryWindow* history_ = nullptr;
+    ImageEditPanel* imageEditPanel_ = nullptr;
+    ImageAlignPanel* imageAlignPanel_ = nullptr;
+    AnimatePanel* animatePanel_ = nullptr;
+    MoviePanel* moviePanel_ = nullptr;
+    Creator3DPanel* creatorPanel_ = nullptr;
+    QLabel* panes_[4] = {};
+    QTimer* timer3_ = nullptr;
+    QTimer* timer4_ = nullptr;
+    QTimer* timer10_ = nullptr;
+    int timer3Count_ = 0;
+    bool closing_ = false;
+};
+
+} // namespace zx

@@ -1,0 +1,613 @@
+// The handlers and enabling rules of the command table.
+#include "app/CanvasView.h"
+#include "app/ImageComposer.h"
+#include "app/MainFrame.h"
+#include "app/Timeline.h"
+#include "commands/DropRouting.h"
+#include "commands/MovieSettingsRules.h"
+#include "platform/SettingsStore.h"
+#include "storage/ProjectFile.h"
+#include "ui/HistoryWindow.h"
+#include "ui/ModePanels.h"
+#include "ui/SettingsDialogs.h"
+#include "ui/SimpleDialogs.h"
+#include "ui/SystemInfoDialog.h"
+#include "ui/ThreeDPreviewDialog.h"
+
+#if __has_include("storage/ImageFile.h")
+#include "storage/ImageFile.h"
+#define ZX_HAVE_IMAGE_FILES 1
+#endif
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+namespace zx {
+
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::filesystem::path fsPath(const QString& s) {
+    return std::filesystem::path(s.toStdString());
+}
+constexpr int kRecentCount = 9;
+const char* kDocumentationUrl = "https://zelvotrix.example/documentation";
+
+// The wait cursor for the length of a file operation.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) {
+#ifdef ZX_HAVE_IMAGE_FILES
+    return loadImage(fsPath(path), &prompter);
+#else
+    QImage img(path);
+    if (img.isNull()) return std::nullopt;
+    img = img.convertToFormat(QImage::Format_ARGB32);
+    RasterImage r(img.width(), img.height());
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* line = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
+        std::copy(line, line + img.width(), r.row(y).begin());
+    }
+    return r;
+#endif
+}
+} // namespace
+
+// ---- files ----------------------------------------------------------------------------
+
+bool MainFrame::askSaveChanges() {
+    if (!project().modified) return true;
+    const std::string name = project().title.empty() ? "Untitled" : project().title;
+    const Answer a = prompter_->ask("Save changes to " + name + "?", Buttons::YesNoCancel);
+    if (a == Answer::Cancel) return false;
+    if (a == Answer::No) return true;
+    onSave();
+    return !project().modified;
+}
+
+bool MainFrame::openProject(const QString& path) {
+    const OpenRoute route = routeOpen(fsPath(path));
+    if (!route.loadProject) {
+        prompter_->message(route.message);
+        return false;
+    }
+    if (!workspace_->readyToLeaveProject() || !askSaveChanges()) return false;
+    stopPlayback();
+    std::unique_ptr<Project> loaded;
+    {
+        WaitCursor wait;
+        prompter_->status("Loading project...");
+        loaded = openProjectDocument(fsPath(path), *prompter_, &project());
+    }
+    if (!loaded) {
+        prompter_->status("Ready");
+        return false; // the message was shown; the open project stays as it was
+    }
+    {
+        WaitCursor wait;
+        workspace_->replaceProject(std::move(loaded));
+    }
+    project().modified = false;
+    timeline_->setFirstImage(std::max(0, project().currentImage));
+    addRecent(path);
+    settings_.projectDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    prompter_->status("Ready");
+    refreshAll();
+    return true;
+}
+
+bool MainFrame::saveProject(const QString& path) {
+    if (!workspace_->readyToLeaveProject()) return false;
+    bool ok = false;
+    {
+        WaitCursor wait;
+        ok = saveProjectDocument(project(), fsPath(path), *prompter_);
+    }
+    if (!ok) return false;
+    workspace_->activePanel()->projectSaved();
+    addRecent(path);
+    prompter_->status("Ready");
+    refreshAll();
+    return true;
+}
+
+void MainFrame::onNew() {
+    if (!workspace_->readyToLeaveProject() || !askSaveChanges()) return;
+    stopPlayback();
+    auto fresh = std::make_unique<Project>(Project::fromSettings(settings_));
+    fresh->timelineWords[TimelineWords::StripScale] = 4;
+    fresh->timelineWords[TimelineWords::ShowSubject] = 1;
+    fresh->timelineWords[TimelineWords::ShowBackground] = 1;
+    workspace_->replaceProject(std::move(fresh));
+    timeline_->setFirstImage(0);
+    refreshAll();
+}
+
+void MainFrame::onOpen() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, "Open Project", qs(settings_.projectDir), "zxp files (*.zxp);;All files (*)");
+    if (!path.isEmpty()) openProject(path);
+}
+
+void MainFrame::onSave() {
+    if (project().path.empty()) {
+        onSaveAs();
+        return;
+    }
+    saveProject(qs(project().path.string()));
+}
+
+void MainFrame::onSaveAs() {
+    QString dir =
+        project().folder.empty() ? qs(settings_.projectDir) : qs(project().folder.string());
+    QString proposed = dir + "/" + qs(defaultSaveName(project()));
+    for (;;) {
+        QString path =
+            QFileDialog::getSaveFileName(this, "Save Project As", proposed, "zxp files (*.zxp)");
+        if (path.isEmpty()) return;
+        if (QFileInfo(path).suffix().isEmpty()) path += ".zxp";
+        if (QFileInfo(path).suffix().toLower() != "zxp") {
+            prompter_->message(kSaveAsExtensionMessage);
+            proposed = path;
+            continue;
+        }
+        saveProject(path);
+        return;
+    }
+}
+
+void MainFrame::dropFiles(const QStringList& paths) {
+    workspace_->clearResizeAnswer();
+    for (const QString& path : paths) {
+        const DropRoute route = routeDroppedFile(fsPath(path));
+        switch (route.action) {
+        case DropAction::OpenProject:
+            openProject(path);
+            break;
+        case DropAction::ImportImage: {
+            if (auto picture = loadPicture(path, *prompter_))
+                workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(path)));
+            break;
+        }
+        case DropAction::Message:
+            prompter_->message(route.message);
+            break;
+        }
+    }
+    refreshAll();
+}
+
+void MainFrame::onImportImages() {
+    const QString dir =
+        settings_.importDir.empty() ? qs(settings_.projectDir) : qs(settings_.importDir);
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, "Import Image(s)", dir, "Images (*.jpg *.jpeg *.png);;All files (*)");
+    if (files.isEmpty()) return;
+    settings_.importDir = QFileInfo(files.front()).absolutePath().toStdString() + "/";
+    if (!workspace_->switchMode(AnimationMode::ImageEdit)) return;
+    WaitCursor wait;
+    for (const QString& f : files)
+        if (auto picture = loadPicture(f, *prompter_))
+            workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(f)));
+    refreshAll();
+}
+
+void MainFrame::onAddBlankImage() {
+    const auto [w, h] = workspace_->proposedBlankSize();
+    BlankImageDialog dialog(w, h, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->addBlankImage(dialog.imageWidth(), dialog.imageHeight());
+    refreshAll();
+}
+
+void MainFrame::onLoadObject() {
+    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    const QString path =
+        QFileDialog::getOpenFileName(this, "Load Object", dir, "Zelvotrix library files (*.zxl)");
+    if (path.isEmpty()) return;
+    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    // Loading objects into the Animate panel's model arrives with the object editor.
+    prompter_->message("Loading library objects is not available yet");
+}
+
+void MainFrame::onSaveAsObject() {
+    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    QString path = QFileDialog::getSaveFileName(this, "Save As Object", dir,
+                                                "Zelvotrix library files (*.zxl)");
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
+    if (QFileInfo(path).suffix().toLower() != "zxl") {
+        prompter_->message("Invalid file extension, expected .zxl");
+        return;
+    }
+    prompter_->message("Saving library objects is not available yet");
+}
+
+void MainFrame::onExit() {
+    close();
+}
+
+void MainFrame::addRecent(const QString& path) {
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    recent_.removeAll(abs);
+    recent_.prepend(abs);
+    while (recent_.size() > kRecentCount) recent_.removeLast();
+    if (store_)
+        for (int i = 0; i < kRecentCount; ++i)
+            store_->writeString("Recent" + std::to_string(i + 1),
+                                i < recent_.size() ? recent_[i].toStdString() : "");
+    rebuildRecentMenu();
+}
+
+void MainFrame::rebuildRecentMenu() {
+    if (!recentMenu_) return;
+    if (recent_.isEmpty() && store_)
+        for (int i = 0; i < kRecentCount; ++i)
+            if (auto v = store_->readString("Recent" + std::to_string(i + 1)); v && !v->empty())
+                recent_ << qs(*v);
+    recentMenu_->clear();
+    for (int i = 0; i < recent_.size(); ++i) {
+        const QString path = recent_[i];
+        recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(path),
+                               [this, path] { openProject(path); });
+    }
+    recentMenu_->setEnabled(!recent_.isEmpty());
+}
+
+// ---- edit ----------------------------------------------------------------------------
+
+void MainFrame::onUndo() {
+    workspace_->undo();
+    refreshAll();
+}
+
+void MainFrame::onRedo() {
+    workspace_->redo();
+    refreshAll();
+}
+
+void MainFrame::onCopyFrame() {
+    ProjectImage* img = workspace_->currentImage();
+    if (!img) return;
+    const RasterImage frame = composeLayers(*img, showSubject(), showBackground());
+    const std::vector<uint8_t> dib = clipboard_.copy(frame);
+    auto* mime = new QMimeData;
+    mime->setImageData(toQImage(frame));
+    mime->setData("application/x-qt-windows-mime;value=\"DeviceIndependentBitmap\"",
+                  QByteArray(reinterpret_cast<const char*>(dib.data()), qsizetype(dib.size())));
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void MainFrame::onPasteNewImage() {
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    std::optional<std::vector<uint8_t>> block;
+    if (mime && mime->hasImage()) {
+        // Whatever another program put there arrives as the same bottom-up 24-bit
+        // bitmap the exchange reads.
+        QImage img =
+            qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_ARGB32);
+        RasterImage r(img.width(), img.height());
+        for (int y = 0; y < img.height(); ++y) {
+            const auto* line = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
+            std::copy(line, line + img.width(), r.row(y).begin());
+        }
+        block = encodeClipboardDib(r);
+    }
+    if (!block && !clipboard_.hasOwnCopy()) return;
+    std::optional<RasterImage> picture =
+        block ? clipboard_.paste(std::span<const uint8_t>(*block)) : clipboard_.paste(std::nullopt);
+    if (!picture) return;
+    workspace_->pasteToNewImage(*picture);
+    refreshAll();
+}
+
+// ---- view ----------------------------------------------------------------------------
+
+void MainFrame::onToggleToolbar() {
+    toolBar_->setVisible(!toolBar_->isVisible());
+}
+void MainFrame::onToggleStatusBar() {
+    statusBar()->setVisible(!statusBar()->isVisible());
+}
+void MainFrame::onToggleTimeline() {
+    timelineDock_->setVisible(!timelineDock_->isVisible());
+}
+void MainFrame::onToggleModeTools() {
+    toolsDock_->setVisible(!toolsDock_->isVisible());
+}
+void MainFrame::onToggleHistory() {
+    history_->setVisible(!history_->isVisible());
+}
+
+void MainFrame::onZoomIn() {
+    project().zoom = zoomIn(project().zoom);
+    view_->update();
+}
+void MainFrame::onZoomOut() {
+    project().zoom = zoomOut(project().zoom);
+    view_->update();
+}
+void MainFrame::onZoomReset() {
+    project().zoom = 0;
+    view_->update();
+}
+
+void MainFrame::setCanvas(CanvasColour colour) {
+    ProjectImage* img = project().current();
+    if (!img) return;
+    project().canvasColour = colour;
+    img->canvasColour = colour;
+    view_->update();
+    timeline_->strips()->update();
+}
+void MainFrame::onCanvasGrid() {
+    setCanvas(CanvasColour::Grid);
+}
+void MainFrame::onCanvasBlack() {
+    setCanvas(CanvasColour::Black);
+}
+void MainFrame::onCanvasBlue() {
+    setCanvas(CanvasColour::Blue);
+}
+void MainFrame::onCanvasGreen() {
+    setCanvas(CanvasColour::Green);
+}
+void MainFrame::onCanvasWhite() {
+    setCanvas(CanvasColour::White);
+}
+void MainFrame::onViewSubject() {
+    setShowSubject(!showSubject());
+}
+void MainFrame::onViewBackground() {
+    setShowBackground(!showBackground());
+}
+
+void MainFrame::onModeImageEdit() {
+    workspace_->switchMode(AnimationMode::ImageEdit);
+    refreshAll();
+}
+void MainFrame::onModeImageAlign() {
+    workspace_->switchMode(AnimationMode::ImageAlign);
+    refreshAll();
+}
+void MainFrame::onModeAnimate() {
+    workspace_->switchMode(AnimationMode::Animate);
+    refreshAll();
+}
+void MainFrame::onModeMovie() {
+    if (workspace_->switchMode(AnimationMode::Movie)) {
+        timeline_->markers() = {};
+        movieFrame_ = -1;
+        showMovieFrame(0);
+    }
+    refreshAll();
+}
+void MainFrame::onMode3DCreator() {
+    workspace_->switchMode(AnimationMode::Creator3D);
+    refreshAll();
+}
+
+void MainFrame::onAddCopy() {
+    workspace_->addCopy();
+    refreshAll();
+}
+
+void MainFrame::onRemoveImage() {
+    workspace_->removeImage(project().currentImage);
+    refreshAll();
+}
+
+void MainFrame::setAnimateView(AnimateViewMode m) {
+    if (animateViewMode_ == m) return;
+    animateViewMode_ = m;
+    view_->update();
+}
+void MainFrame::onViewFull() {
+    setAnimateView(AnimateViewMode::Full);
+}
+void MainFrame::onViewStartImage() {
+    setAnimateView(AnimateViewMode::StartImage);
+}
+void MainFrame::onViewCurrentFrame() {
+    setAnimateView(AnimateViewMode::CurrentFrame);
+}
+
+// ---- settings and help -------------------------------------------------------------------
+
+void MainFrame::onSettingsGeneral() {
+    GeneralSettingsDialog d(settings_, this);
+    if (d.exec() != QDialog::Accepted) return;
+    d.apply(settings_);
+    if (store_) writeSettings(settings_, *store_);
+}
+
+void MainFrame::onSettingsAnimation() {
+    settings_.cores = processorCoresFromAffinity();
+    AnimationSettingsDialog d(settings_, this);
+    if (d.exec() != QDialog::Accepted) return;
+    d.apply(settings_);
+    if (store_) writeSettings(settings_, *store_);
+}
+
+void MainFrame::onSettingsMovie() {
+    const MovieSettingsValues before{project().movieWidth, project().movieHeight, project().fps,
+                                     settings_.videoRender};
+    MovieSettingsDialog d(before, this);
+    if (d.exec() != QDialog::Accepted) return;
+    const MovieSettingsValues after = d.values();
+    applyMovieSettings(after.width, after.height, after.framesPerSecond, after.quality);
+}
+
+void MainFrame::applyMovieSettings(int width, int height, int fps, int quality) {
+    const MovieSettingsValues before{project().movieWidth, project().movieHeight, project().fps,
+                                     settings_.videoRender};
+    const MovieSettingsValues after = clampMovieSettings({width, height, fps, quality});
+    const bool movieWithFrame = mode() == AnimationMode::Movie && movieFrame_ >= 0;
+    const MovieSettingsOutcome o = movieSettingsOutcome(before, after, movieWithFrame);
+    if (o.effect == MovieSettingsEffect::Nothing) return;
+    timeline_->pause();
+    project().movieWidth = after.width;
+    project().movieHeight = after.height;
+    project().fps = after.framesPerSecond;
+    settings_.videoX = after.width;
+    settings_.videoY = after.height;
+    settings_.fps = after.framesPerSecond;
+    settings_.videoRender = after.quality;
+    if (o.deleteCameraTags) project().cameraValues.reset();
+    project().modified = true;
+    if (o.effect == MovieSettingsEffect::RefreshPlayback)
+        showMovieFrame(std::max(0, timeline_->markers().start));
+    moviePanel_->refresh();
+    refreshAll();
+}
+
+void MainFrame::onDocumentation() {
+    // The default browser, as the desktop knows it.
+    if (!QProcess::startDetached("xdg-open", {kDocumentationUrl}))
+        QDesktopServices::openUrl(QUrl(kDocumentationUrl));
+}
+
+void MainFrame::onSamples() {
+    const QString dir = QString(ZX_SAMPLES_INSTALL_DIR);
+    const QString path = QFileDialog::getOpenFileName(this, "Sample Projects and Libraries", dir,
+                                                      "zxp files (*.zxp)");
+    if (!path.isEmpty()) openProject(path);
+}
+
+void MainFrame::onSystemInfo() {
+    SystemInfoDialog d(measureSystem(), nullptr, this);
+    d.exec();
+    if (d.measuredSpeed() > 0) settings_.pcSpeed = int(d.measuredSpeed() * 100);
+}
+
+void MainFrame::onAbout() {
+    showAboutBox(this);
+}
+
+void MainFrame::onThreeDPreview() {
+    ProjectImage* img = workspace_->currentImage();
+    if (!img) return;
+    ThreeDPreviewDialog d(imageComposite(*img), nullptr, this);
+    d.exec();
+}
+
+// ---- enabling rules -------------------------------------------------------------------------
+
+CommandState MainFrame::undoState() const {
+    return {workspace_->canUndo(), false};
+}
+CommandState MainFrame::redoState() const {
+    return {workspace_->canRedo(), false};
+}
+CommandState MainFrame::hasImageState() const {
+    return {project().current() != nullptr && mode() != AnimationMode::Movie, false};
+}
+CommandState MainFrame::imageEditWithImageState() const {
+    return {mode() == AnimationMode::ImageEdit && project().current() != nullptr, false};
+}
+CommandState MainFrame::animateState() const {
+    return {mode() == AnimationMode::Animate, false};
+}
+CommandState MainFrame::copyFrameState() const {
+    return {mode() != AnimationMode::Movie || project().current() != nullptr, false};
+}
+CommandState MainFrame::pasteNewImageState() const {
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    return {(mime && mime->hasImage()) || clipboard_.hasOwnCopy(), false};
+}
+CommandState MainFrame::toolbarState() const {
+    return {true, toolBar_->isVisible()};
+}
+CommandState MainFrame::statusBarState() const {
+    return {true, statusBar()->isVisible()};
+}
+CommandState MainFrame::timelineState() const {
+    return {true, timelineDock_->isVisible()};
+}
+CommandState MainFrame::modeToolsState() const {
+    return {true, toolsDock_->isVisible()};
+}
+CommandState MainFrame::historyState() const {
+    return {true, history_->isVisible()};
+}
+CommandState MainFrame::zoomInState() const {
+    return {project().zoom < kMaxZoom, false};
+}
+CommandState MainFrame::zoomOutState() const {
+    return {project().zoom > kMinZoom, false};
+}
+CommandState MainFrame::zoomResetState() const {
+    return {mode() != AnimationMode::Movie, project().zoom == 0};
+}
+CommandState MainFrame::canvasState(CanvasColour c) const {
+    const ProjectImage* img = project().current();
+    return {img != nullptr, img ? img->canvasColour == c : project().canvasColour == c};
+}
+CommandState MainFrame::canvasGridState() const {
+    return canvasState(CanvasColour::Grid);
+}
+CommandState MainFrame::canvasBlackState() const {
+    return canvasState(CanvasColour::Black);
+}
+CommandState MainFrame::canvasBlueState() const {
+    return canvasState(CanvasColour::Blue);
+}
+CommandState MainFrame::canvasGreenState() const {
+    return canvasState(CanvasColour::Green);
+}
+CommandState MainFrame::canvasWhiteState() const {
+    return canvasState(CanvasColour::White);
+}
+CommandState MainFrame::viewSubjectState() const {
+    return {true, showSubject()};
+}
+CommandState MainFrame::viewBackgroundState() const {
+    return {true, showBackground()};
+}
+CommandState MainFrame::modeImageEditState() const {
+    return {true, mode() == AnimationMode::ImageEdit};
+}
+CommandState MainFrame::modeImageAlignState() const {
+    return {true, mode() == AnimationMode::ImageAlign};
+}
+CommandState MainFrame::modeAnimateState() const {
+    return {true, mode() == AnimationMode::Animate};
+}
+CommandState MainFrame::modeMovieState() const {
+    return {true, mode() == AnimationMode::Movie};
+}
+CommandState MainFrame::mode3DCreatorState() const {
+    return {true, mode() == AnimationMode::Creator3D};
+}
+CommandState MainFrame::viewFullState() const {
+    return {mode() == AnimationMode::Animate, animateViewMode_ == AnimateViewMode::Full};
+}
+CommandState MainFrame::viewStartImageState() const {
+    return {mode() == AnimationMode::Animate, animateViewMode_ == AnimateViewMode::StartImage};
+}
+CommandState MainFrame::viewCurrentFrameState() const {
+    return {mode() == AnimationMode::Animate, animateViewMode_ == AnimateViewMode::CurrentFrame};
+}
+CommandState MainFrame::saveObjectState() const {
+    return {mode() == AnimationMode::Animate && project().current() != nullptr, false};
+}
+CommandState MainFrame::threeDPreviewState() const {
+    return {mode() == AnimationMode::Animate && project().current() != nullptr, false};
+}
+
+} // namespace zx

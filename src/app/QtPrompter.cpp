@@ -1,0 +1,52 @@
+#include "app/QtPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zx {
+
+namespace {
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+} // namespace
+
+void QtPrompter::message(std::string_view text, std::string_view title) {
+    QMessageBox::information(parent_, title.empty() ? QStringLiteral("Zelvotrix") : qs(title),
+                             qs(text));
+}
+
+Answer QtPrompter::ask(std::string_view text, Buttons buttons) {
+    QMessageBox::StandardButtons b;
+    switch (buttons) {
+    case Buttons::Ok:
+        b = QMessageBox::Ok;
+        break;
+    case Buttons::YesNo:
+        b = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case Buttons::YesNoCancel:
+        b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    case Buttons::OkCancel:
+        b = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    }
+    const auto r = QMessageBox::question(parent_, QStringLiteral("Zelvotrix"), qs(text), b);
+    switch (r) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+void QtPrompter::status(std::string_view text) {
+    if (onStatus) onStatus(qs(text));
+}
+
+} // namespace zx

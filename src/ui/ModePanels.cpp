@@ -1,0 +1,244 @@
+#include "ui/ModePanels.h"
+
+#include "app/CanvasView.h"
+#include "app/MainFrame.h"
+#include "app/Timeline.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace zx {
+
+ModePanelWidget::ModePanelWidget(MainFrame& frame, const QString& title, const QString& hint)
+    : QWidget(&frame), frame_(frame) {
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(6, 6, 6, 6);
+    auto* heading = new QLabel("<b>" + title + "</b>", this);
+    layout_->addWidget(heading);
+    if (!hint.isEmpty()) {
+        auto* text = new QLabel(hint, this);
+        text->setWordWrap(true);
+        text->setStyleSheet("color: #555;");
+        layout_->addWidget(text);
+    }
+}
+
+void ModePanelWidget::addPendingTools(const QStringList& names) {
+    auto* box = new QGroupBox("Tools", this);
+    auto* grid = new QGridLayout(box);
+    int i = 0;
+    for (const QString& n : names) {
+        auto* b = new QPushButton(n, box);
+        b->setEnabled(false);
+        grid->addWidget(b, i / 2, i % 2);
+        ++i;
+    }
+    layout_->addWidget(box);
+}
+
+// ---- Image Edit ----------------------------------------------------------------------
+
+ImageEditPanel::ImageEditPanel(MainFrame& frame)
+    : ModePanelWidget(frame, "Image Edit",
+                      "Cut subjects out of photographs with selections and masks, and retouch "
+                      "them. Import photographs with File > Import Image(s)...") {
+    addPendingTools({"Rectangular Marquee", "Elliptical Marquee", "Free Hand Lasso", "Line Lasso",
+                     "Magic backgound cleaner", "Grow selection", "Shrink selection", "Brush",
+                     "Eraser", "Fill"});
+    layout_->addStretch(1);
+}
+
+void ImageEditPanel::enter() {
+    ++entries_;
+}
+
+// ---- Image Align ----------------------------------------------------------------------
+
+ImageAlignPanel::ImageAlignPanel(MainFrame& frame)
+    : ModePanelWidget(frame, "Image Align",
+                      "Align, move and transform the images of the timeline.") {
+    addPendingTools({"Move", "Rotate", "Scale", "Merge"});
+    layout_->addStretch(1);
+}
+
+// ---- Animate --------------------------------------------------------------------------
+
+AnimatePanel::AnimatePanel(MainFrame& frame)
+    : ModePanelWidget(frame, "Animate",
+                      "Build animated objects from the image's regions and play them.") {
+    auto* playBox = new QGroupBox("Playback", this);
+    auto* grid = new QGridLayout(playBox);
+    play_ = new QCheckBox("Play", playBox);
+    speed_ = new QComboBox(playBox);
+    speed_->addItems({"Full", "1/2", "1/4"});
+    loop_ = new QCheckBox("Loop", playBox);
+    loop_->setChecked(true);
+    playAll_ = new QCheckBox("Play All", playBox);
+    frameSlider_ = new QSlider(Qt::Horizontal, playBox);
+    frameLabel_ = new QLabel(playBox);
+    grid->addWidget(play_, 0, 0);
+    grid->addWidget(speed_, 0, 1);
+    grid->addWidget(loop_, 1, 0);
+    grid->addWidget(playAll_, 1, 1);
+    grid->addWidget(frameSlider_, 2, 0, 1, 2);
+    grid->addWidget(frameLabel_, 3, 0, 1, 2);
+    layout_->addWidget(playBox);
+    auto* preview = new QPushButton("3D Preview...", this);
+    layout_->addWidget(preview);
+    addPendingTools({"Dots", "Bones", "Trajectories", "Bindings", "Regions", "Effects"});
+    layout_->addStretch(1);
+
+    connect(play_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!frame_.setAnimatePlaying(on) && on) {
+            QSignalBlocker block(play_);
+            play_->setChecked(false);
+        }
+    });
+    connect(speed_, &QComboBox::currentIndexChanged, this, [this] {
+        if (playing()) {
+            frame_.setAnimatePlaying(false);
+            frame_.setAnimatePlaying(true);
+        }
+    });
+    connect(frameSlider_, &QSlider::valueChanged, this, [this](int v) {
+        if (ProjectImage* img = frame_.workspace().currentImage()) {
+            img->setCurrentFrame(v);
+            frameLabel_->setText(QString("Frame %1 / %2").arg(v).arg(img->duration()));
+            frame_.view()->update();
+        }
+    });
+    connect(preview, &QPushButton::clicked, this, [this] { frame_.trigger(Cmd::ThreeDPreview); });
+}
+
+void AnimatePanel::refresh() {
+    ProjectImage* img = frame_.workspace().currentImage();
+    QSignalBlocker block(frameSlider_);
+    frameSlider_->setRange(0, img ? img->duration() : 0);
+    frameSlider_->setValue(img ? img->currentFrame() : 0);
+    frameLabel_->setText(
+        img ? QString("Frame %1 / %2").arg(img->currentFrame()).arg(img->duration()) : QString());
+}
+
+void AnimatePanel::enter() {
+    refresh();
+}
+
+void AnimatePanel::leave() {
+    setPlaying(false);
+}
+
+void AnimatePanel::durationChanged(int, int) {
+    refresh();
+}
+
+bool AnimatePanel::playing() const {
+    return play_->isChecked();
+}
+void AnimatePanel::setPlaying(bool on) {
+    play_->setChecked(on);
+}
+int AnimatePanel::speedFactor() const {
+    return 1 << speed_->currentIndex();
+}
+bool AnimatePanel::looping() const {
+    return loop_->isChecked();
+}
+bool AnimatePanel::playAll() const {
+    return playAll_->isChecked();
+}
+void AnimatePanel::setLooping(bool on) {
+    loop_->setChecked(on);
+}
+void AnimatePanel::setPlayAll(bool on) {
+    playAll_->setChecked(on);
+}
+
+void AnimatePanel::tick() {
+    if (busy_) return; // a tick arriving inside a nested loop is dropped
+    busy_ = true;
+    Workspace& ws = frame_.workspace();
+    ProjectImage* img = ws.currentImage();
+    if (img) {
+        int next = img->currentFrame() + 1;
+        if (next > img->duration()) {
+            Project& project = ws.project();
+            if (playAll() && project.imageCount() > 0) {
+                const int count = project.imageCount();
+                const int following = project.currentImage + 1;
+                if (following >= count && !looping()) {
+                    setPlaying(false);
+                    busy_ = false;
+                    return;
+                }
+                ws.selectImage(following % count, false, false);
+                img = ws.currentImage();
+                next = 0;
+                frame_.timeline()->refresh();
+            } else if (looping()) {
+                next = 0;
+            } else {
+                setPlaying(false);
+                busy_ = false;
+                return;
+            }
+        }
+        img->setCurrentFrame(next);
+        refresh();
+        frame_.view()->update();
+    }
+    busy_ = false;
+}
+
+// ---- Movie ------------------------------------------------------------------------
+
+MoviePanel::MoviePanel(MainFrame& frame)
+    : ModePanelWidget(frame, "Movie",
+                      "Play the images one after another as a movie. Click the ruler to set the "
+                      "cursor and start marker; right click sets the end marker.") {
+    auto* box = new QGroupBox("Time", this);
+    auto* grid = new QGridLayout(box);
+    seconds_ = new QLabel("0", box);
+    frames_ = new QLabel("0", box);
+    size_ = new QLabel(box);
+    grid->addWidget(new QLabel("Seconds", box), 0, 0);
+    grid->addWidget(seconds_, 0, 1);
+    grid->addWidget(new QLabel("Frames", box), 1, 0);
+    grid->addWidget(frames_, 1, 1);
+    grid->addWidget(size_, 2, 0, 1, 2);
+    layout_->addWidget(box);
+    addPendingTools({"Camera Tags", "Follow Camera", "Zoom", "Orbit"});
+    layout_->addStretch(1);
+}
+
+void MoviePanel::refresh() {
+    const Project& p = frame_.project();
+    size_->setText(
+        QString("Movie %1 x %2, %3 frames/sec").arg(p.movieWidth).arg(p.movieHeight).arg(p.fps));
+}
+
+void MoviePanel::leave() {
+    frame_.timeline()->pause();
+}
+
+void MoviePanel::showFrame(int frame) {
+    const int fps = std::max(1, frame_.project().fps);
+    seconds_->setText(QString::number(frame / fps));
+    frames_->setText(QString::number(frame % fps));
+}
+
+// ---- 3D Creator ---------------------------------------------------------------------
+
+Creator3DPanel::Creator3DPanel(MainFrame& frame)
+    : ModePanelWidget(frame, "3D Creator",
+                      "Build a 3D object from a front view image and optional further views.") {
+    addPendingTools({"Front View", "Left View", "Top View", "Build"});
+    layout_->addStretch(1);
+}
+
+} // namespace zx

@@ -1,0 +1,105 @@
+#pragma once
+// The five mode panels hosted by the "Context Tools" dock. Each binds its controls
+// to the Workspace and answers the mode protocol (leave test, entry, busy, undo of
+// its own steps). Tools that arrive with later work are shown greyed.
+
+#include "commands/ModePanel.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QSlider;
+class QSpinBox;
+class QVBoxLayout;
+
+namespace zx {
+
+class MainFrame;
+
+class ModePanelWidget : public QWidget, public ModePanel {
+    Q_OBJECT
+public:
+    ModePanelWidget(MainFrame& frame, const QString& title, const QString& hint);
+    // The panel's controls follow the current image.
+    virtual void refresh() {}
+
+protected:
+    // A column of greyed buttons for tools that are not here yet.
+    void addPendingTools(const QStringList& names);
+    MainFrame& frame_;
+    QVBoxLayout* layout_;
+};
+
+class ImageEditPanel : public ModePanelWidget {
+    Q_OBJECT
+public:
+    explicit ImageEditPanel(MainFrame& frame);
+    void enter() override;
+    int reinitialised() const { return entries_; }
+
+private:
+    int entries_ = 0;
+};
+
+class ImageAlignPanel : public ModePanelWidget {
+    Q_OBJECT
+public:
+    explicit ImageAlignPanel(MainFrame& frame);
+};
+
+class AnimatePanel : public ModePanelWidget {
+    Q_OBJECT
+public:
+    explicit AnimatePanel(MainFrame& frame);
+    void refresh() override;
+    void enter() override;
+    void leave() override;
+    void imageChanged() override { refresh(); }
+    void durationChanged(int oldFrames, int newFrames) override;
+    bool busy() const override { return busy_; }
+
+    bool playing() const;
+    void setPlaying(bool on);
+    // 1 full speed, 2 for "1/2", 4 for "1/4"
+    int speedFactor() const;
+    bool looping() const;
+    bool playAll() const;
+    void setLooping(bool on);
+    void setPlayAll(bool on);
+    // One clock tick: the next frame, the next image, or the end of playback.
+    void tick();
+
+private:
+    QCheckBox* play_;
+    QComboBox* speed_;
+    QCheckBox* loop_;
+    QCheckBox* playAll_;
+    QSlider* frameSlider_;
+    QLabel* frameLabel_;
+    bool busy_ = false;
+};
+
+class MoviePanel : public ModePanelWidget {
+    Q_OBJECT
+public:
+    explicit MoviePanel(MainFrame& frame);
+    void refresh() override;
+    void enter() override { refresh(); }
+    void leave() override;
+    void showFrame(int frame);
+
+private:
+    QLabel* seconds_;
+    QLabel* frames_;
+    QLabel* size_;
+};
+
+class Creator3DPanel : public ModePanelWidget {
+    Q_OBJECT
+public:
+    explicit Creator3DPanel(MainFrame& frame);
+};
+
+} // namespace zx
