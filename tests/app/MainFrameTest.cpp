@@ -1,0 +1,311 @@
+// The main frame driven as a user would: commands, modes, history, timeline,
+// dropped files and the memory pane, offscreen.
+#include "app/MainFrame.h"
+#include "app/CommandTable.h"
+#include "app/QtSettingsStore.h"
+#include "app/Timeline.h"
+#include "platform/RecordingPrompter.h"
+#include "ui/HistoryWindow.h"
+#include "ui/ModePanels.h"
+#include "ui/SetDurationDialog.h"
+#include "ui/ThreeDPreviewDialog.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QSet>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zx;
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<QtSettingsStore> store_;
+    Settings settings_;
+    RecordingPrompter prompter_;
+    std::unique_ptr<MainFrame> frame_;
+
+    void addImages(int n) {
+        for (int i = 0; i < n; ++i)
+            QVERIFY(frame_->workspace().addPictureAsImage(RasterImage(40 + i, 30, 0xFF336699u),
+                                                          "photo" + std::to_string(i) + ".png"));
+        frame_->refreshAll();
+    }
+    QString undoText() const { return frame_->action(Cmd::Undo)->text(); }
+
+private slots:
+    void init() {
+        store_ = std::make_unique<QtSettingsStore>(dir_.filePath("settings.ini"));
+        settings_ = readSettings(*store_);
+        settings_.fps = 25;
+        prompter_.clear();
+        frame_ = std::make_unique<MainFrame>(settings_, store_.get(), &prompter_);
+        frame_->resize(1000, 700);
+        frame_->show();
+    }
+    void cleanup() {
+        frame_->project().modified = false;
+        frame_.reset();
+    }
+
+    void commandTableIsConsistent() {
+        QSet<int> ids;
+        for (const CommandEntry& e : commandTable()) {
+            QVERIFY2(!ids.contains(e.id), qPrintable(QString::number(e.id)));
+            ids.insert(e.id);
+            QAction* a = frame_->action(e.id);
+            QVERIFY(a);
+            QCOMPARE(a->text(), e.id == Cmd::Undo || e.id == Cmd::Redo ? a->text() : e.text);
+        }
+        frame_->updateCommands();
+        // commands of later work are present and greyed
+        QVERIFY(!frame_->action(Cmd::ExportMovie)->isEnabled());
+        QVERIFY(!frame_->action(Cmd::SelectAll)->isEnabled());
+        QVERIFY(!frame_->trigger(Cmd::Crop));
+        QCOMPARE(frame_->action(Cmd::CanvasGrid)->text(), QString("G&rid\tCtrl+R"));
+        QCOMPARE(frame_->action(Cmd::New)->shortcut(), QKeySequence("Ctrl+N"));
+    }
+
+    void modeSwitchesAndTheirHistorySteps() {
+        addImages(1);
+        QCOMPARE(frame_->mode(), AnimationMode::ImageEdit);
+        frame_->workspace().record(
+            HistoryStep::panelStep(AnimationMode::ImageEdit, "Select All", 0, false, 0));
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QCOMPARE(frame_->mode(), AnimationMode::Animate);
+        QVERIFY(frame_->action(Cmd::ModeAnimate)->isChecked());
+        QCOMPARE(frame_->statusText(), QString("Ready"));
+        auto* stack = frame_->findChild<QStackedWidget*>();
+        QCOMPARE(stack->currentIndex(), 2);
+        frame_->workspace().record(
+            HistoryStep::panelStep(AnimationMode::Animate, "Move Dot", 0, false, 0));
+        const auto labels = frame_->project().history.labels();
+        QCOMPARE(QString::fromStdString(labels[labels.size() - 2]), QString("Animate Mode"));
+        // the History window lists them with the current one selected
+        QListWidget* list = frame_->historyWindow()->list();
+        QCOMPARE(list->count(), int(labels.size()));
+        QCOMPARE(list->currentItem()->text(), QString("Move Dot"));
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(frame_->mode(), AnimationMode::ImageEdit);
+        // clicking an entry jumps there
+        list->setCurrentRow(list->count() - 1);
+        QCOMPARE(frame_->mode(), AnimationMode::Animate);
+        QCOMPARE(frame_->project().history.position(), list->count() - 1);
+
+        QVERIFY(frame_->trigger(Cmd::ModeMovie));
+        QCOMPARE(frame_->project().currentImage, 0); // the first movie frame's image
+        QVERIFY(frame_->trigger(Cmd::Mode3DCreator));
+        QCOMPARE(stack->currentIndex(), 4);
+    }
+
+    void durationUndoRedoAndMenuTexts() {
+        addImages(2);
+        QCOMPARE(undoText(), QString("Undo Import Subject Image\tCtrl+Z"));
+        Workspace& ws = frame_->workspace();
+        const int steps = frame_->project().history.size();
+        QVERIFY(ws.setImageDuration(40, false));
+        QVERIFY(ws.setImageDuration(40, false));
+        QCOMPARE(frame_->project().history.size(), steps + 1);
+        frame_->updateCommands();
+        QCOMPARE(undoText(), QString("Undo Image Duration\tCtrl+Z"));
+        QCOMPARE(frame_->action(Cmd::Redo)->text(), QString("Redo\tCtrl+Y"));
+        QVERIFY(!frame_->action(Cmd::Redo)->isEnabled());
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(frame_->project().images[1].duration(), 75);
+        QCOMPARE(frame_->action(Cmd::Redo)->text(), QString("Redo Image Duration\tCtrl+Y"));
+        QVERIFY(frame_->trigger(Cmd::Redo));
+        QCOMPARE(frame_->project().images[1].duration(), 40);
+    }
+
+    void setDurationDialogArithmetic() {
+        SetDurationDialog d(40, 25);
+        QCOMPARE(d.frames(), 40);
+        d.setValues(2, 3, true);
+        QCOMPARE(d.frames(), 53);
+        QVERIFY(d.applyToAll());
+    }
+
+    void droppedFilesAreRoutedByExtension() {
+        prompter_.clear();
+        frame_->dropFiles(
+            {"/tmp/thing.zxl", "/tmp/clip.avi", QString(ZX_SAMPLES_DIR) + "/chelsea.png"});
+        QCOMPARE(prompter_.texts().size(), size_t(2));
+        QCOMPARE(QString::fromStdString(prompter_.texts()[0]),
+                 QString("To load a library object, please use \"File\" \"Load Object\" from "
+                         "the main menu"));
+        QCOMPARE(QString::fromStdString(prompter_.texts()[1]), QString("Unrecognized file format"));
+        QCOMPARE(frame_->project().imageCount(), 1);
+        QCOMPARE(frame_->project().images[0].width(), 451);
+        // a corrupt project leaves the open one as it was
+        QFile bad(dir_.filePath("bad.zxp"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a project at all");
+        bad.close();
+        prompter_.clear();
+        prompter_.answers = {Answer::No}; // "Save changes to Untitled?"
+        QVERIFY(!frame_->openProject(bad.fileName()));
+        QCOMPARE(frame_->project().imageCount(), 1);
+        QCOMPARE(QString::fromStdString(prompter_.texts().back()),
+                 QString("Not a valid Zelvotrix project, or file corrupted"));
+    }
+
+    void saveAndReopenAProject() {
+        addImages(2);
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        const QString path = dir_.filePath("two.zxp");
+        QVERIFY(frame_->saveProject(path));
+        QVERIFY(!frame_->project().modified);
+        QVERIFY(frame_->trigger(Cmd::New));
+        QCOMPARE(frame_->project().imageCount(), 0);
+        QVERIFY(frame_->openProject(path));
+        QCOMPARE(frame_->project().imageCount(), 2);
+        QCOMPARE(frame_->mode(), AnimationMode::Animate); // the stored mode, entered afresh
+        QCOMPARE(frame_->statusText(), QString("Ready"));
+    }
+
+    void timelineHitTestingAndKeys() {
+        addImages(3);
+        TimelineBar* bar = frame_->timeline();
+        bar->setScale(2);
+        QCOMPARE(bar->scale(), 2);
+        bar->setScale(1000);
+        QCOMPARE(bar->scale(), 64);
+        bar->setScale(1);
+        bar->setScale(zoomTimelineOut(bar->scale()));
+        QCOMPARE(bar->scale(), 1);
+        bar->setScale(4); // 75 frames → 300 px per image
+        bar->setFirstImage(0);
+        TimelineStrips* strips = bar->strips();
+        const int y = strips->subjectTop() + 10;
+        bool background = true;
+        QCOMPARE(strips->imageAt(QPoint(10, y), &background), 0);
+        QVERIFY(!background);
+        QCOMPARE(strips->imageAt(QPoint(310, y)), 1);
+        QCOMPARE(strips->imageAt(QPoint(5000, y)), 2);
+        QCOMPARE(strips->imageAt(QPoint(10, strips->backgroundTop() + 5), &background), 0);
+        QVERIFY(background);
+
+        // clicking selects; Page Down on the last selects the first
+        QTest::mouseClick(strips, Qt::LeftButton, {}, QPoint(310, y));
+        QCOMPARE(frame_->project().currentImage, 1);
+        QVERIFY(frame_->routeKey(Qt::Key_End, {}));
+        QCOMPARE(frame_->project().currentImage, 2);
+        QVERIFY(frame_->routeKey(Qt::Key_PageDown, {}));
+        QCOMPARE(frame_->project().currentImage, 0);
+        QVERIFY(frame_->routeKey(Qt::Key_PageUp, {}));
+        QCOMPARE(frame_->project().currentImage, 2);
+        QVERIFY(frame_->routeKey(Qt::Key_Tab, {})); // Tab in Image Edit: next
+        QCOMPARE(frame_->project().currentImage, 0);
+        QVERIFY(frame_->routeKey(Qt::Key_Home, {}));
+        QCOMPARE(frame_->project().currentImage, 0);
+
+        // hovering a thumbnail tells the duration
+        QTest::mouseMove(strips, QPoint(20, y));
+        QCOMPARE(frame_->paneText(1), QString("Duration= 3:0"));
+        QCOMPARE(frame_->statusText(),
+                 QString("Click to select. Drag to move on timeline. Right click for additional "
+                         "options"));
+    }
+
+    void durationDragRecordsAStep() {
+        addImages(1);
+        TimelineBar* bar = frame_->timeline();
+        bar->setScale(4);
+        TimelineStrips* strips = bar->strips();
+        const int y = strips->subjectTop() + 10;
+        // the bar ends at 75 × 4 = 300 px
+        QTest::mousePress(strips, Qt::LeftButton, {}, QPoint(300, y));
+        QTest::mouseMove(strips, QPoint(400, y));
+        QTest::mouseRelease(strips, Qt::LeftButton, {}, QPoint(400, y));
+        QCOMPARE(frame_->project().images[0].duration(), 100);
+        QCOMPARE(QString::fromStdString(frame_->project().history.labels().back()),
+                 QString("Image Duration"));
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(frame_->project().images[0].duration(), 75);
+    }
+
+    void movieModeKeysAndMarkers() {
+        addImages(2); // 150 movie frames
+        QVERIFY(frame_->trigger(Cmd::ModeMovie));
+        QCOMPARE(frame_->movieFrameCount(), 150);
+        QVERIFY(frame_->routeKey(Qt::Key_PageDown, {}));
+        QCOMPARE(frame_->timeline()->markers().cursor, 75);
+        QCOMPARE(frame_->project().currentImage, 1);
+        QVERIFY(frame_->routeKey(Qt::Key_Right, {}));
+        QCOMPARE(frame_->timeline()->markers().cursor, 76);
+        QVERIFY(frame_->routeKey(Qt::Key_End, {}));
+        QCOMPARE(frame_->timeline()->markers().cursor, 149);
+        QVERIFY(frame_->routeKey(Qt::Key_Right, {})); // clamped at the end
+        QCOMPARE(frame_->timeline()->markers().cursor, 149);
+    }
+
+    void zoomAndCanvasCommands() {
+        addImages(1);
+        for (int i = 0; i < 6; ++i) frame_->trigger(Cmd::ZoomIn);
+        QCOMPARE(frame_->zoom(), 4);
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::ZoomIn)->isEnabled());
+        QVERIFY(frame_->trigger(Cmd::ZoomReset));
+        QCOMPARE(frame_->zoom(), 0);
+        QVERIFY(frame_->action(Cmd::ZoomReset)->isChecked());
+        QVERIFY(frame_->trigger(Cmd::CanvasBlue));
+        QCOMPARE(frame_->project().images[0].canvasColour, CanvasColour::Blue);
+        QVERIFY(frame_->action(Cmd::CanvasBlue)->isChecked());
+        QVERIFY(!frame_->action(Cmd::CanvasGrid)->isChecked());
+    }
+
+    void lowMemoryWarningOncePerRun() {
+        prompter_.clear();
+        MemoryStatus s{4000ull << 20, 440ull << 20, 89};
+        frame_->setMemoryStatusForTest(s);
+        QVERIFY(prompter_.entries.empty());
+        QVERIFY(frame_->paneText(3).startsWith("  Memory usage = "));
+        s.loadPercent = 90;
+        frame_->setMemoryStatusForTest(s);
+        QCOMPARE(prompter_.entries.size(), size_t(1));
+        frame_->setMemoryStatusForTest(s);
+        QCOMPARE(prompter_.entries.size(), size_t(1));
+    }
+
+    void animatePlaybackAdvancesFrames() {
+        addImages(1);
+        frame_->project().images[0].setDuration(3);
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        AnimatePanel* panel = frame_->animatePanel();
+        panel->setLooping(false);
+        panel->setPlaying(true);
+        QVERIFY(frame_->clock().running());
+        // wait for the clock to run the image to its end and stop
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->playing(), 5000);
+        QCOMPARE(frame_->project().images[0].currentFrame(), 3);
+        QVERIFY(!frame_->clock().running());
+    }
+
+    void threeDPreviewButtons() {
+        ThreeDPreviewDialog d(RasterImage(200, 100, 0xFF808080u), nullptr);
+        QCOMPARE(d.camera().distance, 800.0);
+        d.press("Front <-> Rear View");
+        d.press("Front <-> Rear View");
+        QCOMPARE(d.camera().turnDeg, 0.0);
+        d.press("Strong Shading");
+        QCOMPARE(d.camera().lightIntensity, 128);
+    }
+
+    void settingsLiveInTheStore() {
+        store_->writeInt("FPS", 101);
+        const Settings s = readSettings(*store_);
+        QCOMPARE(s.fps, 30);
+        QVERIFY(store_->flush());
+        QtSettingsStore again(dir_.filePath("settings.ini"));
+        QCOMPARE(again.readInt("FPS").value_or(0), 101);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
