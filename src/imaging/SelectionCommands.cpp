@@ -157,6 +157,20 @@ HistoryLabel commandSendToBackground(RasterImage& background, const RasterImage&
     return HistoryName::SendToBackground;
 }
 
+bool pressMovesSelection(const SelectionSettings& settings, const RasterImage& mask, int x, int y) {
+    return settings.type == SelectionType::New &&
+           settings.tool != SelectionTool::MagicBackgroundCleaner && inside(mask, x, y) &&
+           (mask.at(x, y) & MaskBit::Selected);
+}
+
+std::string moveSelectionStatus(int dx, int dy) {
+    return "dx= " + std::to_string(dx) + " dy= " + std::to_string(dy);
+}
+
+std::string cursorPositionStatus(int x, int y) {
+    return "x= " + std::to_string(x) + " y= " + std::to_string(y);
+}
+
 std::string cleanerToleranceMenuText(int tolerance) {
     return "Set (current= " + std::to_string(tolerance) + ")...";
 }

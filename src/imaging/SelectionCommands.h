@@ -87,6 +87,13 @@ HistoryLabel commandMoveSelection(RasterImage& mask, const SelectionSettings& se
 HistoryLabel commandSendToBackground(RasterImage& background, const RasterImage& subject,
                                      const RasterImage& mask);
 
+// Whether a press at (x, y) drags the selection rather than drawing a new one: with
+// the type New, any tool but the cleaner, on a selected pixel.
+bool pressMovesSelection(const SelectionSettings& settings, const RasterImage& mask, int x, int y);
+// Status texts while dragging a selection and for the cursor's position.
+std::string moveSelectionStatus(int dx, int dy);
+std::string cursorPositionStatus(int x, int y);
+
 // The cleaner's context-menu entry for the tolerance.
 std::string cleanerToleranceMenuText(int tolerance);
 

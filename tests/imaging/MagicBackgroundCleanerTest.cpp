@@ -170,6 +170,22 @@ TEST(SelectionCommands, PlainCommandNames) {
     EXPECT_EQ(cleanerToleranceMenuText(30), "Set (current= 30)...");
 }
 
+TEST(SelectionCommands, OnlyANewSelectionToolPressOnTheSelectionMovesIt) {
+    RasterImage m = makeMaskLayer(6, 6);
+    selectRectangle(m, {1, 1}, {3, 3}, SelectionType::New);
+    SelectionSettings s;
+    EXPECT_TRUE(pressMovesSelection(s, m, 2, 2));
+    EXPECT_FALSE(pressMovesSelection(s, m, 5, 5)) << "unselected pixel";
+    EXPECT_FALSE(pressMovesSelection(s, m, 9, 2)) << "outside the image";
+    s.type = SelectionType::Add;
+    EXPECT_FALSE(pressMovesSelection(s, m, 2, 2));
+    s.type = SelectionType::New;
+    s.tool = SelectionTool::MagicBackgroundCleaner;
+    EXPECT_FALSE(pressMovesSelection(s, m, 2, 2));
+    EXPECT_EQ(moveSelectionStatus(-3, 4), "dx= -3 dy= 4");
+    EXPECT_EQ(cursorPositionStatus(12, 7), "x= 12 y= 7");
+}
+
 TEST(SendMaskedSubjectToBackground, CutsTheSubjectOutByTheMask) {
     RasterImage subject(3, 1);
     subject.at(0, 0) = 0x80112233;
