@@ -71,6 +71,21 @@ bool splitEncroachedEdges(std::vector<OutlineLoop>& loops) {
     return true;
 }
 
+// The pixel edges between inside and outside: as many points as the traced outline
+// will have, counted without tracing it.
+size_t countBoundaryCracks(const RasterImage& mask) {
+    const int w = mask.width(), h = mask.height();
+    auto in = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < w && y < h && (mask.at(x, y) & 0x200);
+    };
+    size_t n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (in(x, y))
+                n += size_t(!in(x - 1, y)) + !in(x + 1, y) + !in(x, y - 1) + !in(x, y + 1);
+    return n;
+}
+
 } // namespace
 
 double flatVertexSpacing(int32_t definition, double innerRadius) {
@@ -80,14 +95,14 @@ double flatVertexSpacing(int32_t definition, double innerRadius) {
 FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
                                   Prompter* prompter, int maskLeft, int maskTop) {
     FlatBuildResult result;
-    std::vector<OutlineLoop> traced = TraceRegionOutlines(mask);
-    if (traced.empty()) return result;
-    size_t total = 0;
-    for (const OutlineLoop& l : traced) total += l.size();
-    if (total > kMaxOutlinePoints) {
+    // A region with a very long outline (noise, a checkerboard) is refused before its
+    // outline is traced: it could not be meshed within the vertex limit anyway.
+    if (countBoundaryCracks(mask) > kMaxOutlinePoints) {
         if (prompter) prompter->message(kVertexLimitMessage);
         return result;
     }
+    std::vector<OutlineLoop> traced = TraceRegionOutlines(mask);
+    if (traced.empty()) return result;
 
     const DistanceMap distance = BuildDistanceMap(mask);
     const double spacing =
