@@ -1,6 +1,8 @@
 #include "storage/PhotoImport.h"
 
 #include "platform/Prompter.h"
+#include "storage/ImageFile.h"
+#include "storage/Settings.h"
 
 #include <algorithm>
 
@@ -69,6 +71,21 @@ std::string importUndoLabel(const std::string& name) {
 
 std::string photoLayerName(const std::filesystem::path& file) {
     return file.filename().string();
+}
+
+std::unique_ptr<ProjectImage> importPhotoFile(const std::filesystem::path& file,
+                                              const PhotoFileImport& how,
+                                              PhotoImportSession& session, Prompter& prompter) {
+    std::optional<RasterImage> picture = loadImage(file, &prompter);
+    if (!picture) return nullptr;
+    Settings defaults;
+    const Settings& settings = how.settings ? *how.settings : defaults;
+    PhotoLimits limits{settings.maxSize, how.keepSize,
+                       how.current ? how.current->layerPicture(kMaskLayer) : nullptr};
+    std::optional<RasterImage> photo = preparePhoto(std::move(*picture), limits, session, prompter);
+    if (!photo) return nullptr;
+    return buildPhotoImage(std::move(*photo), photoLayerName(file),
+                           settings.defaultDurationFrames(how.frameRate), how.canvas);
 }
 
 } // namespace zx

@@ -61,4 +61,19 @@ std::string importUndoLabel(const std::string& name);
 // The name a photograph's layer takes: its file name.
 std::string photoLayerName(const std::filesystem::path& file);
 
+// The import of one photograph file as a new image: loaded by its extension, the
+// size questions, six layers, the default duration of the settings at `frameRate`.
+// Null when the file cannot be read (after the reader's message), the user
+// cancelled, or the picture is too small.
+struct PhotoFileImport {
+    const Settings* settings = nullptr; // MaxSize and the default duration; defaults when null
+    int frameRate = 30;
+    CanvasColour canvas = CanvasColour::Grid;
+    bool keepSize = false;
+    const ProjectImage* current = nullptr; // the current image, whose mask may be large
+};
+std::unique_ptr<ProjectImage> importPhotoFile(const std::filesystem::path& file,
+                                              const PhotoFileImport& how,
+                                              PhotoImportSession& session, Prompter& prompter);
+
 } // namespace zx
