@@ -1,0 +1,50 @@
+#pragma once
+// The subcommands of zelvotrix-cli. Each lives in its own file
+// (src/cli/<Name>Command.cpp) and registers itself on the application through the
+// function declared here; main.cpp calls them all.
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <string>
+
+namespace zx {
+class Prompter;
+struct Settings;
+} // namespace zx
+
+namespace zx::cli {
+
+class TerminalPrompter;
+
+// What every subcommand shares: the global options and the exit status.
+class Context {
+public:
+    Context();
+    ~Context();
+
+    // --settings: the settings file (the one the app uses unless given).
+    std::string settingsPath;
+    // --yes: answer every question with Yes / OK (for scripts).
+    bool yes = false;
+    // --quiet: no progress bar.
+    bool quiet = false;
+
+    // Set by the subcommand that ran: 0 on success.
+    int exitCode = 0;
+
+    // Messages and questions on the terminal.
+    Prompter& prompter();
+    // The settings read from settingsPath, with their defaults and ranges.
+    const Settings& settings();
+
+private:
+    std::unique_ptr<TerminalPrompter> prompter_;
+    std::unique_ptr<Settings> settings_;
+};
+
+void registerInfoCommand(CLI::App& app, Context& context);
+void registerNewCommand(CLI::App& app, Context& context);
+void registerResaveCommand(CLI::App& app, Context& context);
+
+} // namespace zx::cli

@@ -1,0 +1,53 @@
+// `info FILE [--json]`: what a project or library file holds.
+
+#include "cli/Commands.h"
+#include "cli/ProjectDescription.h"
+#include "platform/Prompter.h"
+#include "storage/ProjectFile.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace zx::cli {
+
+namespace {
+
+struct InfoOptions {
+    std::string file;
+    bool json = false;
+};
+
+bool isLibrary(const std::filesystem::path& p) {
+    std::string ext = p.extension().string();
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".zxl";
+}
+
+int runInfo(const InfoOptions& o, Context& context) {
+    Prompter& prompter = context.prompter();
+    if (isLibrary(o.file)) {
+        prompter.message("Library files are not supported by this version of the tool");
+        return 1;
+    }
+    std::unique_ptr<Project> project = openProjectDocument(o.file, prompter);
+    if (!project) return 1;
+    nlohmann::ordered_json d = describeProject(*project);
+    if (o.json)
+        std::cout << d.dump() << "\n";
+    else
+        std::cout << projectText(d);
+    return 0;
+}
+
+} // namespace
+
+void registerInfoCommand(CLI::App& app, Context& context) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* sub =
+        app.add_subcommand("info", "Show what a project (.zxp) or library (.zxl) holds");
+    sub->add_option("file", options->file, "The .zxp or .zxl file")->required();
+    sub->add_flag("--json", options->json, "Print JSON (the format scripts should rely on)");
+    sub->callback([options, &context] { context.exitCode = runInfo(*options, context); });
+}
+
+} // namespace zx::cli

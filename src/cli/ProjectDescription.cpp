@@ -1,0 +1,146 @@
+#include "cli/ProjectDescription.h"
+
+#include "storage/Project.h"
+
+#include <sstream>
+
+namespace zx::cli {
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+const char* modeName(int mode) {
+    switch (mode) {
+    case 0:
+        return "Image Edit";
+    case 1:
+        return "Image Align";
+    case 2:
+        return "Animate";
+    case 3:
+        return "Movie";
+    case 4:
+        return "3D Creator";
+    default:
+        return "none";
+    }
+}
+
+const char* canvasName(int c) {
+    switch (c) {
+    case -1:
+        return "Grid";
+    case 0:
+        return "Black";
+    case 1:
+        return "Blue";
+    case 2:
+        return "Green";
+    case 3:
+        return "White";
+    default:
+        return "?";
+    }
+}
+
+const char* kindName(int kind) {
+    switch (kind) {
+    case 0:
+        return "picture";
+    case 1:
+        return "mask";
+    case 2:
+        return "animation";
+    default:
+        return "?";
+    }
+}
+
+json describeLayer(const ImageLayer& layer, int index) {
+    const RasterImage* p = layer.picture();
+    return {{"index", index},
+            {"kind", int(layer.kind)},
+            {"name", layer.name},
+            {"width", p ? p->width() : 0},
+            {"height", p ? p->height() : 0},
+            {"opacity", layer.opacity},
+            {"word_a", layer.wordA},
+            {"role", layer.role}};
+}
+
+json describeImage(const ProjectImage& image) {
+    json layers = json::array();
+    for (int i = 1; i < image.layerCount(); ++i)
+        layers.push_back(describeLayer(*image.layer(i), i));
+    return {{"width", image.width()},
+            {"height", image.height()},
+            {"duration", image.duration()},
+            {"layers", std::move(layers)},
+            {"animation", image.animation ? describeAnimation(*image.animation) : json(nullptr)}};
+}
+
+} // namespace
+
+json describeAnimation(std::span<const uint32_t> record) {
+    json out{{"words", record.empty() ? 0u : record[0]}, {"objects", json::array()}};
+    return out;
+}
+
+json describeProject(const Project& p) {
+    json images = json::array();
+    for (int i = 0; i < p.imageCount(); ++i) images.push_back(describeImage(p.images[i]));
+    return {{"kind", "project"},
+            {"version", kProjectVersion},
+            {"movie", {{"width", p.movieWidth}, {"height", p.movieHeight}, {"fps", p.fps}}},
+            {"mode", int(p.mode)},
+            {"current_image", p.currentImage},
+            {"canvas_colour", int(p.canvasColour)},
+            {"camera_frames", p.cameraValues ? p.cameraValues->size() : size_t(0)},
+            {"images", std::move(images)}};
+}
+
+std::string projectText(const json& d) {
+    std::ostringstream o;
+    const json& m = d["movie"];
+    o << "Zelvotrix project, version " << d["version"].get<int>() << "\n";
+    o << "  movie " << m["width"].get<int>() << " x " << m["height"].get<int>() << " at "
+      << m["fps"].get<int>() << " fps\n";
+    o << "  mode " << modeName(d["mode"].get<int>()) << ", current image "
+      << d["current_image"].get<int>() << ", canvas " << canvasName(d["canvas_colour"].get<int>())
+      << "\n";
+    o << "  camera frames " << d["camera_frames"].get<size_t>() << "\n";
+    const json& images = d["images"];
+    o << "  " << images.size() << (images.size() == 1 ? " image\n" : " images\n");
+    int i = 0;
+    for (const json& img : images) {
+        o << "  image " << i++ << ": " << img["width"].get<int>() << " x "
+          << img["height"].get<int>() << ", " << img["duration"].get<int>() << " frames";
+        const json& a = img["animation"];
+        if (a.is_null()) {
+            o << ", no animation\n";
+        } else {
+            o << ", animation of " << a["words"].get<uint32_t>() << " words, "
+              << a["objects"].size() << " objects\n";
+            for (const json& obj : a["objects"]) {
+                o << "      object " << obj.value("slot", 0) << ": " << obj.value("type", "")
+                  << ", " << obj.value("vertices", 0) << " vertices, " << obj.value("triangles", 0)
+                  << " triangles, " << obj.value("bones", 0) << " bones"
+                  << (obj.value("hidden", false) ? ", hidden" : "") << "\n";
+            }
+        }
+        for (const json& l : img["layers"]) {
+            o << "    layer " << l["index"].get<int>() << " " << kindName(l["kind"].get<int>());
+            if (!l["name"].get<std::string>().empty())
+                o << " \"" << l["name"].get<std::string>() << "\"";
+            if (l["width"].get<int>() > 0)
+                o << " " << l["width"].get<int>() << " x " << l["height"].get<int>();
+            else
+                o << " (no picture)";
+            o << ", opacity " << l["opacity"].get<int>() << "\n";
+        }
+    }
+    return o.str();
+}
+
+} // namespace zx::cli
