@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zx {
 
 // The program's rounding of a real to an integer pixel or depth. Values far outside
@@ -65,9 +69,17 @@ inline int32_t clampChannel(int32_t v) {
 
 // Adds `offset` to red, green and blue, each limited to 0 … 255; alpha stays.
 inline uint32_t addToChannels(uint32_t p, int32_t offset) {
+#if defined(__SSE2__)
+    // Saturating byte arithmetic is exactly the clamped sum.
+    const uint32_t amount = uint32_t(std::min(offset < 0 ? -offset : offset, 255)) * 0x010101u;
+    const __m128i v = _mm_cvtsi32_si128(int(p));
+    const __m128i a = _mm_cvtsi32_si128(int(amount));
+    return uint32_t(_mm_cvtsi128_si32(offset < 0 ? _mm_subs_epu8(v, a) : _mm_adds_epu8(v, a)));
+#else
     return makePixel(alphaOf(p), uint32_t(clampChannel(int32_t(redOf(p)) + offset)),
                      uint32_t(clampChannel(int32_t(greenOf(p)) + offset)),
                      uint32_t(clampChannel(int32_t(blueOf(p)) + offset)));
+#endif
 }
 
 } // namespace zx

@@ -290,3 +290,18 @@ TEST(Rasterizer, PreviewAtFullSizeMatchesTheFrameFiller) {
 
 } // namespace
 } // namespace zx
+
+namespace zx {
+namespace {
+
+TEST(PixelMath, ChannelOffsetsClampAndKeepAlpha) {
+    EXPECT_EQ(addToChannels(0x80102030u, 10), 0x801A2A3Au);
+    EXPECT_EQ(addToChannels(0x80F02030u, 20), 0x80FF3444u);
+    EXPECT_EQ(addToChannels(0xFF102030u, -0x18), 0xFF000818u);
+    EXPECT_EQ(addToChannels(0xFF102030u, -1000), 0xFF000000u);
+    EXPECT_EQ(addToChannels(0x00102030u, 1000), 0x00FFFFFFu);
+    EXPECT_EQ(addToChannels(0x7F102030u, 0), 0x7F102030u);
+}
+
+} // namespace
+} // namespace zx
