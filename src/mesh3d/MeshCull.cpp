@@ -199,8 +199,7 @@ ContourList delaunaySafeContour(const ContourList& contour, std::span<const Vec3
     for (size_t i = 0; i < positions.size(); ++i) {
         xs[i] = positions[i].x;
         ys[i] = positions[i].y;
-        valid[i] = positions[i].x != kFarPoint && std::isfinite(positions[i].x) &&
-                   std::isfinite(positions[i].y);
+        valid[i] = usablePoint(positions[i]);
     }
     PointGrid grid;
     grid.build(xs, ys, valid);

@@ -118,8 +118,8 @@ bool PointGrid::anyPointLeftOf(double sx, double sy, double ex, double ey) const
     return false;
 }
 
-int32_t PointGrid::nearest(int32_t i, const std::vector<double>& xs,
-                           const std::vector<double>& ys) const {
+int32_t PointGrid::nearest(int32_t i, const std::vector<double>& xs, const std::vector<double>& ys,
+                           bool distinct) const {
     if (cols_ == 0) return -1;
     const double px = xs[i], py = ys[i];
     const int cx = cellX(px), cy = cellY(py);
@@ -144,6 +144,7 @@ int32_t PointGrid::nearest(int32_t i, const std::vector<double>& xs,
                         if (j == i) continue;
                         const double dx = xs[j] - px, dy = ys[j] - py;
                         const double d = dx * dx + dy * dy;
+                        if (distinct && d == 0) continue;
                         if (d < bestD || (d == bestD && j < best)) {
                             bestD = d;
                             best = j;

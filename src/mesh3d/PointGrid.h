@@ -15,8 +15,10 @@ public:
                const std::vector<uint8_t>& valid);
 
     // The valid point nearest to point i (not i itself), ties to the lower index; -1
-    // when i is the only one.
-    int32_t nearest(int32_t i, const std::vector<double>& xs, const std::vector<double>& ys) const;
+    // when i is the only one. With `distinct`, points at i's very position are
+    // passed over.
+    int32_t nearest(int32_t i, const std::vector<double>& xs, const std::vector<double>& ys,
+                    bool distinct = false) const;
 
     // The third point of the Delaunay triangle on the left of s -> t: among the
     // points strictly on the left, the one whose circle through s and t leaves every

@@ -10,6 +10,11 @@
 
 namespace zx {
 
+bool usablePoint(const Vec3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) < kFarPoint &&
+           std::fabs(p.y) < kFarPoint;
+}
+
 namespace {
 
 // The edges by their lower vertex: a list per vertex, threaded through the edges.
@@ -50,8 +55,7 @@ public:
         for (size_t i = 0; i < points.size(); ++i) {
             xs_[i] = points[i].x;
             ys_[i] = points[i].y;
-            valid_[i] = points[i].x != kFarPoint && std::isfinite(points[i].x) &&
-                        std::isfinite(points[i].y);
+            valid_[i] = usablePoint(points[i]);
             if (valid_[i]) ++validCount_;
         }
     }
@@ -118,7 +122,7 @@ private:
                     if (!valid_[j]) continue;
                     const double dx = xs_[j] - xs_[i], dy = ys_[j] - ys_[i];
                     const double d = dx * dx + dy * dy;
-                    if (d < best) {
+                    if (d < best && d > 0) {
                         best = d;
                         pair = {int32_t(i), int32_t(j)};
                     }
@@ -128,7 +132,7 @@ private:
         }
         for (size_t i = 0; i < xs_.size(); ++i) {
             if (!valid_[i]) continue;
-            int32_t j = grid_.nearest(int32_t(i), xs_, ys_);
+            int32_t j = grid_.nearest(int32_t(i), xs_, ys_, true);
             if (j < 0) continue;
             const double dx = xs_[j] - xs_[i], dy = ys_[j] - ys_[i];
             const double d = dx * dx + dy * dy;

@@ -19,6 +19,9 @@ class Progress;
 
 // A point whose x is this value takes no part (a deleted vertex).
 inline constexpr double kFarPoint = 1e8;
+// Whether a point takes part: not the far point, and not beyond it or undefined
+// either (such values are no image position, and would overflow the circle tests).
+bool usablePoint(const Vec3& p);
 
 // Working record of the triangulator, also the object's edge set afterwards:
 // lower vertex, higher vertex, left face, right face (left and right seen from the
@@ -42,7 +45,8 @@ struct TriangulateResult {
 
 // Replaces `triangles` and `edges` by the triangulation of `points` (x, y used).
 // With a contour list of more than 2 entries its edges are the seeds; otherwise the
-// closest pair of valid points closer than 4472 pixels. Fewer than 3 valid points
+// closest pair of valid points closer than 4472 pixels (coincident points make no
+// edge, so they are passed over). Fewer than 3 valid points
 // give nothing. Every 100 triangles the progress detail reads "Building mesh, N
 // triangles so far...". Finally every face field is 0.
 TriangulateResult triangulate(std::span<const Vec3> points, std::vector<MeshEdge>& edges,

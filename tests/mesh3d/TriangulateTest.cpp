@@ -225,3 +225,31 @@ TEST(Triangulate, CollinearPointsGiveNoTriangle) {
     EXPECT_EQ(triangulate(pts, edges, tris, nullptr, nullptr).triangles, 0);
     EXPECT_EQ(triangulate(pts, edges, tris, nullptr, nullptr, FacetSearch::Scan).triangles, 0);
 }
+
+TEST(Triangulate, DegenerateSetsEndWithinTheirBound) {
+    // An exact grid (every four neighbours on one circle), repeated points, NaNs and
+    // far-off values: the triangulation must end, name valid points only and stay
+    // within the bound a planar triangulation has.
+    std::vector<Vec3> pts;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x) pts.push_back({double(x), double(y), 0});
+    pts.push_back({5, 5, 0});
+    pts.push_back({5, 5, 1});
+    pts.push_back({std::nan(""), 3, 0});
+    pts.push_back({1e300, -1e300, 0});
+    for (FacetSearch search : {FacetSearch::Grid, FacetSearch::Scan}) {
+        std::vector<MeshEdge> edges;
+        std::vector<MeshTriangle> tris;
+        const ContourList square = {0, 29, 899, 870, -1};
+        for (const ContourList* c : {static_cast<const ContourList*>(nullptr), &square}) {
+            triangulate(pts, edges, tris, c, nullptr, search);
+            EXPECT_GT(tris.size(), 0u);
+            EXPECT_LE(tris.size(), pts.size() * 4 + 64);
+            for (const MeshTriangle& t : tris)
+                for (int k = 0; k < 3; ++k) {
+                    ASSERT_GE(t.v[k], 0);
+                    ASSERT_LT(t.v[k], 902) << "NaN and far-off points take no part";
+                }
+        }
+    }
+}
