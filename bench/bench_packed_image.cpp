@@ -165,12 +165,14 @@ void printRatios(const RatioReporter& r) {
     std::printf("\n%-10s %-7s %10s %10s %10s %9s %9s\n", "picture", "", "packed", "libpng", "qoi",
                 "x libpng", "x qoi");
     bool met = true;
+    int compared = 0;
     for (const Picture& p : pictures()) {
         for (const char* op : {"encode", "decode"}) {
             const double packed = get(std::string("packed/") + op + "/" + p.name);
             const double png = get(std::string("libpng/") + op + "/" + p.name);
             const double qoi = get(std::string("qoi/") + op + "/" + p.name);
             if (packed == 0 || png == 0 || qoi == 0) continue;
+            ++compared;
             std::printf("%-10s %-7s %8.0f MB/s %6.0f MB/s %6.0f MB/s %8.1fx %8.2fx\n",
                         p.name.c_str(), op, packed, png, qoi, packed / png, packed / qoi);
             const bool encode = std::string(op) == "encode";
@@ -180,13 +182,21 @@ void printRatios(const RatioReporter& r) {
     }
     std::printf("targets (encode >= 10x libpng and faster than qoi; decode >= 3x libpng and "
                 "at least qoi): %s\n",
-                met ? "met" : "NOT met");
+                compared < 6 ? "not all measured"
+                : met        ? "met"
+                             : "NOT met");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     for (const Picture& p : pictures()) {
+        // Speed means nothing if the coding is not exact.
+        auto back = zx::unpackImage(*zx::packImage(p.image));
+        if (!back || !(*back == p.image)) {
+            std::fprintf(stderr, "%s does not survive the block coder\n", p.name.c_str());
+            return 1;
+        }
         const Picture* pp = &p;
         benchmark::RegisterBenchmark(("packed/encode/" + p.name).c_str(), packedEncode, pp);
         benchmark::RegisterBenchmark(("libpng/encode/" + p.name).c_str(), pngEncode, pp);
