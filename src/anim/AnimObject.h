@@ -49,6 +49,8 @@ struct LibraryObjectData {
     // Recorded motion, per vertex: empty for a vertex that does not move, else
     // lastFrame + 1 positions.
     std::vector<std::vector<Vec3>> motion;
+    // Per vertex: the index of its texture in `textures`.
+    std::vector<int32_t> vertexTextures;
 };
 
 struct AnimObject {

@@ -103,7 +103,9 @@ void AnimationModel::removeObject(int slot) {
 }
 
 void AnimationModel::clearAll() {
-    for (int i = 0; i < kMaxObjects; ++i) freeSlot(i);
+    // Slots past the count are cleared whenever they are left or handed out, so only
+    // the used ones need freeing.
+    for (int i = 0; i < objectCount; ++i) freeSlot(i);
     objectCount = 0;
     selectedObject = -1;
 }
