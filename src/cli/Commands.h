@@ -46,5 +46,6 @@ private:
 void registerInfoCommand(CLI::App& app, Context& context);
 void registerNewCommand(CLI::App& app, Context& context);
 void registerResaveCommand(CLI::App& app, Context& context);
+void registerRenderCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

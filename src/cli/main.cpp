@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     zx::cli::registerInfoCommand(app, context);
     zx::cli::registerNewCommand(app, context);
     zx::cli::registerResaveCommand(app, context);
+    zx::cli::registerRenderCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;
