@@ -39,7 +39,9 @@ RasterImage composeLayers(const ProjectImage& image, bool subject, bool backgrou
             for (int x = 0; x < std::min(w, fg->width()); ++x) {
                 const uint32_t p = fg->at(x, y);
                 uint32_t a = p >> 24;
-                if (mask) a = a * (mask->at(x, y) & 0xFF) / 255;
+                // The mask starts as the picture's own alpha; taking the smaller of
+                // the two shows a cut-out once, not with its edge faded twice.
+                if (mask) a = std::min(a, mask->at(x, y) & 0xFF);
                 out.at(x, y) = over(out.at(x, y), p, a);
             }
     }

@@ -587,6 +587,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     stopPlayback();
     clock_.quit();
     saveLayout();
+    if (storedMaxSize_) settings_.maxSize = *storedMaxSize_;
     if (store_) writeSettings(settings_, *store_);
     history_->hide();
     e->accept();

@@ -7,6 +7,7 @@
 #include "app/CommandTable.h"
 #include "commands/ClipboardDib.h"
 #include "commands/MemoryMonitor.h"
+#include "commands/MovieSettingsRules.h"
 #include "commands/PlaybackClock.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
@@ -17,6 +18,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -73,6 +75,9 @@ public:
     // Files dropped on the window, in the order given.
     void dropFiles(const QStringList& paths);
     void setMemoryStatusForTest(const MemoryStatus& status);
+    // A project opened from the command line imports pictures at their own size for
+    // the rest of the run; the stored setting is written back unchanged.
+    void suspendImportLimitForRun();
 
     // ---- view state ------------------------------------------------------------------
     int zoom() const { return project().zoom; }
@@ -89,6 +94,9 @@ public:
     // Movie mode: the movie frame shown (−1 none) and the frame count.
     int movieFrameCount() const;
     void showMovieFrame(int frame);
+
+    // The "Movie Settings" OK: clamps, stores and sets off what the change needs.
+    void applyMovieSettings(const MovieSettingsValues& values);
 
     // Key routing of the timeline and the frame (Page Up/Down, Home, End …).
     bool routeKey(int key, Qt::KeyboardModifiers modifiers);
@@ -205,7 +213,6 @@ private:
     void addRecent(const QString& path);
     void rebuildRecentMenu();
     bool askSaveChanges();
-    void applyMovieSettings(int width, int height, int fps, int quality);
     void stopPlayback();
     void selectImageByKey(int index);
 
@@ -243,6 +250,7 @@ private:
     QTimer* timer10_ = nullptr;
     int timer3Count_ = 0;
     bool closing_ = false;
+    std::optional<int> storedMaxSize_;
 };
 
 } // namespace zx

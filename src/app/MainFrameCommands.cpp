@@ -14,10 +14,7 @@
 #include "ui/SystemInfoDialog.h"
 #include "ui/ThreeDPreviewDialog.h"
 
-#if __has_include("storage/ImageFile.h")
 #include "storage/ImageFile.h"
-#define ZX_HAVE_IMAGE_FILES 1
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -51,20 +48,9 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// Every picture the user opens goes through the engine's checked readers.
 std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) {
-#ifdef ZX_HAVE_IMAGE_FILES
     return loadImage(fsPath(path), &prompter);
-#else
-    QImage img(path);
-    if (img.isNull()) return std::nullopt;
-    img = img.convertToFormat(QImage::Format_ARGB32);
-    RasterImage r(img.width(), img.height());
-    for (int y = 0; y < img.height(); ++y) {
-        const auto* line = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
-        std::copy(line, line + img.width(), r.row(y).begin());
-    }
-    return r;
-#endif
 }
 } // namespace
 
@@ -240,6 +226,11 @@ void MainFrame::onSaveAsObject() {
 
 void MainFrame::onExit() {
     close();
+}
+
+void MainFrame::suspendImportLimitForRun() {
+    if (!storedMaxSize_) storedMaxSize_ = settings_.maxSize;
+    settings_.maxSize = -1;
 }
 
 void MainFrame::addRecent(const QString& path) {
@@ -433,6 +424,7 @@ void MainFrame::onSettingsGeneral() {
     GeneralSettingsDialog d(settings_, this);
     if (d.exec() != QDialog::Accepted) return;
     d.apply(settings_);
+    storedMaxSize_.reset(); // the user's own choice now stands
     if (store_) writeSettings(settings_, *store_);
 }
 
@@ -450,13 +442,13 @@ void MainFrame::onSettingsMovie() {
     MovieSettingsDialog d(before, this);
     if (d.exec() != QDialog::Accepted) return;
     const MovieSettingsValues after = d.values();
-    applyMovieSettings(after.width, after.height, after.framesPerSecond, after.quality);
+    applyMovieSettings(after);
 }
 
-void MainFrame::applyMovieSettings(int width, int height, int fps, int quality) {
+void MainFrame::applyMovieSettings(const MovieSettingsValues& values) {
     const MovieSettingsValues before{project().movieWidth, project().movieHeight, project().fps,
                                      settings_.videoRender};
-    const MovieSettingsValues after = clampMovieSettings({width, height, fps, quality});
+    const MovieSettingsValues after = clampMovieSettings(values);
     const bool movieWithFrame = mode() == AnimationMode::Movie && movieFrame_ >= 0;
     const MovieSettingsOutcome o = movieSettingsOutcome(before, after, movieWithFrame);
     if (o.effect == MovieSettingsEffect::Nothing) return;

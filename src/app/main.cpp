@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
     zx::MainFrame frame(settings, &store);
 
     const QStringList args = parser.positionalArguments();
-    if (!args.isEmpty()) frame.openProject(args.front());
+    if (!args.isEmpty()) {
+        frame.suspendImportLimitForRun();
+        frame.openProject(args.front());
+    }
     if (parser.isSet(modeOption)) {
         const int id = modeCommand(parser.value(modeOption));
         if (!id) {

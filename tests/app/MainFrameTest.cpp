@@ -297,6 +297,21 @@ private slots:
         QCOMPARE(d.camera().lightIntensity, 128);
     }
 
+    void commandLineProjectKeepsTheStoredImportLimit() {
+        settings_.maxSize = 64;
+        frame_->settings().maxSize = 64;
+        frame_->suspendImportLimitForRun();
+        QCOMPARE(frame_->settings().maxSize, -1);
+        prompter_.clear();
+        QVERIFY(
+            frame_->workspace().addPictureAsImage(RasterImage(200, 20, 0xFF000000u), "big.png"));
+        QVERIFY(prompter_.entries.empty()); // no reduction offered in this run
+        QCOMPARE(frame_->project().images[0].width(), 200);
+        frame_->project().modified = false;
+        QVERIFY(frame_->close());
+        QCOMPARE(store_->readInt("MaxSize").value_or(0), 64);
+    }
+
     void settingsLiveInTheStore() {
         store_->writeInt("FPS", 101);
         const Settings s = readSettings(*store_);

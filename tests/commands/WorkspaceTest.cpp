@@ -232,6 +232,83 @@ TEST_F(WorkspaceFixture, LargePicturesAreOfferedAReductionOnce) {
     EXPECT_EQ(ws.project().images[2].width(), 256);
 }
 
+TEST_F(WorkspaceFixture, SelectionStepsAndJumps) {
+    addImages(2);
+    ASSERT_TRUE(ws.selectImage(0));
+    ws.record(HistoryStep::panelStep(AnimationMode::ImageEdit, "Deselect", 0, false, 0));
+    auto l = labels();
+    EXPECT_EQ(l[l.size() - 2], "Select Image");
+    EXPECT_EQ(l.back(), "Deselect");
+    // undoing the edit returns to the image it was made on, then to the earlier one
+    ASSERT_TRUE(ws.selectImage(1));
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.project().currentImage, 0);
+    ASSERT_TRUE(ws.jumpTo(-1)); // all the way back, imports included
+    EXPECT_EQ(ws.project().history.position(), -1);
+    EXPECT_EQ(ws.project().imageCount(), 0); // both imports undone
+    ASSERT_TRUE(ws.jumpTo(ws.project().history.size() - 1));
+    EXPECT_EQ(ws.project().imageCount(), 2);
+    EXPECT_EQ(ws.project().currentImage, 0);
+}
+
+TEST_F(WorkspaceFixture, LeaveTestGuardsSelectionAndProjectChanges) {
+    addImages(2);
+    panels[0].allowLeave = false;
+    EXPECT_FALSE(ws.selectImage(0));
+    EXPECT_EQ(ws.project().currentImage, 1);
+    EXPECT_FALSE(ws.readyToLeaveProject());
+    EXPECT_FALSE(ws.removeImage(1));
+    EXPECT_EQ(ws.project().imageCount(), 2);
+    // Movie mode selects frames' images without asking
+    panels[0].allowLeave = true;
+    ASSERT_TRUE(ws.switchMode(AnimationMode::Movie));
+    panels[3].allowLeave = false;
+    EXPECT_TRUE(ws.selectImage(0, false, false));
+    EXPECT_EQ(ws.project().currentImage, 0);
+}
+
+TEST_F(WorkspaceFixture, DurationDragWithoutChangeRecordsNothing) {
+    addImages(1);
+    const int steps = ws.project().history.size();
+    EXPECT_TRUE(ws.finishDurationDrag(ws.project().images[0].duration()));
+    EXPECT_EQ(ws.project().history.size(), steps);
+    ws.project().images[0].setDuration(12); // what the drag did on screen
+    EXPECT_TRUE(ws.finishDurationDrag(75));
+    EXPECT_EQ(ws.project().images[0].duration(), 12);
+    EXPECT_EQ(labels().back(), "Image Duration");
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.project().images[0].duration(), 75);
+    // nothing to set without a selected image, or in an empty project for all
+    ASSERT_TRUE(ws.switchMode(AnimationMode::Movie));
+    EXPECT_FALSE(ws.setImageDuration(10, false));
+}
+
+TEST_F(WorkspaceFixture, RemovingTheLastImageLeavesThePlaceholder) {
+    addImages(1);
+    ASSERT_TRUE(ws.removeImage(0));
+    EXPECT_EQ(ws.project().imageCount(), 0);
+    EXPECT_EQ(ws.currentImage(), &ws.placeholder());
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.project().imageCount(), 1);
+    EXPECT_EQ(ws.project().currentImage, 0);
+    EXPECT_FALSE(ws.removeImage(5));
+    EXPECT_FALSE(ws.moveImage(0, 0));
+}
+
+TEST_F(WorkspaceFixture, ALoadedProjectEntersItsStoredModeAfresh) {
+    auto loaded = std::make_unique<Project>();
+    loaded->images.append(std::make_unique<ProjectImage>(50, 40, 10));
+    loaded->images.append(std::make_unique<ProjectImage>(50, 40, 10));
+    loaded->currentImage = 9; // clamped to the last image
+    loaded->mode = AnimationMode::Animate;
+    const int entries = panels[2].entered;
+    ws.replaceProject(std::move(loaded));
+    EXPECT_EQ(ws.mode(), AnimationMode::Animate);
+    EXPECT_EQ(panels[2].entered, entries + 1);
+    EXPECT_EQ(ws.project().currentImage, 1);
+    EXPECT_EQ(prompter.statuses.back(), "Ready");
+}
+
 TEST(ImageSnapshot, RoundTripKeepsEveryLayer) {
     RasterImage pic(20, 18);
     for (size_t i = 0; i < pic.pixelCount(); ++i) pic.pixels()[i] = 0xFF000000u | uint32_t(i * 977);

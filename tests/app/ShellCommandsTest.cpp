@@ -1,0 +1,257 @@
+// Dialog rules, the clipboard exchange, movie settings and the smaller commands of
+// the main frame, offscreen.
+#include "app/CommandTable.h"
+#include "app/MainFrame.h"
+#include "app/QtSettingsStore.h"
+#include "app/Timeline.h"
+#include "platform/RecordingPrompter.h"
+#include "ui/HistoryWindow.h"
+#include "ui/SettingsDialogs.h"
+#include "ui/SystemInfoDialog.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zx;
+
+class ShellCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<QtSettingsStore> store_;
+    Settings settings_;
+    RecordingPrompter prompter_;
+    std::unique_ptr<MainFrame> frame_;
+
+    void addImages(int n) {
+        for (int i = 0; i < n; ++i)
+            QVERIFY(frame_->workspace().addPictureAsImage(RasterImage(32, 24, 0xFF102030u),
+                                                          "p" + std::to_string(i) + ".png"));
+        frame_->refreshAll();
+    }
+
+private slots:
+    void init() {
+        store_ = std::make_unique<QtSettingsStore>(dir_.filePath("shell.ini"));
+        settings_ = readSettings(*store_);
+        settings_.fps = 25;
+        prompter_.clear();
+        frame_ = std::make_unique<MainFrame>(settings_, store_.get(), &prompter_);
+        frame_->show();
+    }
+    void cleanup() {
+        frame_->project().modified = false;
+        frame_.reset();
+    }
+
+    void generalSettingsRules() {
+        Settings s;
+        s.maxSize = 2048;
+        GeneralSettingsDialog d(s);
+        QCOMPARE(d.maxSize->value(), 2048);
+        d.warnLarge->setChecked(false); // unchecked stores −1
+        d.seconds->setValue(0);
+        d.frames->setValue(0); // both zero: 3 s
+        d.jpegQuality->button(1)->setChecked(true);
+        d.apply(s);
+        QCOMPARE(s.maxSize, -1);
+        QCOMPARE(s.timeDefS, 3);
+        QCOMPARE(s.timeDefF, 0);
+        QCOMPARE(s.jpegQuality, 1);
+        d.warnLarge->setChecked(true);
+        d.frames->setValue(12);
+        d.apply(s);
+        QCOMPARE(s.timeDefS, 0);
+        QCOMPARE(s.timeDefF, 12);
+        QCOMPARE(s.maxSize, 2048);
+    }
+
+    void animationSettingsShowTheCores() {
+        Settings s;
+        s.cores = 7;
+        s.cacheSpool = 0;
+        AnimationSettingsDialog d(s);
+        bool found = false;
+        for (QLabel* l : d.findChildren<QLabel*>())
+            found |= l->text() == "Processor Cores in your system: 7";
+        QVERIFY(found);
+        QVERIFY(!d.multiThread->isChecked());
+        d.multiThread->setChecked(true);
+        d.meshDefinition->button(2)->setChecked(true);
+        d.apply(s);
+        QCOMPARE(s.cacheSpool, 1);
+        QCOMPARE(s.contourDef, 2);
+    }
+
+    void movieSettingsDialogClampsAndPresets() {
+        MovieSettingsDialog d({640, 480, 30, 1});
+        d.presets->setCurrentIndex(d.presets->findText("1280 x 720"));
+        QCOMPARE(d.values().width, 1280);
+        QCOMPARE(d.values().height, 720);
+        d.fps->setValue(500); // the spin box stops at 100
+        QCOMPARE(d.values().framesPerSecond, 100);
+        bool warned = false;
+        for (QLabel* l : d.findChildren<QLabel*>())
+            warned |= l->text() == "WARNING: A change in Movie Size will remove all Movie Tags";
+        QVERIFY(warned);
+    }
+
+    void movieSizeChangeDropsCameraTagsButFrameRateKeepsThem() {
+        addImages(1);
+        Project& p = frame_->project();
+        p.cameraValues = CameraValueBlock(5);
+        const int w = p.movieWidth, h = p.movieHeight;
+        frame_->applyMovieSettings({w, h, 12, settings_.videoRender});
+        QCOMPARE(p.fps, 12);
+        QVERIFY(p.cameraValues.has_value()); // the frame rate alone keeps the tags
+        frame_->applyMovieSettings({w + 16, h, 12, settings_.videoRender});
+        QCOMPARE(p.movieWidth, w + 16);
+        QVERIFY(!p.cameraValues.has_value());
+        QCOMPARE(settings_.videoX, w + 16);
+        frame_->applyMovieSettings({5000, 2, 0, 9}); // clamped to the limits
+        QCOMPARE(p.movieWidth, 4095);
+        QCOMPARE(p.movieHeight, 16);
+        QCOMPARE(p.fps, 1);
+    }
+
+    void systemInformationVerdicts() {
+        SystemFacts f;
+        f.screenWidth = 1280;
+        f.screenHeight = 1024;
+        f.colourDepth = 24;
+        f.memoryBytes = 300'000'000;
+        f.cores = 1;
+        SystemInfoDialog d(f, [] { return 4.0; });
+        QCOMPARE(d.lineText(0), QString("Ok!"));
+        QCOMPARE(
+            d.lineText(1),
+            QString("Zelvotrix will run faster if you select 32bits/pixel in Control Panel..."));
+        QCOMPARE(d.lineText(2),
+                 QString("System low in memory, Zelvotrix cannot process large images"));
+        QCOMPARE(d.lineText(3), QString("Animation would be faster on a multi-core processor..."));
+        QTRY_COMPARE(d.measuredSpeed(), 4.0);
+        const SystemFacts here = measureSystem();
+        QVERIFY(here.cores >= 1);
+        QVERIFY(here.memoryBytes > 0);
+    }
+
+    void copyFrameAndPasteKeepTransparencyInsideTheProgram() {
+        QVERIFY(
+            frame_->workspace().addPictureAsImage(RasterImage(20, 10, 0x40FF0000u), "half.png"));
+        frame_->setShowBackground(false);
+        QVERIFY(frame_->trigger(Cmd::CopyFrame));
+        frame_->updateCommands();
+        QVERIFY(frame_->action(Cmd::PasteNewImage)->isEnabled());
+        QVERIFY(frame_->trigger(Cmd::PasteNewImage));
+        QCOMPARE(frame_->project().imageCount(), 2);
+        const ProjectImage& pasted = frame_->project().images[1];
+        QCOMPARE(pasted.layer(kSubjectLayer)->name, std::string("[Clipboard]"));
+        // the private copy kept the alpha the clipboard bitmap cannot carry
+        QCOMPARE(pasted.layerPicture(kSubjectLayer)->at(3, 3) >> 24, 0x40u);
+        QCOMPARE(QString::fromStdString(frame_->project().history.labels().back()),
+                 QString("Add Clipboard Image"));
+    }
+
+    void floatingEditIsResolvedBeforeAModeChange() {
+        addImages(1);
+        frame_->workspace().floating.pending = true;
+        frame_->workspace().floating.isPaste = true;
+        prompter_.answers = {Answer::Cancel};
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QCOMPARE(frame_->mode(), AnimationMode::ImageEdit);
+        QCOMPARE(QString::fromStdString(prompter_.texts().back()), QString("Paste to Background?"));
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::Undo)->isEnabled()); // not while an edit floats
+        QCOMPARE(frame_->action(Cmd::Undo)->text(), QString("Undo\tCtrl+Z"));
+        QVERIFY(frame_->routeKey(Qt::Key_Escape, {}));
+        QVERIFY(!frame_->workspace().floating.pending);
+    }
+
+    void animateViewModes() {
+        addImages(1);
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::ViewStartImage)->isEnabled()); // Animate mode only
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QVERIFY(frame_->action(Cmd::ViewFull)->isChecked());
+        QVERIFY(frame_->trigger(Cmd::ViewStartImage));
+        QCOMPARE(frame_->animateViewMode(), AnimateViewMode::StartImage);
+        QVERIFY(frame_->trigger(Cmd::ViewStartImage)); // again: nothing changes
+        QCOMPARE(frame_->animateViewMode(), AnimateViewMode::StartImage);
+        QVERIFY(frame_->action(Cmd::ViewStartImage)->isChecked());
+        QVERIFY(!frame_->action(Cmd::ViewFull)->isChecked());
+    }
+
+    void removingTheCurrentImageByKeyAndUndo() {
+        addImages(2);
+        QCOMPARE(frame_->project().currentImage, 1);
+        QVERIFY(frame_->routeKey(Qt::Key_Delete, {}));
+        QCOMPARE(frame_->project().imageCount(), 1);
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(frame_->project().imageCount(), 2);
+        // in Animate mode Delete belongs to the panel
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QVERIFY(!frame_->routeKey(Qt::Key_Delete, {}));
+        QCOMPARE(frame_->project().imageCount(), 2);
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::RemoveImage)->isEnabled());
+    }
+
+    void canvasColourNeedsAnImage() {
+        QVERIFY(!frame_->trigger(Cmd::CanvasBlack)); // greyed without an image
+        QCOMPARE(frame_->workspace().placeholder().canvasColour, CanvasColour::Grid);
+    }
+
+    void viewTogglesFollowTheirBars() {
+        QVERIFY(frame_->trigger(Cmd::ViewHistory));
+        QVERIFY(frame_->historyWindow()->isVisible());
+        QVERIFY(frame_->action(Cmd::ViewHistory)->isChecked());
+        QVERIFY(frame_->trigger(Cmd::ViewSubject));
+        QVERIFY(!frame_->showSubject());
+        QVERIFY(!frame_->action(Cmd::ViewSubject)->isChecked());
+        QVERIFY(frame_->trigger(Cmd::ViewTimeline));
+        QVERIFY(!frame_->action(Cmd::ViewTimeline)->isChecked());
+    }
+
+    void recentProjectsKeepNine() {
+        for (int i = 0; i < 11; ++i) {
+            const QString path = dir_.filePath(QString("p%1.zxp").arg(i));
+            QVERIFY(frame_->saveProject(path));
+        }
+        QMenu* recent = nullptr;
+        for (QMenu* m : frame_->findChildren<QMenu*>())
+            if (m->title() == "Recent Project") recent = m;
+        QVERIFY(recent);
+        QCOMPARE(recent->actions().size(), 9);
+        QVERIFY(recent->actions().front()->text().endsWith("p10.zxp"));
+        QCOMPARE(QString::fromStdString(store_->readString("Recent1").value_or("")),
+                 QFileInfo(dir_.filePath("p10.zxp")).absoluteFilePath());
+    }
+
+    void closingAsksToSaveAndStopsTheClock() {
+        addImages(1);
+        QVERIFY(frame_->project().modified);
+        prompter_.clear();
+        prompter_.answers = {Answer::Cancel};
+        QVERIFY(!frame_->close()); // Cancel keeps the window
+        QCOMPARE(QString::fromStdString(prompter_.texts().back()),
+                 QString("Save changes to Untitled?"));
+        frame_->trigger(Cmd::ModeAnimate);
+        QVERIFY(frame_->setAnimatePlaying(true));
+        prompter_.answers = {Answer::No};
+        QVERIFY(frame_->close());
+        QVERIFY(!frame_->clock().running());
+    }
+};
+
+QTEST_MAIN(ShellCommandsTest)
+#include "ShellCommandsTest.moc"
