@@ -53,6 +53,16 @@ struct LibraryObjectData {
     std::vector<int32_t> vertexTextures;
 };
 
+// A curve of the 3D shape builder: from an outline vertex to an inner vertex, with
+// the vertices sampled along it (negative entries: no vertex at that step).
+struct SurfaceCurve {
+    int32_t start = -1;
+    int32_t end = -1;
+    std::vector<int32_t> points;
+    bool inUse = true;
+    bool operator==(const SurfaceCurve&) const = default;
+};
+
 struct AnimObject {
     // --- the seventeen leading words, in storage order
     int32_t libraryFlag = 0;
@@ -103,6 +113,12 @@ struct AnimObject {
     // The object's outline contour (packed x | y << 16, ended by 0x80008000), used by
     // spin mode; filled by the mesh builder.
     std::vector<uint32_t> outline;
+    // The 3D volume of a 3D object, from its last build: the skeleton list and the
+    // surface curves its vertices were sampled from. Not part of the animation
+    // record; a loaded object keeps its depths in its points and rebuilds these when
+    // its shape is built again.
+    std::vector<uint32_t> skeleton;
+    std::vector<SurfaceCurve> surfaceCurves;
 
     bool isLibrary() const { return libraryFlag != 0; }
     bool is3d() const { return flag3d != 0; }
