@@ -49,7 +49,8 @@ struct LibraryObjectData {
     // Recorded motion, per vertex: empty for a vertex that does not move, else
     // lastFrame + 1 positions.
     std::vector<std::vector<Vec3>> motion;
-    // Per vertex: the index of its texture in `textures`.
+    // Per vertex: the index of its texture in `textures`, as the file gave it (not
+    // checked against the table).
     std::vector<int32_t> vertexTextures;
 };
 
