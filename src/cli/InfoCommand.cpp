@@ -26,8 +26,10 @@ bool isLibrary(const std::filesystem::path& p) {
 int runInfo(const InfoOptions& o, Context& context) {
     Prompter& prompter = context.prompter();
     if (isLibrary(o.file)) {
-        prompter.message("Library files are not supported by this version of the tool");
-        return 1;
+        std::optional<nlohmann::ordered_json> d = describeLibrary(o.file, prompter);
+        if (!d) return 1;
+        std::cout << (o.json ? d->dump() + "\n" : libraryText(*d));
+        return 0;
     }
     std::unique_ptr<Project> project = openProjectDocument(o.file, prompter);
     if (!project) return 1;

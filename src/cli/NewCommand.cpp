@@ -2,6 +2,7 @@
 // as the import command builds it.
 
 #include "cli/Commands.h"
+#include "cli/ProjectSaving.h"
 #include "platform/Prompter.h"
 #include "storage/PhotoImport.h"
 #include "storage/ProjectFile.h"
@@ -45,7 +46,7 @@ int runNew(const NewOptions& o, Context& context) {
         }
         project.currentImage = project.images.append(std::move(image));
     }
-    return saveProjectDocument(project, o.output, prompter) ? 0 : 1;
+    return saveProjectDocument(project, o.output, prompter, projectSaveOptions()) ? 0 : 1;
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 
 namespace zx {
 class Project;
-}
+class Prompter;
+} // namespace zx
 
 namespace zx::cli {
 
@@ -23,7 +24,17 @@ nlohmann::ordered_json describeProject(const Project& project);
 
 // {"words":n,"objects":[{"slot":..,"type":..,"library":..,"vertices":..,
 //  "user_dots":..,"triangles":..,"bones":..,"hidden":..}]} for a stored record.
-nlohmann::ordered_json describeAnimation(std::span<const uint32_t> record);
+// Library objects take their mesh from their files, found relative to the
+// project's folder; one that cannot be found is listed without it. A record found
+// corrupted lists the objects read before the fault and adds "corrupted":true.
+nlohmann::ordered_json describeAnimation(std::span<const uint32_t> record,
+                                         const std::filesystem::path& projectFolder = {});
+
+// {"kind":"library","version":1000,"width":..,"height":..,"last_frame":..,
+//  "textures":..,"vertices":..,"triangles":..}; none after the reader's message.
+std::optional<nlohmann::ordered_json> describeLibrary(const std::filesystem::path& file,
+                                                      Prompter& prompter);
+std::string libraryText(const nlohmann::ordered_json& description);
 
 // The JSON of a project as lines of text.
 std::string projectText(const nlohmann::ordered_json& description);

@@ -2,6 +2,7 @@
 // how a project moves to another folder).
 
 #include "cli/Commands.h"
+#include "cli/ProjectSaving.h"
 #include "platform/Prompter.h"
 #include "storage/ProjectFile.h"
 
@@ -22,7 +23,7 @@ int runResave(const ResaveOptions& o, Context& context) {
     }
     std::unique_ptr<Project> project = openProjectDocument(o.input, prompter);
     if (!project) return 1;
-    return saveProjectDocument(*project, o.output, prompter) ? 0 : 1;
+    return saveProjectDocument(*project, o.output, prompter, projectSaveOptions()) ? 0 : 1;
 }
 
 } // namespace
