@@ -61,11 +61,36 @@ void CanvasView::paintAnimate(QPainter& p) {
     CaptionState captions;
     const ViewLayoutResult layout =
         animateViewLayout(frame_.animateViewMode(), width(), height(), captions);
-    for (const ViewPane& pane : layout.panes) {
+    const bool startPane = frame_.animateViewMode() != AnimateViewMode::CurrentFrame;
+    for (size_t i = 0; i < layout.panes.size(); ++i) {
+        const ViewPane& pane = layout.panes[i];
         const QRect area(pane.picture.x, pane.picture.y, pane.picture.w, pane.picture.h);
-        paintImage(p, area, true);
+        const bool currentFrame = !(startPane && i == 0);
+        if (!currentFrame || !paintRenderedFrame(p, area)) paintImage(p, area, true);
     }
     paintCaptionStrips(p, layout);
+}
+
+bool CanvasView::paintRenderedFrame(QPainter& p, const QRect& area) {
+    Project& project = frame_.project();
+    const ProjectImage* image = project.current();
+    if (!image) return false;
+    const std::optional<RasterImage> rendered =
+        preview_.render(*image, project.currentImage, image->currentFrame(), project.folder);
+    if (!rendered || rendered->empty()) return false;
+    p.fillRect(area, QColor(0x70, 0x70, 0x78));
+    const double f = zoomFactor(frame_.zoom());
+    const QSize size(std::max(1, int(rendered->width() * f)),
+                     std::max(1, int(rendered->height() * f)));
+    const QRect target(area.left() + std::max(0, (area.width() - size.width()) / 2),
+                       area.top() + std::max(0, (area.height() - size.height()) / 2), size.width(),
+                       size.height());
+    p.save();
+    p.setClipRect(area);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
+    p.drawImage(target, toQImage(*rendered));
+    p.restore();
+    return true;
 }
 
 void CanvasView::paintMovie(QPainter& p) {

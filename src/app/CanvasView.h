@@ -4,6 +4,8 @@
 // image and the current frame in captioned panes; Movie shows the movie frame in
 // the movie's size; the 3D Creator shows its two views and the 3D preview.
 
+#include "app/FramePreview.h"
+
 #include <QWidget>
 
 namespace zx {
@@ -22,12 +24,15 @@ protected:
 
 private:
     void paintImage(QPainter& p, const QRect& area, bool centred);
+    // The current animation frame through the renderer, or false when it cannot be.
+    bool paintRenderedFrame(QPainter& p, const QRect& area);
     void paintAnimate(QPainter& p);
     void paintMovie(QPainter& p);
     void paintBuilder(QPainter& p);
     void paintCaptionStrips(QPainter& p, const struct ViewLayoutResult& layout);
 
     MainFrame& frame_;
+    FramePreview preview_;
 };
 
 } // namespace zx
