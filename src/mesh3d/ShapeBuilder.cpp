@@ -429,7 +429,7 @@ double depthAt(const HeightMap& heights, const DistanceMap& distance, double ble
                double y) {
     double z = 0;
     SampleHeight(heights, x, y, z);
-    if (blend != 0) {
+    if (blend != 0 && std::isfinite(blend)) {
         const double a = std::clamp(blend, 0.0, 100.0) / 100.0;
         z = a * distance.sample(x, y) + (1 - a) * z;
     }
@@ -747,6 +747,12 @@ bool ApplyDepth(AnimationModel& model, int slot, double blend, const RasterImage
         p.texture.z = p.start.z = p.end.z = p.current.z = z;
     }
     return true;
+}
+
+bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter) {
+    if (!paths.empty() && !paths.front().empty()) return true;
+    if (prompter) prompter->message(kFrontViewRequired);
+    return false;
 }
 
 bool BuildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter) {

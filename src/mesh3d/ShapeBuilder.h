@@ -49,6 +49,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -132,6 +133,15 @@ bool ApplyDepth(AnimationModel& model, int slot, double blend, const RasterImage
 int OptimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal);
 // The threshold itself.
 double OptimizeSpacing(int32_t definition, double diagonal);
+
+// The view images of the 3D builder: up to five picture files, the first of which is
+// the front view (the others may be empty).
+inline constexpr int kMaxViewImages = 5;
+inline constexpr std::string_view kViewImageFilter = "Image files (*.jpg, *png)|*.jpg; *.png||";
+inline constexpr std::string_view kFrontViewRequired = "At least a front view is required";
+// True when the dialog may close: a front view is given. Otherwise tells the user
+// kFrontViewRequired (the dialog stays open).
+bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter);
 
 // Replaces the first object's mesh by a flat grid over its rectangle (the whole
 // image; an object covering the image is added when there is none). Returns false

@@ -252,7 +252,8 @@ void VolumeStroke::setDepth(AnimObject& object, size_t entry, double z) const {
 }
 
 void VolumeStroke::apply(AnimObject& object, double dx, double dy) const {
-    if (!active_) return;
+    // A broken drag vector would turn every depth into a NaN.
+    if (!active_ || !std::isfinite(dx) || !std::isfinite(dy)) return;
     const int count = meshVertexCount(object);
     for (size_t e = 0; e < vertices_.size(); ++e) {
         if (vertices_[e] >= count) break;

@@ -46,7 +46,8 @@ struct Built {
 TEST(ShapeBuilder, DiscPeaksAtItsRadiusForEveryBlend) {
     const double r = 40;
     RasterImage disc = discMask(120, 120, 60, 60, r);
-    for (double blend : {0.0, 50.0, 100.0}) {
+    // Out-of-range blends are held to 0 .. 100; a broken one counts as 0.
+    for (double blend : {0.0, 50.0, 100.0, -20.0, 250.0, std::nan("")}) {
         Built b(disc, {1, blend, true});
         ASSERT_TRUE(b.result.ok) << blend;
         EXPECT_NEAR(b.peak(), r, 0.05 * r) << blend;
@@ -269,6 +270,18 @@ TEST(ShapeBuilder, OutlinePolygonIsFilledLikeALasso) {
     EXPECT_NEAR(testing::contourArea(model.object(0)), 61 * 41, 1.0);
     std::vector<uint32_t> two = {1, 2 << 16, kPointListEnd};
     EXPECT_FALSE(build3dObjectFromOutline(model, 0, two, {}, nullptr, nullptr).ok);
+}
+
+TEST(ShapeBuilder, ViewImagesNeedAFrontView) {
+    RecordingPrompter prompter;
+    std::vector<std::string> views = {"", "left.png"};
+    EXPECT_FALSE(acceptViewImages(views, &prompter));
+    EXPECT_FALSE(acceptViewImages({}, &prompter));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"At least a front view is required",
+                                                          "At least a front view is required"}));
+    views[0] = "front.jpg";
+    EXPECT_TRUE(acceptViewImages(views, &prompter));
+    EXPECT_EQ(prompter.entries.size(), 2u);
 }
 
 TEST(ShapeBuilder, SettingsAskForOnlyTheWorkAChangeNeeds) {

@@ -143,6 +143,8 @@ TEST(VolumeTools, CentreMovesByTheDragWithEveryTool) {
         s.stroke.apply(s.o, 3, -4); // upward: both surfaces grow
         EXPECT_DOUBLE_EQ(z(s.o, 0), 14);
         EXPECT_DOUBLE_EQ(z(s.o, 3), -14);
+        s.stroke.apply(s.o, 0, std::nan("")); // ignored
+        EXPECT_DOUBLE_EQ(z(s.o, 0), 14);
         s.stroke.apply(s.o, 0, 6); // downward from the stored depth, not the last one
         EXPECT_DOUBLE_EQ(z(s.o, 0), 4);
         EXPECT_DOUBLE_EQ(z(s.o, 3), -4);
