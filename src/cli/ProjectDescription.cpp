@@ -3,6 +3,7 @@
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "anim/LibraryFile.h"
+#include "platform/Prompter.h"
 #include "storage/Project.h"
 
 #include <algorithm>
@@ -116,6 +117,12 @@ json describeAnimation(std::span<const uint32_t> record,
 }
 
 std::optional<json> describeLibrary(const std::filesystem::path& file, Prompter& prompter) {
+    // The loader would offer to locate a missing file; here nobody can pick one.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        prompter.message(file.string() + ": Cannot find this library file");
+        return std::nullopt;
+    }
     auto model = std::make_unique<AnimationModel>();
     LibraryLoadOptions options;
     options.prompter = &prompter;
