@@ -84,6 +84,13 @@ bool MainFrame::openProject(const QString& path) {
         prompter_->status("Ready");
         return false; // the message was shown; the open project stays as it was
     }
+    // A project written without timeline state (scale 0, which the timeline never
+    // stores) shows both rows at a readable scale rather than nothing at all.
+    if (loaded->timelineWords[TimelineWords::StripScale] == 0) {
+        loaded->timelineWords[TimelineWords::StripScale] = 4;
+        loaded->timelineWords[TimelineWords::ShowSubject] = 1;
+        loaded->timelineWords[TimelineWords::ShowBackground] = 1;
+    }
     {
         WaitCursor wait;
         workspace_->replaceProject(std::move(loaded));

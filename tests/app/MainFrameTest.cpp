@@ -169,6 +169,17 @@ private slots:
         QCOMPARE(frame_->statusText(), QString("Ready"));
     }
 
+    void aProjectWithoutTimelineStateShowsBothRows() {
+        addImages(1);
+        frame_->project().timelineWords = {};
+        const QString path = dir_.filePath("bare.zxp");
+        QVERIFY(frame_->saveProject(path));
+        QVERIFY(frame_->openProject(path));
+        QVERIFY(frame_->showSubject());
+        QVERIFY(frame_->showBackground());
+        QCOMPARE(frame_->timeline()->scale(), 4);
+    }
+
     void timelineHitTestingAndKeys() {
         addImages(3);
         TimelineBar* bar = frame_->timeline();
