@@ -47,5 +47,6 @@ void registerInfoCommand(CLI::App& app, Context& context);
 void registerNewCommand(CLI::App& app, Context& context);
 void registerResaveCommand(CLI::App& app, Context& context);
 void registerRenderCommand(CLI::App& app, Context& context);
+void registerMeshCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

@@ -7,6 +7,7 @@
 #include "storage/Project.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <sstream>
 
@@ -103,6 +104,17 @@ json describeAnimation(std::span<const uint32_t> record,
     bool ok = readAnimationRecord(*model, record, options);
     for (int slot = 0; slot < model->objectCount; ++slot) {
         const AnimObject& o = model->object(slot);
+        // The object's rectangle in the image (right and bottom exclusive), and the
+        // depth range of its mesh vertices.
+        const IntRect& r = o.textureRect;
+        double zMin = 0, zMax = 0;
+        const int n = std::min(o.vertexCount, int(o.points.size()));
+        for (int i = 0; i < n; ++i) {
+            const double z = o.points[size_t(i)].texture.z;
+            if (!std::isfinite(z)) continue;
+            zMin = i == 0 ? z : std::min(zMin, z);
+            zMax = i == 0 ? z : std::max(zMax, z);
+        }
         out["objects"].push_back({{"slot", slot},
                                   {"type", model->objectTypeText(slot)},
                                   {"library", o.isLibrary()},
@@ -110,7 +122,9 @@ json describeAnimation(std::span<const uint32_t> record,
                                   {"user_dots", std::max(0, o.userDotCount())},
                                   {"triangles", o.triangles.size()},
                                   {"bones", o.bones.size()},
-                                  {"hidden", o.hidden != 0}});
+                                  {"hidden", o.hidden != 0},
+                                  {"bbox", {r.left, r.top, r.right, r.bottom}},
+                                  {"z", {zMin, zMax}}});
     }
     if (!ok) out["corrupted"] = true;
     return out;

@@ -23,7 +23,9 @@ namespace zx::cli {
 nlohmann::ordered_json describeProject(const Project& project);
 
 // {"words":n,"objects":[{"slot":..,"type":..,"library":..,"vertices":..,
-//  "user_dots":..,"triangles":..,"bones":..,"hidden":..}]} for a stored record.
+//  "user_dots":..,"triangles":..,"bones":..,"hidden":..,"bbox":[l,t,r,b],"z":[min,max]}]}
+// for a stored record (bbox: the object's rectangle, right and bottom exclusive; z:
+// the depth range of its mesh vertices).
 // Library objects take their mesh from their files, found relative to the
 // project's folder; one that cannot be found is listed without it. A record found
 // corrupted lists the objects read before the fault and adds "corrupted":true.

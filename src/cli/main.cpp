@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     zx::cli::registerNewCommand(app, context);
     zx::cli::registerResaveCommand(app, context);
     zx::cli::registerRenderCommand(app, context);
+    zx::cli::registerMeshCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;
