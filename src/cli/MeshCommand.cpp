@@ -9,6 +9,7 @@
 #include "cli/TerminalProgress.h"
 #include "mesh3d/RebuildMeshes.h"
 #include "mesh3d/RegionObjects.h"
+#include "mesh3d/ShapeBuilder.h"
 #include "platform/Prompter.h"
 #include "storage/ProjectFile.h"
 #include "storage/Settings.h"
@@ -73,6 +74,11 @@ int runMesh(const MeshOptions& o, Context& context) {
     RebuildOptions rebuild;
     rebuild.progress = &progress;
     rebuild.prompter = &prompter;
+    if (o.volume) {
+        ShapeBuildOptions shape;
+        shape.blend = o.blend;
+        rebuild.volumeBuilder = shapeVolumeBuilder(shape, &progress, &prompter);
+    }
     RebuildResult built = rebuildMeshes(model, rebuild);
     progress.finish();
     if (built.cancelled) return 1;

@@ -136,6 +136,25 @@ TEST_F(MeshCli, ContoursRectanglesAndFullImage) {
     EXPECT_EQ(objectsOf(dir_ / "again.zxp").size(), 4u);
 }
 
+TEST_F(MeshCli, VolumesGiveTheObjectsDepth) {
+    const fs::path in = projectOf(shapesPhoto());
+    const fs::path flat = dir_ / "flat.zxp", round = dir_ / "round.zxp";
+    ASSERT_EQ(run({"mesh", in.string(), "--image", "0", "--3d", "-o", round.string()}).status, 0);
+    ASSERT_EQ(
+        run({"mesh", in.string(), "--image", "0", "--3d", "--blend", "50", "-o", flat.string()})
+            .status,
+        0);
+    json objects = objectsOf(round);
+    ASSERT_EQ(objects.size(), 3u);
+    const json& disc = objects[1];
+    EXPECT_EQ(disc["type"], "3d Region");
+    EXPECT_EQ(disc["bbox"], json({10, 30, 71, 91}));
+    // A dome as high as the disc's radius, with its back surface below the plane.
+    EXPECT_NEAR(disc["z"][1].get<double>(), 30, 4);
+    EXPECT_LT(disc["z"][0].get<double>(), -20);
+    EXPECT_NE(objectsOf(flat)[1]["z"], disc["z"]) << "the blend changes the depths";
+}
+
 TEST_F(MeshCli, BadRequestsFailWithoutWriting) {
     const fs::path in = projectOf(shapesPhoto());
     const fs::path out = dir_ / "out.zxp";
