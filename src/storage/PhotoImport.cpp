@@ -45,7 +45,7 @@ RasterImage maskFromPhoto(const RasterImage& photo) {
     RasterImage mask(photo.width(), photo.height());
     const uint32_t* src = photo.pixels();
     uint32_t* dst = mask.pixels();
-    for (size_t i = 0, n = photo.pixelCount(); i < n; ++i) dst[i] = src[i] >> 24;
+    for (size_t i = 0, n = photo.pixelCount(); i < n; ++i) dst[i] = (src[i] >> 24) ? 0xFFu : 0u;
     return mask;
 }
 

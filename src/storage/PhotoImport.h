@@ -46,8 +46,9 @@ struct PhotoLimits {
 std::optional<RasterImage> preparePhoto(RasterImage picture, const PhotoLimits& limits,
                                         PhotoImportSession& session, Prompter& prompter);
 
-// The mask of a new image: every pixel's mask value is the photograph's alpha, so an
-// opaque photograph starts fully shown and transparent parts of a PNG start hidden.
+// The mask of a new image: fully shown (255) wherever the photograph has any alpha,
+// hidden where it is transparent. Soft edges stay in the picture's own alpha: the
+// renderer multiplies alpha by the mask, so a mask copied from alpha would fade them twice.
 RasterImage maskFromPhoto(const RasterImage& photo);
 
 // The project image of one photograph, of its size, with the six layers.

@@ -36,7 +36,6 @@ constexpr uint32_t kTagImageEnd = fourCC("GEND");
 constexpr uint32_t kTagCamera = fourCC("VTAG");
 constexpr uint32_t kTagEnd = fourCC("_END");
 
-constexpr size_t kShortHeaderSize = 64;
 constexpr size_t kMiddleHeaderSize = 80;
 constexpr size_t kAlignWords = 9;
 constexpr size_t kCameraRecordWords = 8;
@@ -180,7 +179,8 @@ private:
     }
 
     ProjectLoadError readHeader(std::span<const uint8_t> payload) {
-        // Fields 1–15 are in every header this program ever wrote.
+        // Fields 1–15 are in every header this program ever wrote; the 64-byte header
+        // holds one more word that is not read.
         if (payload.size() < 60) return ProjectLoadError::Corrupt;
         ByteReader r(payload);
         if (r.i32() != kProjectVersion) return ProjectLoadError::Version;

@@ -204,7 +204,7 @@ TEST_F(WorkspaceFixture, PastedAndBlankImages) {
     EXPECT_EQ(img.layer(kSubjectLayer)->name, "[Clipboard]");
     EXPECT_EQ(img.layerCount(), 6);
     EXPECT_EQ(img.layer(kMaskLayer)->kind, LayerKind::Mask);
-    EXPECT_EQ(img.layerPicture(kMaskLayer)->at(0, 0), 0x80u);
+    EXPECT_EQ(img.layerPicture(kMaskLayer)->at(0, 0), 0xFFu); // softness stays in alpha
     EXPECT_EQ(ws.proposedBlankSize(), std::make_pair(20, 10));
 
     ASSERT_TRUE(ws.switchMode(AnimationMode::Animate));

@@ -14,6 +14,7 @@ RasterImage photo(int w, int h) {
 TEST(PhotoImport, SixLayersInOrder) {
     RasterImage p = photo(20, 10);
     p.at(0, 0) = 0x80FFFFFFu;
+    p.at(2, 0) = 0x00FFFFFFu;
     auto img = buildPhotoImage(p, "cat.png", 75, CanvasColour::Green);
     ASSERT_EQ(img->layerCount(), 6);
     EXPECT_EQ(img->width(), 20);
@@ -29,8 +30,10 @@ TEST(PhotoImport, SixLayersInOrder) {
     EXPECT_EQ(*img->layerPicture(2), p);
     const ImageLayer& mask = *img->layer(3);
     EXPECT_EQ(mask.kind, LayerKind::Mask);
-    EXPECT_EQ(mask.picture()->at(0, 0), 0x80u);
+    // A half-transparent pixel is shown by the mask; its softness stays in its alpha.
+    EXPECT_EQ(mask.picture()->at(0, 0), 0xFFu);
     EXPECT_EQ(mask.picture()->at(1, 0), 0xFFu);
+    EXPECT_EQ(mask.picture()->at(2, 0), 0u);
     EXPECT_EQ(img->layer(4)->kind, LayerKind::Picture);
     EXPECT_FALSE(img->layer(4)->hasPicture());
     EXPECT_EQ(img->layer(5)->kind, LayerKind::Animation);
