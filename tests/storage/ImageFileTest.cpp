@@ -51,7 +51,7 @@ void writeBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
 
 // Writes PNG variants the program itself never writes (grey, palette, 16-bit,
 // transparency chunks, gamma) with libpng's low-level writer.
-struct PngSpec {
+struct PngRecipe {
     int width = 0, height = 0, colourType = PNG_COLOR_TYPE_RGB, bitDepth = 8;
     std::vector<uint8_t> rows; // packed rows as libpng expects them
     std::vector<png_color> palette;
@@ -61,8 +61,8 @@ struct PngSpec {
     bool interlaced = false;
 };
 
-PngSpec spec(int w, int h, int colourType, int bitDepth, std::vector<uint8_t> rows) {
-    PngSpec s;
+PngRecipe recipe(int w, int h, int colourType, int bitDepth, std::vector<uint8_t> rows) {
+    PngRecipe s;
     s.width = w;
     s.height = h;
     s.colourType = colourType;
@@ -71,7 +71,7 @@ PngSpec spec(int w, int h, int colourType, int bitDepth, std::vector<uint8_t> ro
     return s;
 }
 
-std::vector<uint8_t> makePng(const PngSpec& s) {
+std::vector<uint8_t> makePng(const PngRecipe& s) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -169,17 +169,17 @@ TEST(ImageFilePng, SaveAndLoadKeepEveryPixelAndAlpha) {
 
 TEST(ImageFilePng, ConversionsOfOtherPixelFormats) {
     // Grey 8-bit → 0xFF000000 | g × 0x010101.
-    PngSpec grey = spec(2, 1, PNG_COLOR_TYPE_GRAY, 8, {0x00, 0x80});
+    PngRecipe grey = recipe(2, 1, PNG_COLOR_TYPE_GRAY, 8, {0x00, 0x80});
     auto g = decodePng(makePng(grey));
     ASSERT_TRUE(g);
     EXPECT_EQ(g->pixelVector(), (std::vector<uint32_t>{0xFF000000, 0xFF808080}));
 
     // Grey with alpha.
-    PngSpec greyAlpha = spec(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 0x7F});
+    PngRecipe greyAlpha = recipe(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 0x7F});
     EXPECT_EQ(decodePng(makePng(greyAlpha))->pixelVector(), (std::vector<uint32_t>{0x7F404040}));
 
     // 1-bit grey expands to 0 and 255.
-    PngSpec bits = spec(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0b10100000});
+    PngRecipe bits = recipe(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0b10100000});
     auto b = decodePng(makePng(bits));
     ASSERT_TRUE(b);
     EXPECT_EQ(b->at(0, 0), 0xFFFFFFFFu);
@@ -187,7 +187,7 @@ TEST(ImageFilePng, ConversionsOfOtherPixelFormats) {
     EXPECT_EQ(b->at(2, 0), 0xFFFFFFFFu);
 
     // 4-bit palette with alpha for the first two entries only.
-    PngSpec palette = spec(3, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
+    PngRecipe palette = recipe(3, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
     palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     palette.paletteAlpha = {0, 128};
     auto p = decodePng(makePng(palette));
@@ -195,18 +195,18 @@ TEST(ImageFilePng, ConversionsOfOtherPixelFormats) {
     EXPECT_EQ(p->pixelVector(), (std::vector<uint32_t>{0x000A141E, 0x8028323C, 0xFF46505A}));
 
     // 16-bit RGB is stripped to the high bytes.
-    PngSpec deep = spec(1, 1, PNG_COLOR_TYPE_RGB, 16, {0x12, 0xFF, 0x34, 0x00, 0x56, 0x80});
+    PngRecipe deep = recipe(1, 1, PNG_COLOR_TYPE_RGB, 16, {0x12, 0xFF, 0x34, 0x00, 0x56, 0x80});
     EXPECT_EQ(decodePng(makePng(deep))->pixelVector(), (std::vector<uint32_t>{0xFF123456}));
 
     // An RGB colour key becomes alpha 0 for exactly that colour.
-    PngSpec keyed = spec(2, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 1, 2, 4});
+    PngRecipe keyed = recipe(2, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 1, 2, 4});
     keyed.colourKey = png_color_16{0, 1, 2, 3, 0};
     EXPECT_EQ(decodePng(makePng(keyed))->pixelVector(),
               (std::vector<uint32_t>{0x00010203, 0xFF010204}));
 
     // Interlaced files read the same as plain ones.
-    PngSpec interlaced =
-        spec(3, 2, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 8, 7, 6, 5, 4, 3, 2, 1});
+    PngRecipe interlaced =
+        recipe(3, 2, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 8, 7, 6, 5, 4, 3, 2, 1});
     interlaced.interlaced = true;
     auto i = decodePng(makePng(interlaced));
     ASSERT_TRUE(i);
@@ -214,14 +214,14 @@ TEST(ImageFilePng, ConversionsOfOtherPixelFormats) {
 }
 
 TEST(ImageFilePng, StatedGammaIsCorrectedForTheScreen) {
-    PngSpec linear = spec(1, 1, PNG_COLOR_TYPE_GRAY, 8, {128});
+    PngRecipe linear = recipe(1, 1, PNG_COLOR_TYPE_GRAY, 8, {128});
     linear.gamma = 1.0; // linear data on a 2.2 screen: 255 × (128/255)^(1/2.2) ≈ 186
     auto brighter = decodePng(makePng(linear));
     ASSERT_TRUE(brighter);
     EXPECT_NEAR(int(brighter->at(0, 0) & 0xFF), 186, 1);
     EXPECT_EQ(brighter->at(0, 0) >> 24, 0xFFu);
 
-    PngSpec matched = linear;
+    PngRecipe matched = linear;
     matched.gamma = 1 / 2.2; // already screen gamma: unchanged
     EXPECT_EQ(decodePng(makePng(matched))->at(0, 0), 0xFF808080u);
 }
