@@ -70,17 +70,9 @@ float DistanceMap::maximum() const {
 
 DistanceMap BuildDistanceMap(const RasterImage& mask) {
     DistanceMap map;
-    if (mask.isDescriptor() || mask.empty()) return map;
-    int x0 = mask.width(), y0 = mask.height(), x1 = -1, y1 = -1;
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x)
-            if (mask.at(x, y) & kMaskInside) {
-                x0 = std::min(x0, x);
-                x1 = std::max(x1, x);
-                y0 = std::min(y0, y);
-                y1 = std::max(y1, y);
-            }
-    if (x1 < 0) return map;
+    const std::optional<PixelRect> box = insideBounds(mask);
+    if (!box) return map;
+    const int x0 = box->left, y0 = box->top, x1 = box->right - 1, y1 = box->bottom - 1;
     map.left = x0 - 1;
     map.top = y0 - 1;
     map.width = x1 - x0 + 3;

@@ -5,6 +5,21 @@
 
 namespace zx {
 
+std::optional<PixelRect> insideBounds(const RasterImage& mask) {
+    if (mask.isDescriptor() || mask.empty()) return std::nullopt;
+    int x0 = mask.width(), y0 = mask.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
+            if (mask.at(x, y) & kMaskInside) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return std::nullopt;
+    return PixelRect{x0, y0, x1 + 1, y1 + 1};
+}
+
 namespace {
 
 constexpr float kNotReached = 10000.0f;

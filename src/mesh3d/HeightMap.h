@@ -8,12 +8,17 @@
 #include "storage/RasterImage.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zx {
 
 // Inside flag of a mask word (the "selected" bit of the mask layer).
 inline constexpr uint32_t kMaskInside = 0x200;
+
+// The smallest rectangle holding every inside pixel of the mask (right and bottom
+// exclusive); none when nothing is inside.
+std::optional<PixelRect> insideBounds(const RasterImage& mask);
 
 struct HeightMap {
     int width = 0;

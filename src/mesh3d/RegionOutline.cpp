@@ -34,17 +34,9 @@ bool insideAt(const RasterImage& mask, int x, int y) {
 
 std::vector<OutlineLoop> TraceRegionOutlines(const RasterImage& mask) {
     std::vector<OutlineLoop> loops;
-    if (mask.isDescriptor() || mask.empty()) return loops;
-    int x0 = mask.width(), y0 = mask.height(), x1 = -1, y1 = -1;
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x)
-            if (mask.at(x, y) & kMaskInside) {
-                x0 = std::min(x0, x);
-                x1 = std::max(x1, x);
-                y0 = std::min(y0, y);
-                y1 = std::max(y1, y);
-            }
-    if (x1 < 0) return loops;
+    const std::optional<PixelRect> box = insideBounds(mask);
+    if (!box) return loops;
+    const int x0 = box->left, y0 = box->top, x1 = box->right - 1, y1 = box->bottom - 1;
 
     CrackGrid g;
     g.left = x0;
