@@ -77,7 +77,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
         if (ProjectImage* img = workspace_->currentImage()) img->composite.reset();
         view_->update();
     });
-    if (auto m = readMemoryStatus()) memory_ = MemoryMonitor(m->loadPercent);
+    if (auto m = readMemoryStatus()) memory_ = MemoryMonitor(*m);
     onTimer10();
 
     connect(this, &MainFrame::clockTick, this, &MainFrame::onAnimateTick, Qt::QueuedConnection);
@@ -370,8 +370,11 @@ void MainFrame::setMemoryStatusForTest(const MemoryStatus& status) {
     const MemoryMonitor::Reading r = memory_.update(status);
     panes_[3]->setText(qs(r.paneText));
     panes_[3]->setFrameStyle(r.poppedOut ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame);
-    panes_[3]->setToolTip(QString("This process: %1 MB resident")
-                              .arg(qulonglong(processResidentBytes() / (1024 * 1024))));
+    panes_[3]->setToolTip(
+        QString("The share of the memory free at start-up that Zelvotrix has taken since\n"
+                "This process: %1 MB resident; system memory in use: %2%")
+            .arg(qulonglong(status.residentBytes / (1024 * 1024)))
+            .arg(status.loadPercent));
     if (r.warning) prompter_->message(*r.warning);
 }
 
@@ -434,7 +437,7 @@ void MainFrame::stopPlayback() {
 void MainFrame::selectImageByKey(int index) {
     if (index < 0) return;
     if (workspace_->selectImage(index, workspace_->backgroundSelected())) {
-        if (index < timeline_->firstImage()) timeline_->setFirstImage(index);
+        timeline_->revealCurrent();
         refreshAll();
     }
 }

@@ -222,7 +222,7 @@ private:
     Prompter* prompter_;
     std::unique_ptr<Workspace> workspace_;
     ClipboardExchange clipboard_;
-    MemoryMonitor memory_{0};
+    MemoryMonitor memory_;
     PlaybackClock clock_;
     bool tickBusy_ = false;
     AnimateViewMode animateViewMode_ = AnimateViewMode::Full;

@@ -96,7 +96,10 @@ bool MainFrame::openProject(const QString& path) {
         workspace_->replaceProject(std::move(loaded));
     }
     project().modified = false;
-    timeline_->setFirstImage(std::max(0, project().currentImage));
+    // Everything fits from the first image, or the strips scroll the least that
+    // shows the current one.
+    timeline_->setFirstImage(0);
+    timeline_->revealCurrent();
     addRecent(path);
     settings_.projectDir = QFileInfo(path).absolutePath().toStdString() + "/";
     prompter_->status("Ready");

@@ -254,6 +254,11 @@ void TimelineStrips::keyPressEvent(QKeyEvent* e) {
     if (!frame_.routeKey(e->key(), e->modifiers())) QWidget::keyPressEvent(e);
 }
 
+void TimelineStrips::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    bar_.revealCurrent();
+}
+
 void TimelineStrips::contextMenuEvent(QContextMenuEvent* e) {
     if (frame_.mode() == AnimationMode::Movie && e->pos().y() < kRulerHeight) return;
     bool background = false;
@@ -350,7 +355,7 @@ int TimelineBar::scale() const {
 
 void TimelineBar::setScale(int s) {
     frame_.project().timelineWords[TimelineWords::StripScale] = normalTimelineScale(s);
-    strips_->update();
+    revealCurrent();
 }
 
 std::vector<int> TimelineBar::durations() const {
@@ -380,9 +385,25 @@ void TimelineBar::syncScrollBar() {
     scroll_->setValue(firstImage_);
 }
 
+void TimelineBar::revealCurrent() {
+    const Project& project = frame_.project();
+    firstImage_ = firstImageShowing(durations(), scale(), strips_->width(), firstImage_,
+                                    project.currentImage);
+    revealedImage_ = project.currentImage;
+    revealedCount_ = project.imageCount();
+    syncScrollBar();
+    strips_->update();
+}
+
 void TimelineBar::refresh() {
     const int count = frame_.project().imageCount();
     if (firstImage_ >= count) firstImage_ = std::max(0, count - 1);
+    // A new selection (or a changed list) is scrolled into view; otherwise the strips
+    // stay where the user scrolled them.
+    if (frame_.project().currentImage != revealedImage_ || count != revealedCount_)
+        revealCurrent();
+    else if (stripsRight(durations(), scale(), 0) <= strips_->width())
+        firstImage_ = 0;
     syncScrollBar();
     QSignalBlocker a(showSubject_), b(showBackground_);
     showSubject_->setChecked(frame_.showSubject());

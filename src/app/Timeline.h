@@ -43,6 +43,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void leaveEvent(QEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:
@@ -69,6 +70,9 @@ public:
     int firstImage() const { return firstImage_; }
     int firstVisibleFrame() const;
     void setFirstImage(int index);
+    // Scrolls the strips the least that shows the current image; back to the first
+    // image when all of them fit.
+    void revealCurrent();
     std::vector<int> durations() const;
     // Redraw after the images, the selection or the mode changed.
     void refresh();
@@ -102,6 +106,9 @@ private:
     QToolButton* stop_ = nullptr;
     QToolButton* rewind_ = nullptr;
     int firstImage_ = 0;
+    // The selection and image count the strips were last scrolled for.
+    int revealedImage_ = -2;
+    int revealedCount_ = -1;
     MovieMarkers markers_;
     MoviePlayer player_;
 };

@@ -48,5 +48,6 @@ void registerNewCommand(CLI::App& app, Context& context);
 void registerResaveCommand(CLI::App& app, Context& context);
 void registerRenderCommand(CLI::App& app, Context& context);
 void registerMeshCommand(CLI::App& app, Context& context);
+void registerDemoCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     zx::cli::registerResaveCommand(app, context);
     zx::cli::registerRenderCommand(app, context);
     zx::cli::registerMeshCommand(app, context);
+    zx::cli::registerDemoCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;

@@ -1,5 +1,6 @@
 #include "commands/MemoryMonitor.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -54,7 +55,9 @@ std::optional<MemoryStatus> parseMeminfo(std::string_view text) {
 }
 
 std::optional<MemoryStatus> readMemoryStatus() {
-    return parseMeminfo(readText("/proc/meminfo"));
+    auto s = parseMeminfo(readText("/proc/meminfo"));
+    if (s) s->residentBytes = processResidentBytes();
+    return s;
 }
 
 uint64_t processResidentBytes() {
@@ -64,15 +67,31 @@ uint64_t processResidentBytes() {
     return resident * uint64_t(sysconf(_SC_PAGESIZE));
 }
 
-int memoryUsagePercent(int load, int loadAtStart) {
-    // A machine already full at start-up leaves nothing to grow into: report the
-    // raw load instead of dividing by zero.
-    if (loadAtStart >= 100) return load;
-    return int(std::lround((load - loadAtStart) / ((100 - loadAtStart) * 0.01)));
+double memoryUsagePercent(const MemoryStatus& now, const MemoryStatus& atStart) {
+    double grown = 0;
+    if (now.residentBytes > 0 && atStart.residentBytes > 0) {
+        grown = double(now.residentBytes) - double(atStart.residentBytes);
+    } else {
+        const double usedNow = double(now.totalBytes) - double(now.availableBytes);
+        const double usedAtStart = double(atStart.totalBytes) - double(atStart.availableBytes);
+        grown = usedNow - usedAtStart;
+    }
+    // A machine that had nothing free at start-up leaves nothing to grow into: every
+    // byte taken since is the whole of it.
+    if (atStart.availableBytes == 0) return grown > 0 ? 100.0 : 0.0;
+    return std::max(0.0, grown / (double(atStart.availableBytes) * 0.01));
 }
 
-std::string memoryUsageText(int load, int loadAtStart) {
-    return "  Memory usage = " + std::to_string(memoryUsagePercent(load, loadAtStart)) + "%";
+std::string memoryUsageText(double percent) {
+    percent = std::isfinite(percent) ? std::max(0.0, percent) : 0.0;
+    std::string value;
+    if (std::lround(percent * 10) >= 100) {
+        value = std::to_string(std::lround(percent));
+    } else {
+        const long tenths = std::lround(percent * 10);
+        value = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    }
+    return "  Memory usage = " + value + "%";
 }
 
 std::string lowMemoryWarningText(const MemoryStatus& s) {
@@ -84,7 +103,7 @@ std::string lowMemoryWarningText(const MemoryStatus& s) {
 
 MemoryMonitor::Reading MemoryMonitor::update(const MemoryStatus& status) {
     Reading r;
-    r.paneText = memoryUsageText(status.loadPercent, loadAtStart_);
+    r.paneText = memoryUsageText(memoryUsagePercent(status, atStart_));
     r.poppedOut = status.loadPercent >= kMemoryPopOutLoad;
     if (!warned_ && status.loadPercent >= kMemoryWarningLoad) {
         warned_ = true;

@@ -100,6 +100,44 @@ int imageAtOrAfterFrame(std::span<const int> starts, int frame) {
     return int(it - starts.begin());
 }
 
+namespace {
+// The right end of image `index` drawn from frame `first`: its bar or its full
+// thumbnail, whichever reaches further.
+int cellRight(std::span<const int> starts, std::span<const int> durations, int index, int scale,
+              int first) {
+    const int left = scale * (starts[size_t(index)] - first);
+    return std::max(left + kThumbnailWidth, left + durations[size_t(index)] * scale);
+}
+} // namespace
+
+int stripsRight(std::span<const int> durations, int scale, int firstImage) {
+    if (durations.empty()) return 0;
+    const auto starts = startFrames(durations);
+    const int count = int(durations.size());
+    const int first = starts[size_t(std::clamp(firstImage, 0, count - 1))];
+    int right = 0;
+    for (int i = 0; i < count; ++i)
+        right = std::max(right, cellRight(starts, durations, i, std::max(1, scale), first));
+    return right;
+}
+
+int firstImageShowing(std::span<const int> durations, int scale, int rowWidth, int firstImage,
+                      int selected) {
+    const int count = int(durations.size());
+    if (count == 0) return 0;
+    scale = std::max(1, scale);
+    firstImage = std::clamp(firstImage, 0, count - 1);
+    if (stripsRight(durations, scale, 0) <= rowWidth) return 0;
+    if (selected < 0 || selected >= count) return firstImage;
+    if (selected < firstImage) return selected;
+    const auto starts = startFrames(durations);
+    int first = firstImage;
+    while (first < selected &&
+           cellRight(starts, durations, selected, scale, starts[size_t(first)]) > rowWidth)
+        ++first;
+    return first;
+}
+
 int durationFromSecondsFrames(int seconds, int frames, int framesPerSecond) {
     return frames + framesPerSecond * seconds;
 }

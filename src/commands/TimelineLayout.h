@@ -65,6 +65,17 @@ int nudgeStep(int zoomLevel);
 // the scroll bar); the last image when all start before it.
 int imageAtOrAfterFrame(std::span<const int> starts, int frame);
 
+// Where the strips start (the first visible image) so that image `selected` shows in a
+// row `rowWidth` pixels wide. When every image fits, the strips start at the first
+// image, so that nothing before the selection is scrolled away; otherwise the
+// current start `firstImage` is kept while the selection is in view, and moved the
+// least that brings it into view when it is not. −1 for `selected` keeps the start.
+int firstImageShowing(std::span<const int> durations, int scale, int rowWidth, int firstImage,
+                      int selected);
+// The pixel where the strips of all images end when they start at `firstImage`
+// (the later of the last duration bar's end and the last thumbnail's end).
+int stripsRight(std::span<const int> durations, int scale, int firstImage);
+
 // The duration "Set Image Duration" gives: frames + rate × seconds.
 int durationFromSecondsFrames(int seconds, int frames, int framesPerSecond);
 

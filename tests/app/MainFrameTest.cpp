@@ -273,7 +273,7 @@ private slots:
 
     void lowMemoryWarningOncePerRun() {
         prompter_.clear();
-        MemoryStatus s{4000ull << 20, 440ull << 20, 89};
+        MemoryStatus s{4000ull << 20, 440ull << 20, 89, 0};
         frame_->setMemoryStatusForTest(s);
         QVERIFY(prompter_.entries.empty());
         QVERIFY(frame_->paneText(3).startsWith("  Memory usage = "));

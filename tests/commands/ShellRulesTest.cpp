@@ -23,16 +23,46 @@ TEST(MemoryMonitor, ParsesMeminfoAndComputesTheLoad) {
     EXPECT_EQ(old->loadPercent, 80);
     EXPECT_FALSE(parseMeminfo("MemFree: 10 kB\n"));
     EXPECT_FALSE(parseMeminfo("MemTotal: 0 kB\n"));
-    EXPECT_TRUE(readMemoryStatus()); // this machine has /proc
+    auto here = readMemoryStatus(); // this machine has /proc
+    ASSERT_TRUE(here);
+    EXPECT_GT(here->residentBytes, 0u);
+}
+
+TEST(MemoryMonitor, UsageIsWhatThisProcessTookOfTheMemoryFreeAtStart) {
+    constexpr uint64_t MB = 1024 * 1024;
+    // 24 GB machine, 23 GB free at start, the program grew from 150 to 380 MB:
+    // 230 MB of 23 GB is 1 %, which the whole-percent load never showed.
+    MemoryStatus start{24000 * MB, 23000 * MB, 4, 150 * MB};
+    MemoryStatus now{24000 * MB, 22700 * MB, 5, 380 * MB};
+    EXPECT_NEAR(memoryUsagePercent(now, start), 1.0, 1e-9);
+    EXPECT_EQ(memoryUsageText(memoryUsagePercent(now, start)), "  Memory usage = 1.0%");
+    // Other programs freeing memory do not make ours negative.
+    now.availableBytes = 23900 * MB;
+    now.residentBytes = 100 * MB;
+    EXPECT_EQ(memoryUsagePercent(now, start), 0.0);
+    // Without our resident set, the system's used memory stands in.
+    MemoryStatus s0{1000 * MB, 600 * MB, 40, 0};
+    MemoryStatus s1{1000 * MB, 300 * MB, 70, 0};
+    EXPECT_NEAR(memoryUsagePercent(s1, s0), 50.0, 1e-9);
+    // Nothing free at start: any growth is all of it.
+    MemoryStatus full{1000 * MB, 0, 100, 10 * MB};
+    MemoryStatus fuller{1000 * MB, 0, 100, 20 * MB};
+    EXPECT_EQ(memoryUsagePercent(fuller, full), 100.0);
+    EXPECT_EQ(memoryUsagePercent(full, full), 0.0);
 }
 
 TEST(MemoryMonitor, PaneTextAndOneWarningPerRun) {
-    EXPECT_EQ(memoryUsageText(60, 20), "  Memory usage = 50%");
-    EXPECT_EQ(memoryUsageText(20, 20), "  Memory usage = 0%");
-    EXPECT_EQ(memoryUsagePercent(100, 100), 100);
-    MemoryMonitor m(20);
-    MemoryStatus s{8000ull * 1024 * 1024, 800ull * 1024 * 1024, 89};
+    EXPECT_EQ(memoryUsageText(50), "  Memory usage = 50%");
+    EXPECT_EQ(memoryUsageText(0), "  Memory usage = 0.0%");
+    EXPECT_EQ(memoryUsageText(0.44), "  Memory usage = 0.4%");
+    EXPECT_EQ(memoryUsageText(9.96), "  Memory usage = 10%");
+    EXPECT_EQ(memoryUsageText(12.5), "  Memory usage = 13%");
+    EXPECT_EQ(memoryUsageText(-3), "  Memory usage = 0.0%");
+    constexpr uint64_t MB = 1024 * 1024;
+    MemoryMonitor m(MemoryStatus{8000 * MB, 4000 * MB, 50, 100 * MB});
+    MemoryStatus s{8000 * MB, 800 * MB, 89, 500 * MB};
     auto r = m.update(s);
+    EXPECT_EQ(r.paneText, "  Memory usage = 10%");
     EXPECT_FALSE(r.warning);
     EXPECT_TRUE(r.poppedOut);
     s.loadPercent = 90;

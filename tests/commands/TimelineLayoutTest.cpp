@@ -91,5 +91,40 @@ TEST(TimelineLayout, NudgeFollowsTheZoom) {
     EXPECT_EQ(nudgeStep(-4), 128);
 }
 
+TEST(TimelineLayout, SelectionIsShownWithoutHidingWhatFits) {
+    // Two images of 90 frames at 4 px per frame: 720 px fit a row of 1000, so the
+    // strips start at the first image even with the second selected.
+    const std::vector<int> two{90, 90};
+    EXPECT_EQ(stripsRight(two, 4, 0), 720);
+    EXPECT_EQ(firstImageShowing(two, 4, 1000, 1, 1), 0);
+    EXPECT_EQ(firstImageShowing(two, 4, 1000, 0, 1), 0);
+    // A short last image still needs room for its whole thumbnail.
+    const std::vector<int> shortLast{100, 5};
+    EXPECT_EQ(stripsRight(shortLast, 4, 0), 480);
+    EXPECT_EQ(firstImageShowing(shortLast, 4, 470, 0, 0), 0);
+    EXPECT_EQ(firstImageShowing(shortLast, 4, 470, 0, 1), 1);
+    EXPECT_EQ(firstImageShowing(shortLast, 4, 480, 0, 1), 0);
+    EXPECT_EQ(firstImageShowing({}, 4, 480, 3, 0), 0);
+}
+
+TEST(TimelineLayout, ScrollsTheLeastThatShowsTheSelection) {
+    // Ten images of 50 frames at 2 px: 1000 px in a row of 300 (three images).
+    const std::vector<int> ten(10, 50);
+    // In view: the start stays where the user scrolled it.
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 2, 3), 2);
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 2, 4), 2);
+    // Right of the view: scrolled just far enough that it ends inside the row.
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 2, 7), 5);
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 0, 9), 7);
+    // Left of the view: it becomes the first image.
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 6, 1), 1);
+    // No selection keeps the start, brought within the list.
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 4, -1), 4);
+    EXPECT_EQ(firstImageShowing(ten, 2, 300, 40, -1), 9);
+    // An image wider than the row is shown from its start.
+    const std::vector<int> wide{10, 500, 10};
+    EXPECT_EQ(firstImageShowing(wide, 1, 300, 0, 1), 1);
+}
+
 } // namespace
 } // namespace zx
