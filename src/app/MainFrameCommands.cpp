@@ -3,8 +3,10 @@
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "app/Timeline.h"
+#include "commands/DemoScene.h"
 #include "commands/DropRouting.h"
 #include "commands/MovieSettingsRules.h"
+#include "commands/PreviewScene.h"
 #include "platform/SettingsStore.h"
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
@@ -492,9 +494,13 @@ void MainFrame::onSamples() {
 }
 
 void MainFrame::onSystemInfo() {
-    SystemInfoDialog d(measureSystem(), nullptr, this);
+    SystemInfoDialog d(measureSystem(), std::make_unique<RenderSpeedTest>(), this);
     d.exec();
-    if (d.measuredSpeed() > 0) settings_.pcSpeed = int(d.measuredSpeed() * 100);
+    // A test the user closed before it ended keeps the last score.
+    if (d.speedTestFinished() && d.measuredSpeed() > 0) {
+        settings_.pcSpeed = RenderSpeedTest::pcSpeed(d.measuredSpeed());
+        if (store_) writeSettings(settings_, *store_);
+    }
 }
 
 void MainFrame::onAbout() {
@@ -504,7 +510,17 @@ void MainFrame::onAbout() {
 void MainFrame::onThreeDPreview() {
     ProjectImage* img = workspace_->currentImage();
     if (!img) return;
-    ThreeDPreviewDialog d(imageComposite(*img), nullptr, this);
+    // The dialog turns its own copy of the animation at the frame shown now.
+    auto scene = std::make_shared<PreviewScene>(*img, img->currentFrame(), project().folder);
+    ThreeDPreviewDialog::Renderer renderer;
+    if (scene->objectCount() > 0) {
+        const RenderQuality quality =
+            renderQualityFromInt(settings_.videoRender).value_or(RenderQuality::Medium);
+        renderer = [scene, quality](const PreviewCamera& camera, int w, int h, int step) {
+            return scene->render(camera, w, h, quality, step);
+        };
+    }
+    ThreeDPreviewDialog d(imageComposite(*img), std::move(renderer), this);
     d.exec();
 }
 

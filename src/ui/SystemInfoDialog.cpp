@@ -26,9 +26,9 @@ SystemFacts measureSystem() {
     return f;
 }
 
-SystemInfoDialog::SystemInfoDialog(const SystemFacts& f, std::function<double()> speedTest,
+SystemInfoDialog::SystemInfoDialog(const SystemFacts& f, std::unique_ptr<RenderSpeedTest> speedTest,
                                    QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), test_(std::move(speedTest)) {
     setWindowTitle("System Information");
     auto* layout = new QVBoxLayout(this);
     auto* box = new QGroupBox("PC Performance", this);
@@ -41,25 +41,45 @@ SystemInfoDialog::SystemInfoDialog(const SystemFacts& f, std::function<double()>
     addLine("Memory", QString("%1 MB").arg(qulonglong(double(f.memoryBytes) * 1e-6)),
             checkMemory(f.memoryBytes));
     addLine("Processors", QString::number(f.cores), checkProcessors(f.cores));
-    auto* speedValue = new QLabel("Please wait... Evaluating processor speed", box);
-    auto* speedText = new QLabel(box);
-    grid_->addWidget(new QLabel("Speed", box), rows_, 0);
-    grid_->addWidget(speedValue, rows_, 1, 1, 3);
-    grid_->addWidget(speedText, rows_ + 1, 1, 1, 3);
-    rows_ += 2;
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    if (!speedTest) {
-        speedValue->setText("The speed test needs the frame renderer");
+    if (test_) {
+        speedValue_ = new QLabel("Please wait... Evaluating processor speed", box);
+        speedVerdict_ = new QLabel(box);
+        speedVerdict_->setObjectName("speedVerdict");
+        grid_->addWidget(new QLabel("Speed", box), rows_, 0);
+        grid_->addWidget(speedValue_, rows_, 1, 1, 2);
+        grid_->addWidget(speedVerdict_, rows_, 3);
+        ++rows_;
+        // One frame per tick: the dialog stays responsive and the waiting text shows.
+        timer_ = new QTimer(this);
+        timer_->setInterval(100);
+        connect(timer_, &QTimer::timeout, this, &SystemInfoDialog::stepSpeedTest);
+        timer_->start();
+    }
+    layout->addWidget(buttons);
+}
+
+SystemInfoDialog::~SystemInfoDialog() = default;
+
+void SystemInfoDialog::stepSpeedTest() {
+    if (!test_ || test_->step()) return;
+    timer_->stop();
+    speed_ = test_->framesPerSecond();
+    if (test_->framesRendered() == 0) {
+        speedValue_->setText("The speed test could not run");
         return;
     }
-    // The test starts once the dialog is on screen, so the waiting text shows.
-    QTimer::singleShot(100, this, [this, speedValue, speedText, speedTest] {
-        speed_ = speedTest();
-        speedValue->setText(QString("%1 frames/sec at 1024 x 768").arg(speed_, 0, 'f', 1));
-        speedText->setText(QString::fromStdString(checkSpeed(speed_).text));
-    });
+    const CheckVerdict v = checkSpeed(speed_);
+    speedValue_->setText(QString("%1 frames/sec at %2 x %3")
+                             .arg(speed_, 0, 'f', 1)
+                             .arg(RenderSpeedTest::kWidth)
+                             .arg(RenderSpeedTest::kHeight));
+    speedVerdict_->setText(QString::fromStdString(v.text));
+}
+
+QString SystemInfoDialog::speedText() const {
+    return speedValue_ ? speedValue_->text() + " " + speedVerdict_->text() : QString();
 }
 
 void SystemInfoDialog::addLine(const QString& what, const QString& value, const CheckVerdict& v) {

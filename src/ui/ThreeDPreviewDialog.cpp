@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <span>
 
 namespace zx {
@@ -19,7 +20,7 @@ namespace zx {
 ThreeDPreviewDialog::ThreeDPreviewDialog(const RasterImage& start, Renderer renderer,
                                          QWidget* parent)
     : QDialog(parent), camera_(PreviewCamera::forImage(start.width(), start.height())),
-      start_(start), renderer_(std::move(renderer)) {
+      shown_(camera_), start_(start), renderer_(std::move(renderer)) {
     setWindowTitle("3D Preview");
     auto* layout = new QHBoxLayout(this);
     picture_ = new QLabel(this);
@@ -59,19 +60,51 @@ ThreeDPreviewDialog::ThreeDPreviewDialog(const RasterImage& start, Renderer rend
     side->addWidget(values_);
     side->addStretch(1);
     viewTimer_ = new QTimer(this);
-    viewTimer_->setSingleShot(true);
     viewTimer_->setInterval(50);
-    connect(viewTimer_, &QTimer::timeout, this, [this] { rerender(); });
+    connect(viewTimer_, &QTimer::timeout, this, &ThreeDPreviewDialog::turnStep);
     connect(distance_, &QSlider::valueChanged, this, [this](int v) {
         camera_.setDistance(v);
-        rerender();
+        rerender(distance_->isSliderDown() ? 2 : 1);
     });
+    connect(distance_, &QSlider::sliderReleased, this, [this] { rerender(); });
     connect(enable_, &QCheckBox::toggled, this, [this](bool on) {
         camera_.perspective = on;
         distance_->setEnabled(on);
         rerender();
     });
+    resize(900, 560);
     rerender();
+}
+
+bool ThreeDPreviewDialog::turning() const {
+    return viewTimer_->isActive();
+}
+
+void ThreeDPreviewDialog::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    if (!turning()) rerender();
+}
+
+// One tick of a view change: the shown angles go a third of the way to the ones the
+// button set, and land on them once close; the way is drawn at half resolution.
+void ThreeDPreviewDialog::turnStep() {
+    auto approach = [](double& shown, double target) {
+        const double rest = target - shown;
+        if (std::abs(rest) < 1.5) {
+            shown = target;
+            return true;
+        }
+        shown += rest / 3;
+        return false;
+    };
+    const bool turnDone = approach(shown_.turnDeg, camera_.turnDeg);
+    const bool tiltDone = approach(shown_.tiltDeg, camera_.tiltDeg);
+    if (turnDone && tiltDone) {
+        viewTimer_->stop();
+        rerender(1);
+    } else {
+        rerender(2);
+    }
 }
 
 void ThreeDPreviewDialog::press(const QString& button) {
@@ -80,20 +113,31 @@ void ThreeDPreviewDialog::press(const QString& button) {
     if (view)
         viewTimer_->start();
     else
-        rerender();
+        rerender(turning() ? 2 : 1);
 }
 
-void ThreeDPreviewDialog::rerender() {
-    values_->setText(QString("Turn %1\u00B0  Tilt %2\u00B0\nLight %3  (%4, %5, %6)\nDistance %7")
-                         .arg(camera_.turnDeg)
-                         .arg(camera_.tiltDeg)
-                         .arg(camera_.lightIntensity)
-                         .arg(camera_.lightX)
-                         .arg(camera_.lightY)
-                         .arg(camera_.lightZ)
-                         .arg(camera_.distance));
+QString ThreeDPreviewDialog::valuesText() const {
+    return values_->text();
+}
+
+void ThreeDPreviewDialog::rerender(int step) {
+    // The light and distance apply at once; the angles are the ones on the way.
+    PreviewCamera view = camera_;
+    view.turnDeg = shown_.turnDeg;
+    view.tiltDeg = shown_.tiltDeg;
+    values_->setText(QString("Turn %1\u00B0  Tilt %2\u00B0\nLight %3  (%4, %5, %6)\nDistance %7%8")
+                         .arg(std::lround(view.turnDeg))
+                         .arg(std::lround(view.tiltDeg))
+                         .arg(view.lightIntensity)
+                         .arg(view.lightX)
+                         .arg(view.lightY)
+                         .arg(view.lightZ)
+                         .arg(std::lround(view.distance))
+                         .arg(view.perspective ? "" : " (parallel)"));
     const QSize room = picture_->size().expandedTo(QSize(400, 300));
-    const RasterImage shown = renderer_ ? renderer_(camera_, room.width(), room.height()) : start_;
+    lastPicture_ = renderer_ ? renderer_(view, room.width(), room.height(), step) : start_;
+    ++renders_;
+    const RasterImage& shown = lastPicture_;
     if (shown.empty() || shown.isDescriptor()) {
         picture_->setText("Nothing to preview");
         return;

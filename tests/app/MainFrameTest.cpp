@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <utility>
+#include <vector>
+
 using namespace zx;
 
 class MainFrameTest : public QObject {
@@ -306,6 +309,27 @@ private slots:
         QCOMPARE(d.camera().turnDeg, 0.0);
         d.press("Strong Shading");
         QCOMPARE(d.camera().lightIntensity, 128);
+    }
+
+    void threeDPreviewTurnsInStepsAndEndsSharp() {
+        std::vector<std::pair<double, int>> seen; // turn shown, pixel step
+        ThreeDPreviewDialog d(RasterImage(200, 100, 0xFF808080u),
+                              [&](const PreviewCamera& c, int w, int h, int step) {
+                                  seen.emplace_back(c.turnDeg, step);
+                                  return RasterImage(w, h, 0xFF000000u);
+                              });
+        const double start = d.shownTurn();
+        seen.clear();
+        d.press("Front <-> Rear View");
+        QVERIFY(d.turning());
+        QCOMPARE(d.shownTurn(), start); // the view has not jumped
+        QTRY_VERIFY_WITH_TIMEOUT(!d.turning(), 5000);
+        QCOMPARE(d.shownTurn(), d.camera().turnDeg);
+        QVERIFY(seen.size() >= 3);
+        for (size_t i = 0; i + 1 < seen.size(); ++i)
+            QCOMPARE(seen[i].second, 2); // quick pictures on the way
+        QCOMPARE(seen.back(), std::make_pair(d.camera().turnDeg, 1));
+        QCOMPARE(d.picture().at(0, 0), 0xFF000000u); // the renderer's picture is shown
     }
 
     void commandLineProjectKeepsTheStoredImportLimit() {

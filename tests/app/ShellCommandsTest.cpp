@@ -131,7 +131,11 @@ private slots:
         f.colourDepth = 24;
         f.memoryBytes = 300'000'000;
         f.cores = 1;
-        SystemInfoDialog d(f, [] { return 4.0; });
+        // A clock a quarter of a second further on at every reading: each frame takes
+        // 0.25 s, 4 frames/sec.
+        double now = 0;
+        SystemInfoDialog d(f, std::make_unique<RenderSpeedTest>([&] { return now += 0.25; }));
+        QCOMPARE(d.speedText().trimmed(), QString("Please wait... Evaluating processor speed"));
         QCOMPARE(d.lineText(0), QString("Ok!"));
         QCOMPARE(
             d.lineText(1),
@@ -139,7 +143,9 @@ private slots:
         QCOMPARE(d.lineText(2),
                  QString("System low in memory, Zelvotrix cannot process large images"));
         QCOMPARE(d.lineText(3), QString("Animation would be faster on a multi-core processor..."));
-        QTRY_COMPARE(d.measuredSpeed(), 4.0);
+        QTRY_VERIFY_WITH_TIMEOUT(d.speedTestFinished(), 20000);
+        QCOMPARE(d.measuredSpeed(), 4.0);
+        QCOMPARE(d.speedText(), QString("4.0 frames/sec at 1024 x 768 Animation may be slow..."));
         const SystemFacts here = measureSystem();
         QVERIFY(here.cores >= 1);
         QVERIFY(here.memoryBytes > 0);
