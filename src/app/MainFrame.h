@@ -72,6 +72,9 @@ public:
     // ---- files ---------------------------------------------------------------------
     bool openProject(const QString& path);
     bool saveProject(const QString& path);
+    // "&Load Object..." and "Sa&ve As Object..." once the file is chosen.
+    bool loadObjectFile(const QString& path);
+    bool saveObjectFile(const QString& path);
     // Files dropped on the window, in the order given.
     void dropFiles(const QStringList& paths);
     void setMemoryStatusForTest(const MemoryStatus& status);

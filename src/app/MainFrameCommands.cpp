@@ -2,9 +2,11 @@
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
+#include "app/QtProgress.h"
 #include "app/Timeline.h"
 #include "commands/DemoScene.h"
 #include "commands/DropRouting.h"
+#include "commands/LibraryObjects.h"
 #include "commands/MovieSettingsRules.h"
 #include "commands/PreviewScene.h"
 #include "platform/SettingsStore.h"
@@ -219,21 +221,59 @@ void MainFrame::onLoadObject() {
         QFileDialog::getOpenFileName(this, "Load Object", dir, "Zelvotrix library files (*.zxl)");
     if (path.isEmpty()) return;
     settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
-    // Loading objects into the Animate panel's model arrives with the object editor.
-    prompter_->message("Loading library objects is not available yet");
+    loadObjectFile(path);
+}
+
+bool MainFrame::loadObjectFile(const QString& path) {
+    LibraryLoadOptions options;
+    options.prompter = prompter_;
+    options.libraryFolder = fsPath(qs(settings_.libDir));
+    options.relocations = &workspace_->libraryRelocations;
+    options.locateFile = [this](const std::string&) -> std::optional<std::filesystem::path> {
+        const QString found = QFileDialog::getOpenFileName(
+            this, "Locate Library File", qs(settings_.libDir), "Zelvotrix library files (*.zxl)");
+        if (found.isEmpty()) return std::nullopt;
+        return fsPath(found);
+    };
+    int slot = -1;
+    {
+        WaitCursor wait;
+        slot = loadObjectIntoCurrentImage(*workspace_, fsPath(path), std::move(options));
+    }
+    refreshAll();
+    return slot >= 0;
 }
 
 void MainFrame::onSaveAsObject() {
+    const ProjectImage* image = workspace_->currentImage();
+    if (!image || !workspace_->hasSelectedImage()) return;
     const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
-    QString path = QFileDialog::getSaveFileName(this, "Save As Object", dir,
-                                                "Zelvotrix library files (*.zxl)");
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
-    if (QFileInfo(path).suffix().toLower() != "zxl") {
-        prompter_->message("Invalid file extension, expected .zxl");
-        return;
+    const std::vector<std::string> used = libraryNamesInProject(project());
+    QString path;
+    for (;;) {
+        path = QFileDialog::getSaveFileName(this, "Save As Object", path.isEmpty() ? dir : path,
+                                            "Zelvotrix library files (*.zxl)");
+        if (path.isEmpty()) return;
+        if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
+        const LibraryNameCheck check = checkLibrarySaveName(fsPath(path), used, *prompter_);
+        if (check == LibraryNameCheck::Cancel) return;
+        if (check == LibraryNameCheck::Ok) break;
     }
-    prompter_->message("Saving library objects is not available yet");
+    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    saveObjectFile(path);
+}
+
+bool MainFrame::saveObjectFile(const QString& path) {
+    const ProjectImage* image = workspace_->currentImage();
+    if (!image) return false;
+    QtProgress progress(this, "Save As Object");
+    SaveAnimationOptions options;
+    options.prompter = prompter_;
+    options.progress = &progress;
+    options.projectFolder = project().folder;
+    options.relocations = &workspace_->libraryRelocations;
+    WaitCursor wait;
+    return !saveImageAnimationAsLibrary(*image, fsPath(path), options).empty();
 }
 
 void MainFrame::onExit() {

@@ -1,6 +1,7 @@
 #include "commands/Workspace.h"
 
 #include "commands/ImageSnapshot.h"
+#include "commands/LibraryObjects.h"
 #include "storage/Binary.h"
 #include "storage/PhotoImport.h"
 #include "storage/Settings.h"
@@ -271,6 +272,8 @@ bool Workspace::undo() {
         inHistoryWalk_ = false;
         return false;
     }
+    // Whole-record steps are put back here; the panels then see the record restored.
+    applyAnimationRecordStep(*project_, s, true);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->undo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) restoreDurations(s);
     if (actsOnImageList(s)) {
@@ -302,6 +305,7 @@ bool Workspace::redo() {
         inHistoryWalk_ = false;
         return false;
     }
+    applyAnimationRecordStep(*project_, s, false);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->redo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) applyDurations(s);
     if (actsOnImageList(s)) {

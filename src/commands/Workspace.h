@@ -4,6 +4,7 @@
 // and images, undo and redo, and change the timeline and the image list. The app
 // and the command-line tool call these; nothing here knows of windows.
 
+#include "anim/LibraryFile.h"
 #include "commands/ModePanel.h"
 #include "platform/Prompter.h"
 #include "storage/PhotoImport.h"
@@ -76,6 +77,9 @@ public:
     void replaceProject(std::unique_ptr<Project> project);
     // Before opening, saving or closing: the floating edit and the active mode agree.
     bool readyToLeaveProject();
+
+    // Library files the user has located by hand in this run.
+    LibraryRelocations libraryRelocations;
 
     // ---- modes and selection -----------------------------------------------------
     FloatingEdit floating;

@@ -1,6 +1,7 @@
 // The main frame driven as a user would: commands, modes, history, timeline,
 // dropped files and the memory pane, offscreen.
 #include "app/MainFrame.h"
+#include "anim/LibraryFile.h"
 #include "app/CommandTable.h"
 #include "app/QtSettingsStore.h"
 #include "app/Timeline.h"
@@ -309,6 +310,25 @@ private slots:
         QCOMPARE(d.camera().turnDeg, 0.0);
         d.press("Strong Shading");
         QCOMPARE(d.camera().lightIntensity, 128);
+    }
+
+    void saveAndLoadObjectFromTheSample() {
+        QVERIFY(frame_->openProject(ZX_SAMPLES_DIR "/sample.zxp"));
+        QCOMPARE(frame_->mode(), AnimationMode::Animate);
+        QVERIFY(frame_->action(Cmd::SaveAsObject)->isEnabled());
+        QVERIFY(frame_->action(Cmd::LoadObject)->isEnabled());
+        const QString lib = dir_.filePath("whole.zxl");
+        QVERIFY(frame_->saveObjectFile(lib));
+        QVERIFY(readLibraryThumbnail(lib.toStdString()).has_value());
+        QVERIFY(!frame_->project().modified); // saving an object does not change the project
+
+        ProjectImage* image = frame_->workspace().currentImage();
+        const auto before = image->animation;
+        QVERIFY(frame_->loadObjectFile(lib));
+        QCOMPARE(undoText(), QString("Undo Load Object\tCtrl+Z"));
+        QVERIFY(image->animation != before);
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(image->animation, before);
     }
 
     void threeDPreviewTurnsInStepsAndEndsSharp() {

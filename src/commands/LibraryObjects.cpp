@@ -1,0 +1,165 @@
+#include "commands/LibraryObjects.h"
+
+#include "anim/AnimationModel.h"
+#include "anim/AnimationRecord.h"
+#include "anim/Deformation.h"
+#include "commands/Workspace.h"
+#include "platform/Progress.h"
+#include "platform/Prompter.h"
+#include "render/ImageScene.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace zx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> wordBytes(const std::vector<uint32_t>& words) {
+    std::vector<uint8_t> bytes(words.size() * 4);
+    for (size_t i = 0; i < words.size(); ++i)
+        for (int b = 0; b < 4; ++b) bytes[i * 4 + size_t(b)] = uint8_t(words[i] >> (8 * b));
+    return bytes;
+}
+
+std::optional<std::vector<uint32_t>> bytesWords(const std::optional<std::vector<uint8_t>>& bytes) {
+    if (!bytes || bytes->size() % 4) return std::nullopt;
+    std::vector<uint32_t> words(bytes->size() / 4);
+    for (size_t i = 0; i < words.size(); ++i)
+        for (int b = 0; b < 4; ++b) words[i] |= uint32_t((*bytes)[i * 4 + size_t(b)]) << (8 * b);
+    return words;
+}
+
+// An empty `extra` stands for "no record" after the change.
+constexpr uint8_t kNoRecord = 0xFF;
+
+} // namespace
+
+HistoryStep animationRecordStep(std::string label, int image, bool backgroundSelected,
+                                const std::optional<std::vector<uint32_t>>& before,
+                                const std::optional<std::vector<uint32_t>>& after) {
+    HistoryStep s = HistoryStep::panelStep(AnimationMode::Animate, std::move(label), image,
+                                           backgroundSelected, 0, kAnimationRecordStepType);
+    s.animation = before;
+    s.extra = after ? wordBytes(*after) : std::vector<uint8_t>{kNoRecord};
+    return s;
+}
+
+bool applyAnimationRecordStep(Project& project, const HistoryStep& step, bool undo) {
+    if (step.kind != StepKind::Animate || step.type != kAnimationRecordStepType) return false;
+    const int index = History::targetImage(step, project.imageCount());
+    ProjectImage* image = project.images.at(index);
+    if (!image) return false;
+    image->animation = undo ? step.animation : bytesWords(step.extra);
+    return true;
+}
+
+std::vector<std::string> libraryNamesInProject(const Project& project) {
+    std::vector<std::string> names;
+    for (int i = 0; i < project.imageCount(); ++i) {
+        const ProjectImage* image = project.images.at(i);
+        if (!image || !image->animation) continue;
+        AnimationModel model;
+        RecordReadOptions read;
+        read.forRewrite = true; // names only: the files are not opened
+        readAnimationRecord(model, *image->animation, read);
+        for (int s = 0; s < model.objectCount; ++s)
+            if (model.object(s).isLibrary() && !model.object(s).name.empty())
+                names.push_back(model.object(s).name);
+    }
+    return names;
+}
+
+std::string libraryNameForProject(const fs::path& file, const fs::path& projectFolder) {
+    std::error_code ec;
+    const fs::path abs = fs::weakly_canonical(fs::absolute(file, ec), ec);
+    if (projectFolder.empty()) return abs.string();
+    const fs::path folder = fs::weakly_canonical(fs::absolute(projectFolder, ec), ec);
+    const fs::path rel = abs.lexically_relative(folder);
+    if (rel.empty() || rel.is_absolute() || *rel.begin() == "..") return abs.string();
+    return rel.generic_string();
+}
+
+int loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
+                               LibraryLoadOptions options) {
+    Project& project = workspace.project();
+    ProjectImage* image = workspace.currentImage();
+    if (!image || !workspace.hasSelectedImage()) return -1;
+    options.projectFolder = project.folder;
+    if (!options.prompter) options.prompter = &workspace.prompter();
+
+    AnimationModel model;
+    // The image's objects keep their words as stored; only the new object is read
+    // from its file.
+    RecordReadOptions read;
+    read.prompter = options.prompter;
+    read.forRewrite = true;
+    if (image->animation && !image->animation->empty() &&
+        !readAnimationRecord(model, *image->animation, read))
+        return -1; // a damaged record is not rewritten over
+    model.startWidth = image->width();
+    model.startHeight = image->height();
+
+    options.recordUndo = nullptr; // the step is recorded below, with both records
+    const std::string name = libraryNameForProject(file, project.folder);
+    const int slot = loadLibraryObject(model, name, LibraryLoadMode::NewObject, -1, options);
+    if (slot < 0) return -1;
+    const std::optional<std::vector<uint32_t>> before = image->animation;
+    image->animation = writeAnimationRecord(model);
+    workspace.record(animationRecordStep(kLoadObjectLabel, project.currentImage,
+                                         workspace.backgroundSelected(), before, image->animation));
+    return slot;
+}
+
+std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
+                                        const SaveAnimationOptions& options) {
+    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
+    AnimationModel model;
+    LibraryLoadOptions library;
+    library.prompter = options.prompter;
+    library.projectFolder = options.projectFolder;
+    library.relocations = options.relocations;
+    RecordReadOptions read;
+    read.prompter = options.prompter;
+    read.loadLibrary = recordLibraryLoader(library);
+    if (!prepareImageScene(image, model, read)) return {};
+
+    // Every frame's positions are computed first: the deformation of one object may
+    // follow others (bindings), so a frame is computed whole.
+    std::vector<int> slots;
+    for (int s = 0; s < model.objectCount; ++s)
+        if (!model.object(s).hidden) slots.push_back(s);
+    const int last = std::max(0, model.lastFrameIndex);
+    std::map<int, std::vector<std::vector<Vec3>>> frames;
+    if (options.progress) options.progress->setTitle(kBuildingLibraryStatus);
+    for (int f = 0; f <= last; ++f) {
+        if (options.progress) {
+            if (options.progress->cancelled()) return {};
+            options.progress->setPosition(f, last + 1);
+        }
+        computeFrame(model, last > 0 ? double(f) / last : 0.0, options.prompter);
+        for (int s : slots) {
+            const AnimObject& o = model.object(s);
+            const int n = std::clamp(o.vertexCount, 0, int(o.points.size()));
+            std::vector<Vec3> positions(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) positions[size_t(i)] = o.points[size_t(i)].current;
+            frames[s].push_back(std::move(positions));
+        }
+    }
+    LibrarySaveOptions save;
+    save.prompter = options.prompter;
+    save.thumbnailPicture = image.layerPicture(kSubjectLayer);
+    save.framePositions = [&frames](int slot, int frame) {
+        auto it = frames.find(slot);
+        if (it == frames.end() || size_t(frame) >= it->second.size()) return std::vector<Vec3>{};
+        return it->second[size_t(frame)];
+    };
+    const std::string saved = saveAnimationAsLibrary(model, file, save);
+    if (!saved.empty() && options.prompter) options.prompter->status("Ready");
+    return saved;
+}
+
+} // namespace zx

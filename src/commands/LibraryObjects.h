@@ -1,0 +1,68 @@
+#pragma once
+// Library objects on project images: "&Load Object..." adds a library file as a new
+// object of the current image's animation (one "Load Object" undo step), and
+// "Sa&ve As Object..." saves the image's whole animation as one library object with
+// the motion of every frame of the image.
+
+#include "anim/LibraryFile.h"
+#include "storage/HistoryStep.h"
+#include "storage/Project.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zx {
+
+class Progress;
+class Prompter;
+class Workspace;
+
+inline constexpr const char* kLoadObjectLabel = "Load Object";
+inline constexpr const char* kBuildingLibraryStatus = "Building library image...";
+inline constexpr const char* kWritingLibraryStatus = "Writing library file...";
+
+// Animate-mode steps that put back a whole animation record: `animation` holds the
+// image's record before the change (none when it had none) and `extra` the record
+// after it, as the little-endian bytes of its words.
+inline constexpr int32_t kAnimationRecordStepType = 20;
+
+HistoryStep animationRecordStep(std::string label, int image, bool backgroundSelected,
+                                const std::optional<std::vector<uint32_t>>& before,
+                                const std::optional<std::vector<uint32_t>>& after);
+// Puts the record of `step` (before for undo, after for redo) on its image. False
+// for other steps or when the image is gone.
+bool applyAnimationRecordStep(Project& project, const HistoryStep& step, bool undo);
+
+// The library names the objects of every image of the project use.
+std::vector<std::string> libraryNamesInProject(const Project& project);
+
+// The name a library object is stored under in the project: relative to the
+// project's folder when the file lies inside it (the project can then move with its
+// libraries), else absolute.
+std::string libraryNameForProject(const std::filesystem::path& file,
+                                  const std::filesystem::path& projectFolder);
+
+// Loads `file` as a new object of the workspace's current image and records the
+// "Load Object" step. The slot, or −1 after the failure's message (the image is then
+// unchanged). `options.projectFolder` is set from the project.
+int loadObjectIntoCurrentImage(Workspace& workspace, const std::filesystem::path& file,
+                               LibraryLoadOptions options);
+
+struct SaveAnimationOptions {
+    Prompter* prompter = nullptr;
+    Progress* progress = nullptr; // frames computed; cancelling saves nothing
+    // Library objects of the image are read relative to this folder.
+    std::filesystem::path projectFolder;
+    LibraryRelocations* relocations = nullptr;
+};
+
+// The image's animation merged into one library object: every visible object with
+// its positions at each frame 0 … duration, the subject picture as thumbnail.
+// Returns the path, or empty after the failure's message (or a cancel).
+std::string saveImageAnimationAsLibrary(const ProjectImage& image,
+                                        const std::filesystem::path& file,
+                                        const SaveAnimationOptions& options);
+
+} // namespace zx

@@ -1,0 +1,182 @@
+#include "commands/LibraryObjects.h"
+
+#include "anim/AnimationModel.h"
+#include "anim/AnimationRecord.h"
+#include "commands/DemoScene.h"
+#include "commands/Workspace.h"
+#include "platform/RecordingPrompter.h"
+#include "render/ImageScene.h"
+#include "storage/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <unistd.h>
+
+namespace zx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempFolder {
+    fs::path path = fs::temp_directory_path() / ("zx-libobj-" + std::to_string(::getpid()));
+    TempFolder() {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+// The demo image at a small size: a swaying 3D head and a lifted side object.
+std::unique_ptr<ProjectImage> smallDemo(int frames) {
+    DemoOptions options;
+    options.durationFrames = frames;
+    options.meshDefinition = 0;
+    return buildDemoImage(demoPicture(160, 120), "demo.png", options, nullptr, nullptr);
+}
+
+struct WorkspaceWithImage : ::testing::Test {
+    TempFolder folder;
+    RecordingPrompter prompter;
+    Settings settings;
+    Workspace ws{prompter, settings};
+    ModePanel panels[5];
+
+    WorkspaceWithImage() {
+        ws.replaceProject(std::make_unique<Project>(Project::fromSettings(settings)));
+        for (int m = 0; m < 5; ++m) ws.setPanel(AnimationMode(m), &panels[m]);
+        EXPECT_TRUE(ws.addPictureAsImage(RasterImage(160, 120, 0xFF204060u), "plain.png"));
+        EXPECT_TRUE(ws.switchMode(AnimationMode::Animate));
+    }
+
+    fs::path savedDemo(int frames) {
+        auto demo = smallDemo(frames);
+        EXPECT_TRUE(demo && demo->animation);
+        SaveAnimationOptions options;
+        options.prompter = &prompter;
+        const fs::path file = folder.path / "demo.zxl";
+        EXPECT_EQ(saveImageAnimationAsLibrary(*demo, file, options), file.string());
+        return file;
+    }
+};
+
+TEST_F(WorkspaceWithImage, SavedAnimationKeepsEveryVisibleObjectAndItsMotion) {
+    auto demo = smallDemo(6);
+    ASSERT_TRUE(demo);
+    AnimationModel scene;
+    ASSERT_TRUE(prepareImageScene(*demo, scene));
+    int visibleVertices = 0;
+    for (int s = 0; s < scene.objectCount; ++s)
+        if (!scene.object(s).hidden) visibleVertices += scene.object(s).vertexCount;
+
+    const fs::path file = savedDemo(6);
+    EXPECT_EQ(prompter.statuses.back(), "Ready");
+    ASSERT_TRUE(readLibraryThumbnail(file).has_value());
+
+    AnimationModel loaded;
+    loaded.startWidth = 160;
+    loaded.startHeight = 120;
+    LibraryLoadOptions lo;
+    lo.prompter = &prompter;
+    ASSERT_EQ(loadLibraryObject(loaded, file.string(), LibraryLoadMode::NewObject, -1, lo), 0);
+    const AnimObject& o = loaded.object(0);
+    EXPECT_EQ(o.vertexCount, visibleVertices);
+    EXPECT_EQ(o.library->lastFrame, 6);
+    // The demo sways its head: some vertices carry a recorded path of 7 frames, and
+    // the path moves them.
+    int moving = 0;
+    for (const auto& path : o.library->motion)
+        if (!path.empty()) {
+            ASSERT_EQ(path.size(), 7u);
+            double far = 0;
+            for (const Vec3& v : path)
+                far = std::max({far, std::abs(v.x - path[0].x), std::abs(v.y - path[0].y)});
+            moving += far > 0.5;
+        }
+    EXPECT_GT(moving, 100);
+}
+
+TEST_F(WorkspaceWithImage, LoadObjectIsOneUndoableStep) {
+    const fs::path file = savedDemo(4);
+    ProjectImage* image = ws.currentImage();
+    ASSERT_FALSE(image->animation.has_value());
+
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}), 0);
+    ASSERT_TRUE(image->animation.has_value());
+    EXPECT_EQ(ws.project().history.labels().back(), kLoadObjectLabel);
+    EXPECT_EQ(ws.undoMenuText(), "Undo Load Object\tCtrl+Z");
+    const auto afterLoad = image->animation;
+
+    // The record names the file; the scene reads the mesh back from it.
+    AnimationModel scene;
+    RecordReadOptions read;
+    read.loadLibrary = recordLibraryLoader({});
+    ASSERT_TRUE(prepareImageScene(*image, scene, read));
+    ASSERT_EQ(scene.objectCount, 1);
+    EXPECT_TRUE(scene.object(0).isLibrary());
+    EXPECT_GT(scene.object(0).vertexCount, 0);
+    EXPECT_EQ(libraryNamesInProject(ws.project()), std::vector<std::string>{file.string()});
+
+    // A second object goes into the next slot.
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}), 1);
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(image->animation, afterLoad);
+    ASSERT_TRUE(ws.undo());
+    EXPECT_FALSE(image->animation.has_value());
+    ASSERT_TRUE(ws.redo());
+    EXPECT_EQ(image->animation, afterLoad);
+}
+
+TEST_F(WorkspaceWithImage, DamagedOrMissingFilesChangeNothing) {
+    const fs::path bad = folder.path / "bad.zxl";
+    std::ofstream(bad) << "not a library";
+    const size_t steps = ws.project().history.labels().size();
+    EXPECT_EQ(loadObjectIntoCurrentImage(ws, bad, {}), -1);
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().text, LibraryMessage::CannotRead);
+    EXPECT_FALSE(ws.currentImage()->animation.has_value());
+    EXPECT_EQ(ws.project().history.labels().size(), steps);
+
+    // A missing file asks to locate it; No ends without a change.
+    prompter.answers.push_back(Answer::No);
+    EXPECT_EQ(loadObjectIntoCurrentImage(ws, folder.path / "gone.zxl", {}), -1);
+    EXPECT_NE(prompter.entries.back().text.find("Cannot find this library file"),
+              std::string::npos);
+    EXPECT_FALSE(ws.currentImage()->animation.has_value());
+
+    // An image whose record is damaged is not rewritten over.
+    const fs::path good = savedDemo(2);
+    ws.currentImage()->animation = std::vector<uint32_t>{5, 1, 2};
+    EXPECT_EQ(loadObjectIntoCurrentImage(ws, good, {}), -1);
+    EXPECT_EQ(ws.currentImage()->animation, (std::vector<uint32_t>{5, 1, 2}));
+}
+
+TEST(LibraryNames, RelativeInsideTheProjectFolderElseAbsolute) {
+    EXPECT_EQ(libraryNameForProject("/p/proj/objs/a.zxl", "/p/proj"), "objs/a.zxl");
+    EXPECT_EQ(libraryNameForProject("/p/other/a.zxl", "/p/proj"), "/p/other/a.zxl");
+    EXPECT_EQ(libraryNameForProject("/p/other/a.zxl", ""), "/p/other/a.zxl");
+}
+
+TEST(AnimationRecordSteps, CarryBothRecordsAndAnImageWithout) {
+    Settings settings;
+    Project project = Project::fromSettings(settings);
+    project.images.append(std::make_unique<ProjectImage>());
+    const std::vector<uint32_t> after = {3, 0xDEADBEEF, 7, 0x01020304};
+    HistoryStep s = animationRecordStep("Load Object", 0, false, std::nullopt, after);
+    EXPECT_EQ(s.kind, StepKind::Animate);
+    ASSERT_TRUE(applyAnimationRecordStep(project, s, false));
+    EXPECT_EQ(project.images.at(0)->animation, after);
+    ASSERT_TRUE(applyAnimationRecordStep(project, s, true));
+    EXPECT_FALSE(project.images.at(0)->animation.has_value());
+    // Other steps are left to their own code.
+    EXPECT_FALSE(applyAnimationRecordStep(
+        project, HistoryStep::panelStep(AnimationMode::Animate, "Move Dot", 0, false, 0), true));
+}
+
+} // namespace
+} // namespace zx
