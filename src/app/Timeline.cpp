@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "ui/SetDurationDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -15,6 +16,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace zx {
 
@@ -215,8 +218,13 @@ void TimelineStrips::mousePressEvent(QMouseEvent* e) {
         return;
     }
     if (index < 0 || e->button() != Qt::LeftButton) return;
-    frame_.workspace().selectImage(index, background);
+    if (!frame_.workspace().selectImage(index, background)) return;
     frame_.refreshAll();
+    if (frame_.mode() == AnimationMode::ImageEdit && !background &&
+        frame_.project().currentImage == index) {
+        moveFrom_ = index;
+        movePressX_ = pos.x();
+    }
 }
 
 void TimelineStrips::mouseMoveEvent(QMouseEvent* e) {
@@ -233,10 +241,35 @@ void TimelineStrips::mouseMoveEvent(QMouseEvent* e) {
         update();
         return;
     }
+    if (moveFrom_ >= 0) {
+        if (!moving_ && std::abs(pos.x() - movePressX_) >= QApplication::startDragDistance()) {
+            moving_ = true;
+            setCursor(Qt::ClosedHandCursor);
+        }
+        if (moving_) {
+            const int target =
+                imageAtFrame(startFrames(bar_.durations()),
+                             frameAtPixel(pos.x(), bar_.scale(), bar_.firstVisibleFrame()));
+            frame_.statusBar()->showMessage(
+                QString("Move to place %1 of %2").arg(target + 1).arg(bar_.durations().size()));
+            return;
+        }
+    }
     showHover(pos);
 }
 
-void TimelineStrips::mouseReleaseEvent(QMouseEvent*) {
+void TimelineStrips::mouseReleaseEvent(QMouseEvent* e) {
+    if (moveFrom_ >= 0) {
+        const int from = std::exchange(moveFrom_, -1);
+        if (!std::exchange(moving_, false)) return;
+        setCursor(Qt::ArrowCursor);
+        const int target = imageAtFrame(
+            startFrames(bar_.durations()),
+            frameAtPixel(e->position().toPoint().x(), bar_.scale(), bar_.firstVisibleFrame()));
+        if (target >= 0 && target != from && frame_.workspace().moveImage(from, target))
+            frame_.refreshAll();
+        return;
+    }
     if (!dragging_) return;
     dragging_ = false;
     frame_.workspace().finishDurationDrag(dragStartDuration_);

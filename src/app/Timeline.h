@@ -57,6 +57,10 @@ private:
     int hovered_ = -1;
     bool dragging_ = false;
     int dragStartDuration_ = 0;
+    // Image Edit mode: a thumbnail pressed and perhaps dragged to another place.
+    int moveFrom_ = -1;
+    int movePressX_ = 0;
+    bool moving_ = false;
     std::map<std::pair<const void*, bool>, std::pair<const void*, QImage>> thumbs_;
 };
 

@@ -245,6 +245,42 @@ private slots:
         QCOMPARE(frame_->project().images[0].duration(), 75);
     }
 
+    void draggingAThumbnailMovesTheImage() {
+        addImages(3); // 40, 41 and 42 pixels wide, 300 px each at scale 4
+        TimelineBar* bar = frame_->timeline();
+        bar->setScale(4);
+        bar->setFirstImage(0);
+        TimelineStrips* strips = bar->strips();
+        const int y = strips->subjectTop() + 10;
+        auto widths = [&] {
+            QList<int> w;
+            for (int i = 0; i < frame_->project().imageCount(); ++i)
+                w << frame_->project().images[i].width();
+            return w;
+        };
+        // a click alone selects and moves nothing
+        QTest::mouseClick(strips, Qt::LeftButton, {}, QPoint(20, y));
+        QCOMPARE(frame_->project().currentImage, 0);
+        QCOMPARE(widths(), (QList<int>{40, 41, 42}));
+
+        QTest::mousePress(strips, Qt::LeftButton, {}, QPoint(20, y));
+        QTest::mouseMove(strips, QPoint(400, y));
+        QTest::mouseMove(strips, QPoint(650, y));
+        QTest::mouseRelease(strips, Qt::LeftButton, {}, QPoint(650, y));
+        QCOMPARE(widths(), (QList<int>{41, 42, 40}));
+        QCOMPARE(frame_->project().currentImage, 2);
+        QCOMPARE(undoText(), QString("Undo Move Image on Timeline\tCtrl+Z"));
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(widths(), (QList<int>{40, 41, 42}));
+
+        // other modes only select
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QTest::mousePress(strips, Qt::LeftButton, {}, QPoint(20, y));
+        QTest::mouseMove(strips, QPoint(650, y));
+        QTest::mouseRelease(strips, Qt::LeftButton, {}, QPoint(650, y));
+        QCOMPARE(widths(), (QList<int>{40, 41, 42}));
+    }
+
     void movieModeKeysAndMarkers() {
         addImages(2); // 150 movie frames
         QVERIFY(frame_->trigger(Cmd::ModeMovie));
