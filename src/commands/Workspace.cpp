@@ -255,6 +255,17 @@ bool actsOnImageList(const HistoryStep& s) {
 }
 } // namespace
 
+// After a step was undone or redone: every view shows the new state.
+void Workspace::finishHistoryWalk() {
+    inHistoryWalk_ = false;
+    notify(hooks.viewsChanged);
+    if (mode() != AnimationMode::Movie) {
+        notify(hooks.timelineChanged);
+        notify(hooks.movieFramesChanged);
+    }
+    notify(hooks.historyChanged);
+}
+
 bool Workspace::undo() {
     if (!canUndo()) return false;
     History& h = project_->history;
@@ -282,13 +293,7 @@ bool Workspace::undo() {
     }
     selectForStep(h.stepBeforeUndo());
     h.stepBack();
-    inHistoryWalk_ = false;
-    notify(hooks.viewsChanged);
-    if (mode() != AnimationMode::Movie) {
-        notify(hooks.timelineChanged);
-        notify(hooks.movieFramesChanged);
-    }
-    notify(hooks.historyChanged);
+    finishHistoryWalk();
     return true;
 }
 
@@ -314,13 +319,7 @@ bool Workspace::redo() {
     }
     selectForStep(&s);
     h.stepForward();
-    inHistoryWalk_ = false;
-    notify(hooks.viewsChanged);
-    if (mode() != AnimationMode::Movie) {
-        notify(hooks.timelineChanged);
-        notify(hooks.movieFramesChanged);
-    }
-    notify(hooks.historyChanged);
+    finishHistoryWalk();
     return true;
 }
 

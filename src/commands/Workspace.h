@@ -133,6 +133,7 @@ private:
     void undoProjectStep(const HistoryStep& step);
     void redoProjectStep(const HistoryStep& step);
     bool selectForStep(const HistoryStep* step);
+    void finishHistoryWalk();
     bool leaveToImageEditAndBack(const std::function<void()>& change);
 
     Prompter& prompter_;
