@@ -1,8 +1,10 @@
 // The main frame driven as a user would: commands, modes, history, timeline,
 // dropped files and the memory pane, offscreen.
-#include "app/MainFrame.h"
+#include "FrameHarness.h"
+
 #include "anim/LibraryFile.h"
 #include "app/CommandTable.h"
+#include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
 #include "app/Timeline.h"
 #include "platform/RecordingPrompter.h"
@@ -23,16 +25,10 @@
 
 using namespace zx;
 
-class MainFrameTest : public QObject {
+class MainFrameTest : public QObject, public FrameHarness {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    std::unique_ptr<QtSettingsStore> store_;
-    Settings settings_;
-    RecordingPrompter prompter_;
-    std::unique_ptr<MainFrame> frame_;
-
     void addImages(int n) {
         for (int i = 0; i < n; ++i)
             QVERIFY(frame_->workspace().addPictureAsImage(RasterImage(40 + i, 30, 0xFF336699u),
@@ -43,18 +39,11 @@ private:
 
 private slots:
     void init() {
-        store_ = std::make_unique<QtSettingsStore>(dir_.filePath("settings.ini"));
-        settings_ = readSettings(*store_);
-        settings_.fps = 25;
-        prompter_.clear();
-        frame_ = std::make_unique<MainFrame>(settings_, store_.get(), &prompter_);
+        openFrame("settings.ini");
         frame_->resize(1000, 700);
         frame_->show();
     }
-    void cleanup() {
-        frame_->project().modified = false;
-        frame_.reset();
-    }
+    void cleanup() { closeFrame(); }
 
     void commandTableIsConsistent() {
         QSet<int> ids;

@@ -1,5 +1,7 @@
 // Dialog rules, the clipboard exchange, movie settings and the smaller commands of
 // the main frame, offscreen.
+#include "FrameHarness.h"
+
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
@@ -23,16 +25,10 @@
 
 using namespace zx;
 
-class ShellCommandsTest : public QObject {
+class ShellCommandsTest : public QObject, public FrameHarness {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    std::unique_ptr<QtSettingsStore> store_;
-    Settings settings_;
-    RecordingPrompter prompter_;
-    std::unique_ptr<MainFrame> frame_;
-
     void addImages(int n) {
         for (int i = 0; i < n; ++i)
             QVERIFY(frame_->workspace().addPictureAsImage(RasterImage(32, 24, 0xFF102030u),
@@ -42,17 +38,10 @@ private:
 
 private slots:
     void init() {
-        store_ = std::make_unique<QtSettingsStore>(dir_.filePath("shell.ini"));
-        settings_ = readSettings(*store_);
-        settings_.fps = 25;
-        prompter_.clear();
-        frame_ = std::make_unique<MainFrame>(settings_, store_.get(), &prompter_);
+        openFrame("shell.ini");
         frame_->show();
     }
-    void cleanup() {
-        frame_->project().modified = false;
-        frame_.reset();
-    }
+    void cleanup() { closeFrame(); }
 
     void generalSettingsRules() {
         Settings s;
