@@ -1,4 +1,5 @@
 // The handlers and enabling rules of the command table.
+#include "anim/AnimationRecord.h"
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
@@ -662,7 +663,11 @@ CommandState MainFrame::viewCurrentFrameState() const {
     return {mode() == AnimationMode::Animate, animateViewMode_ == AnimateViewMode::CurrentFrame};
 }
 CommandState MainFrame::saveObjectState() const {
-    return {mode() == AnimationMode::Animate && project().current() != nullptr, false};
+    // An image without animated objects has nothing to save as an object.
+    const ProjectImage* image = project().current();
+    return {mode() == AnimationMode::Animate && image && image->animation &&
+                image->animation->size() > size_t(kRecordHeaderWords),
+            false};
 }
 CommandState MainFrame::threeDPreviewState() const {
     return {mode() == AnimationMode::Animate && project().current() != nullptr, false};

@@ -354,6 +354,12 @@ private slots:
         QVERIFY(image->animation != before);
         QVERIFY(frame_->trigger(Cmd::Undo));
         QCOMPARE(image->animation, before);
+
+        // the cat has no animated objects: nothing to save as an object
+        QVERIFY(frame_->workspace().selectImage(1));
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::SaveAsObject)->isEnabled());
+        QVERIFY(frame_->action(Cmd::LoadObject)->isEnabled());
     }
 
     void threeDPreviewTurnsInStepsAndEndsSharp() {
