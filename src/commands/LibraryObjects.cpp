@@ -7,9 +7,9 @@
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "render/ImageScene.h"
+#include "storage/Binary.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 namespace zx {
@@ -19,17 +19,17 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<uint8_t> wordBytes(const std::vector<uint32_t>& words) {
-    std::vector<uint8_t> bytes(words.size() * 4);
-    for (size_t i = 0; i < words.size(); ++i)
-        for (int b = 0; b < 4; ++b) bytes[i * 4 + size_t(b)] = uint8_t(words[i] >> (8 * b));
-    return bytes;
+    ByteWriter w;
+    for (uint32_t v : words) w.u32(v);
+    return w.take();
 }
 
 std::optional<std::vector<uint32_t>> bytesWords(const std::optional<std::vector<uint8_t>>& bytes) {
     if (!bytes || bytes->size() % 4) return std::nullopt;
-    std::vector<uint32_t> words(bytes->size() / 4);
-    for (size_t i = 0; i < words.size(); ++i)
-        for (int b = 0; b < 4; ++b) words[i] |= uint32_t((*bytes)[i * 4 + size_t(b)]) << (8 * b);
+    ByteReader r(*bytes);
+    std::vector<uint32_t> words;
+    words.reserve(bytes->size() / 4);
+    while (r.has(4)) words.push_back(r.u32());
     return words;
 }
 
