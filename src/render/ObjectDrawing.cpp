@@ -137,7 +137,13 @@ bool ObjectDrawing::drawTriangles(int slot, RasterImage& colour, DepthRaster& de
         } else {
             tri.intensity = rs.lightIntensity;
         }
-        if (!RasterizeTriangle(tri, cancel)) return false;
+        if (previewStep > 0) {
+            tri.step = previewStep;
+            tri.clip = {0, 0, colour.width(), colour.height()};
+            RasterizeTrianglePreview(tri);
+        } else if (!RasterizeTriangle(tri, cancel)) {
+            return false;
+        }
     }
     return true;
 }

@@ -27,6 +27,9 @@ public:
     // Camera window: screen = windowScale × (image position − window corner).
     double windowScale = 1;
     double windowLeft = 0, windowTop = 0;
+    // Above 0: the interactive previews' filler, every previewStep-th row and column
+    // within the raster, instead of the frame filler.
+    int previewStep = 0;
 
     // Draws object `slot`; false when cancelled.
     bool drawObject(int slot, CancelFlag cancel);
