@@ -139,7 +139,7 @@ void BM_RenderFrame(benchmark::State& state) {
     RenderScratch scratch; // as a builder worker keeps it
     for (auto _ : state) {
         const double t0 = threadSeconds();
-        auto img = RenderFrame(*model, frame, 25, nullptr, &scratch);
+        auto img = renderFrame(*model, frame, 25, nullptr, &scratch);
         benchmark::DoNotOptimize(img);
         const double spent = threadSeconds() - t0;
         cpu += spent;

@@ -36,7 +36,7 @@ std::optional<RasterImage> FramePreview::render(const ProjectImage& image, int i
     CameraFrame camera =
         makeCameraFrame(w, h, scene_->startWidth, scene_->startHeight, imageIndex, frame, layout);
     const int duration = std::max(1, image.duration());
-    return RenderFrameAt(*scene_, camera, double(std::clamp(frame, 0, duration)) / duration);
+    return renderFrameAt(*scene_, camera, double(std::clamp(frame, 0, duration)) / duration);
 }
 
 } // namespace zx

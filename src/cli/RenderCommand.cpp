@@ -2,6 +2,7 @@
 // the camera the movie gives that frame and the project's own light settings.
 
 #include "anim/LibraryFile.h"
+#include "platform/Text.h"
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
 #include "platform/Prompter.h"
@@ -58,13 +59,6 @@ std::optional<std::pair<int, int>> parseSize(const std::string& text) {
     } catch (...) {
         return std::nullopt;
     }
-}
-
-std::string lowerExtension(const std::filesystem::path& p) {
-    std::string e = p.extension().string();
-    if (!e.empty() && e[0] == '.') e.erase(0, 1);
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
-    return e;
 }
 
 bool writePicture(const std::filesystem::path& path, RasterImage picture, Prompter& prompter) {
@@ -136,7 +130,7 @@ int runRender(const RenderArgs& args, Context& context) {
     if (project->cameraValues)
         applyCameraValues(frames, *project->cameraValues, shapes);
     else
-        InterpolateCameraTags(frames, shapes);
+        interpolateCameraTags(frames, shapes);
 
     RenderScratch scratch;
     auto renderOne = [&](int k) -> std::optional<RasterImage> {
@@ -154,7 +148,7 @@ int runRender(const RenderArgs& args, Context& context) {
         frame.frameIndex = k;
         frame.imageWidth = scene.startWidth;
         frame.imageHeight = scene.startHeight;
-        return RenderFrameAt(scene, frame, double(k) / double(duration), nullptr, &scratch);
+        return renderFrameAt(scene, frame, double(k) / double(duration), nullptr, &scratch);
     };
 
     if (!args.output.empty()) {

@@ -419,7 +419,7 @@ bool RenderSpeedTest::step() {
     camera.camera.zoom = float(std::min(double(kWidth) / std::max(1, scene_->startWidth),
                                         double(kHeight) / std::max(1, scene_->startHeight)));
     const double started = clock_();
-    RenderFrameAt(*scene_, camera, double(frames_ % (duration_ + 1)) / duration_);
+    renderFrameAt(*scene_, camera, double(frames_ % (duration_ + 1)) / duration_);
     seconds_ += std::max(0.0, clock_() - started);
     ++frames_;
     if (frames_ >= kFrames || seconds_ >= kMaxSeconds) finished_ = true;

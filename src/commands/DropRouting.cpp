@@ -1,17 +1,10 @@
 #include "commands/DropRouting.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace zx {
-
-std::string lowerExtension(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
-    if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
-}
 
 DropRoute routeDroppedFile(const std::filesystem::path& path) {
     const std::string ext = lowerExtension(path);

@@ -17,8 +17,6 @@ inline constexpr const char* kDropLibraryMessage =
     "To load a library object, please use \"File\" \"Load Object\" from the main menu";
 inline constexpr const char* kDropUnknownMessage = "Unrecognized file format";
 
-// The lower-cased extension without its dot.
-std::string lowerExtension(const std::filesystem::path& path);
 DropRoute routeDroppedFile(const std::filesystem::path& path);
 
 } // namespace zx

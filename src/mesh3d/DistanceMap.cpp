@@ -68,7 +68,7 @@ float DistanceMap::maximum() const {
     return m;
 }
 
-DistanceMap BuildDistanceMap(const RasterImage& mask) {
+DistanceMap buildDistanceMap(const RasterImage& mask) {
     DistanceMap map;
     const std::optional<PixelRect> box = insideBounds(mask);
     if (!box) return map;

@@ -26,6 +26,6 @@ struct DistanceMap {
 
 // Exact Euclidean distances (two separable passes of the lower envelope of
 // parabolas), in time linear in the box's area. Outside the image counts as outside.
-DistanceMap BuildDistanceMap(const RasterImage& mask);
+DistanceMap buildDistanceMap(const RasterImage& mask);
 
 } // namespace zx

@@ -101,22 +101,22 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
         if (prompter) prompter->message(kVertexLimitMessage);
         return result;
     }
-    std::vector<OutlineLoop> traced = TraceRegionOutlines(mask);
+    std::vector<OutlineLoop> traced = traceRegionOutlines(mask);
     if (traced.empty()) return result;
 
-    const DistanceMap distance = BuildDistanceMap(mask);
+    const DistanceMap distance = buildDistanceMap(mask);
     const double spacing =
         flatVertexSpacing(model.object(slot).settingWord, double(distance.maximum()));
 
     // Half a pixel keeps every inside pixel centre covered; where separate loops would
     // then cross (a hole near the border), fall back to the tolerance that cannot.
     std::vector<OutlineLoop> loops;
-    for (const OutlineLoop& l : traced) loops.push_back(SimplifyOutline(l, 0.5));
-    if (OutlinesSelfIntersect(loops)) {
+    for (const OutlineLoop& l : traced) loops.push_back(simplifyOutline(l, 0.5));
+    if (outlinesSelfIntersect(loops)) {
         loops.clear();
-        for (const OutlineLoop& l : traced) loops.push_back(SimplifyOutline(l, kSafeTolerance));
+        for (const OutlineLoop& l : traced) loops.push_back(simplifyOutline(l, kSafeTolerance));
     }
-    for (OutlineLoop& l : loops) l = SubdivideOutline(l, spacing);
+    for (OutlineLoop& l : loops) l = subdivideOutline(l, spacing);
     if (!splitEncroachedEdges(loops)) {
         if (prompter) prompter->message(kVertexLimitMessage);
         return result;

@@ -80,7 +80,7 @@ struct Sweep {
 
 } // namespace
 
-HeightMap BuildHeightMap(const RasterImage& mask) {
+HeightMap buildHeightMap(const RasterImage& mask) {
     HeightMap map;
     if (mask.isDescriptor() || mask.empty()) return map;
     map.width = mask.width();
@@ -104,7 +104,7 @@ HeightMap BuildHeightMap(const RasterImage& mask) {
     return map;
 }
 
-bool SampleHeight(const HeightMap& map, double x, double y, double& z) {
+bool sampleHeight(const HeightMap& map, double x, double y, double& z) {
     // Far-off or non-finite points would overflow the conversion to int.
     if (!(x > -2.0 && y > -2.0 && x < double(map.width) + 1 && y < double(map.height) + 1))
         return false;

@@ -30,11 +30,11 @@ struct HeightMap {
 };
 
 // A map of the mask's size. Pixels outside the region end at 0.
-HeightMap BuildHeightMap(const RasterImage& mask);
+HeightMap buildHeightMap(const RasterImage& mask);
 
 // Writes the map's height at (x, y) into z: interpolated between the four pixels
 // around the point where all four exist, the pixel's own value on the first column
 // and the last row and column, and z unchanged outside the map (returns false then).
-bool SampleHeight(const HeightMap& map, double x, double y, double& z);
+bool sampleHeight(const HeightMap& map, double x, double y, double& z);
 
 } // namespace zx

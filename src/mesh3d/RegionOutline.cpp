@@ -32,7 +32,7 @@ bool insideAt(const RasterImage& mask, int x, int y) {
 
 } // namespace
 
-std::vector<OutlineLoop> TraceRegionOutlines(const RasterImage& mask) {
+std::vector<OutlineLoop> traceRegionOutlines(const RasterImage& mask) {
     std::vector<OutlineLoop> loops;
     const std::optional<PixelRect> box = insideBounds(mask);
     if (!box) return loops;
@@ -120,7 +120,7 @@ void douglasPeucker(const OutlineLoop& loop, size_t first, size_t last, double t
 
 } // namespace
 
-OutlineLoop SimplifyOutline(const OutlineLoop& loop, double tolerance) {
+OutlineLoop simplifyOutline(const OutlineLoop& loop, double tolerance) {
     const size_t n = loop.size();
     if (n <= 4) return loop;
     // Split the loop at its first point and the point farthest from it.
@@ -140,12 +140,12 @@ OutlineLoop SimplifyOutline(const OutlineLoop& loop, double tolerance) {
         OutlineLoop out;
         for (size_t i = 0; i < n; ++i)
             if (keep[i]) out.push_back(loop[i]);
-        if (out.size() >= 3 && !OutlinesSelfIntersect({out})) return out;
+        if (out.size() >= 3 && !outlinesSelfIntersect({out})) return out;
         if (t <= kSafeTolerance) return loop;
     }
 }
 
-OutlineLoop SubdivideOutline(const OutlineLoop& loop, double spacing) {
+OutlineLoop subdivideOutline(const OutlineLoop& loop, double spacing) {
     if (!(spacing > 0)) return loop;
     OutlineLoop out;
     const size_t n = loop.size();
@@ -162,7 +162,7 @@ OutlineLoop SubdivideOutline(const OutlineLoop& loop, double spacing) {
     return out;
 }
 
-double OutlineArea2(const OutlineLoop& loop) {
+double outlineArea2(const OutlineLoop& loop) {
     double sum = 0;
     for (size_t i = 0, n = loop.size(); i < n; ++i) {
         const OutlinePoint &a = loop[i], &b = loop[(i + 1) % n];
@@ -194,7 +194,7 @@ bool segmentsMeet(const OutlinePoint& a, const OutlinePoint& b, const OutlinePoi
 
 } // namespace
 
-bool OutlinesSelfIntersect(const std::vector<OutlineLoop>& loops) {
+bool outlinesSelfIntersect(const std::vector<OutlineLoop>& loops) {
     struct Seg {
         size_t loop, index;
     };

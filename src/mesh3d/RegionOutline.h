@@ -23,7 +23,7 @@ using OutlineLoop = std::vector<OutlinePoint>; // closed: the last point joins t
 
 // Every loop of the mask's inside region (flag 0x200); the outside of the image
 // counts as outside.
-std::vector<OutlineLoop> TraceRegionOutlines(const RasterImage& mask);
+std::vector<OutlineLoop> traceRegionOutlines(const RasterImage& mask);
 
 // Non-neighbouring edges of traced loops are at least 0.707 pixel apart, so dropping
 // points no farther than this from the new edges can never make two parts cross.
@@ -33,17 +33,17 @@ inline constexpr double kSafeTolerance = 0.3;
 // than `tolerance` from the loop's new edges. Where that would make the loop cross
 // itself or collapse, the tolerance is halved, down to kSafeTolerance. Separate loops
 // simplified with more than kSafeTolerance may still cross each other; callers check
-// with OutlinesSelfIntersect.
-OutlineLoop SimplifyOutline(const OutlineLoop& loop, double tolerance);
+// with outlinesSelfIntersect.
+OutlineLoop simplifyOutline(const OutlineLoop& loop, double tolerance);
 
 // Splits every edge longer than `spacing` into equal parts.
-OutlineLoop SubdivideOutline(const OutlineLoop& loop, double spacing);
+OutlineLoop subdivideOutline(const OutlineLoop& loop, double spacing);
 
 // Twice the signed area of a loop, in the shoelace sense of image coordinates
 // (negative for a loop that runs counter-clockwise on screen).
-double OutlineArea2(const OutlineLoop& loop);
+double outlineArea2(const OutlineLoop& loop);
 
 // True when two edges of the loops cross or touch away from their shared ends.
-bool OutlinesSelfIntersect(const std::vector<OutlineLoop>& loops);
+bool outlinesSelfIntersect(const std::vector<OutlineLoop>& loops);
 
 } // namespace zx

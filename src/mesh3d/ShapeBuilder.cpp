@@ -208,14 +208,14 @@ void conformOutline(std::vector<OutlineLoop>& loops, double cell) {
 
 } // namespace
 
-double OptimizeSpacing(int32_t definition, double diagonal) {
+double optimizeSpacing(int32_t definition, double diagonal) {
     const double c = diagonal / (definition == 0 ? 128.0 : definition == 1 ? 256.0 : 512.0);
     const double d = std::max(1.0, c * c);
     return std::min(d, definition == 0 ? 32.0 : definition == 1 ? 16.0 : 4.0);
 }
 
-int OptimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal) {
-    const double d = OptimizeSpacing(definition, diagonal);
+int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal) {
+    const double d = optimizeSpacing(definition, diagonal);
     size_t start = 0;
     while (start < vertices.size() && !(vertices[start].flags & 0x40)) ++start;
     if (start >= vertices.size()) return 0;
@@ -428,7 +428,7 @@ std::vector<MeshEdge> edgeSet(const std::vector<MeshTriangle>& triangles) {
 double depthAt(const HeightMap& heights, const DistanceMap& distance, double blend, double x,
                double y) {
     double z = 0;
-    SampleHeight(heights, x, y, z);
+    sampleHeight(heights, x, y, z);
     if (blend != 0 && std::isfinite(blend)) {
         const double a = std::clamp(blend, 0.0, 100.0) / 100.0;
         z = a * distance.sample(x, y) + (1 - a) * z;
@@ -478,24 +478,24 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
     const int n = samplesPerCurve(options.definition);
 
     announce(progress, prompter, "Building Skeleton...");
-    std::vector<uint32_t> skeleton = BuildSkeleton(mask);
+    std::vector<uint32_t> skeleton = buildSkeleton(mask);
     if (cancelled(progress)) return result.cancelled = true, result;
 
     announce(progress, prompter, "Building Surface...");
-    const DistanceMap distance = BuildDistanceMap(mask);
+    const DistanceMap distance = buildDistanceMap(mask);
     const double spacing =
         std::clamp(diagonal / (2.0 * n), 1.0, std::max(1.0, double(distance.maximum())));
-    std::vector<OutlineLoop> loops = TraceRegionOutlines(mask);
+    std::vector<OutlineLoop> loops = traceRegionOutlines(mask);
     {
         std::vector<OutlineLoop> simple;
         for (double tolerance = std::max(kSafeTolerance, spacing / 8);;
              tolerance = std::max(kSafeTolerance, tolerance / 2)) {
             simple.clear();
-            for (auto& loop : loops) simple.push_back(SimplifyOutline(loop, tolerance));
-            if (tolerance <= kSafeTolerance || !OutlinesSelfIntersect(simple)) break;
+            for (auto& loop : loops) simple.push_back(simplifyOutline(loop, tolerance));
+            if (tolerance <= kSafeTolerance || !outlinesSelfIntersect(simple)) break;
         }
         loops.clear();
-        for (auto& loop : simple) loops.push_back(SubdivideOutline(loop, spacing));
+        for (auto& loop : simple) loops.push_back(subdivideOutline(loop, spacing));
     }
     conformOutline(loops, spacing);
 
@@ -577,7 +577,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
                 });
             }
     }
-    OptimizeVertices(vertices, options.definition, diagonal);
+    optimizeVertices(vertices, options.definition, diagonal);
 
     // Drop the deleted vertices; the outline ones come first and are never deleted.
     std::vector<int32_t> remap(vertices.size(), -1);
@@ -624,7 +624,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
     if (triangles.empty()) return result;
     std::vector<MeshEdge> edges = edgeSet(triangles);
 
-    const HeightMap heights = BuildHeightMap(mask);
+    const HeightMap heights = buildHeightMap(mask);
     for (AnimPoint& p : kept) {
         const double z = (p.flags & MeshVertexFlag::Outline)
                              ? 0.0
@@ -725,7 +725,7 @@ VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress,
     };
 }
 
-bool ApplyDepth(AnimationModel& model, int slot, double blend, const RasterImage* mask) {
+bool applyDepth(AnimationModel& model, int slot, double blend, const RasterImage* mask) {
     if (slot < 0 || slot >= model.objectCount) return false;
     AnimObject& o = model.object(slot);
     const int count = std::clamp(o.vertexCount, 0, int(o.points.size()));
@@ -736,8 +736,8 @@ bool ApplyDepth(AnimationModel& model, int slot, double blend, const RasterImage
         if (!region) return false;
         mask = &*region;
     }
-    const HeightMap heights = BuildHeightMap(*mask);
-    const DistanceMap distance = BuildDistanceMap(*mask);
+    const HeightMap heights = buildHeightMap(*mask);
+    const DistanceMap distance = buildDistanceMap(*mask);
     for (int i = 0; i < count; ++i) {
         AnimPoint& p = o.points[size_t(i)];
         double z = (p.flags & MeshVertexFlag::Outline)
@@ -755,7 +755,7 @@ bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter) {
     return false;
 }
 
-bool BuildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter) {
+bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter) {
     if (model.objectCount == 0) {
         const int slot = model.addObject(prompter);
         if (slot < 0) return false;

@@ -126,13 +126,13 @@ VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress, 
 // region (or of `mask` when given), mixed with the distance depth by `blend` percent
 // (for a changed blend setting, without rebuilding the mesh). Back-surface vertices
 // get the negated depth. False when the object has no vertices or no region.
-bool ApplyDepth(AnimationModel& model, int slot, double blend, const RasterImage* mask = nullptr);
+bool applyDepth(AnimationModel& model, int slot, double blend, const RasterImage* mask = nullptr);
 
 // The optimizing step on a vertex list: marks vertices closer than the definition's
 // threshold for an object of box diagonal `diagonal` as deleted. Returns how many.
-int OptimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal);
+int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal);
 // The threshold itself.
-double OptimizeSpacing(int32_t definition, double diagonal);
+double optimizeSpacing(int32_t definition, double diagonal);
 
 // The view images of the 3D builder: up to five picture files, the first of which is
 // the front view (the others may be empty).
@@ -146,6 +146,6 @@ bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter);
 // Replaces the first object's mesh by a flat grid over its rectangle (the whole
 // image; an object covering the image is added when there is none). Returns false
 // when no object can be added. The caller records the step kInitFlat3dLabel.
-bool BuildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter);
+bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter);
 
 } // namespace zx

@@ -93,7 +93,7 @@ int SkeletonGrid::count() const {
     return n;
 }
 
-void ThinSkeleton(SkeletonGrid& g) {
+void thinSkeleton(SkeletonGrid& g) {
     // A pixel's fate in a pass depends only on the pixels within two steps of it, so
     // after the first pass only the surroundings of deleted pixels need another look.
     // Marking leaves the picture unchanged until the pass ends, which makes the
@@ -135,7 +135,7 @@ void ThinSkeleton(SkeletonGrid& g) {
     }
 }
 
-void CleanSkeletonCorners(SkeletonGrid& g) {
+void cleanSkeletonCorners(SkeletonGrid& g) {
     static constexpr int kKeep[4] = {bitsOf("001 110 010"), bitsOf("010 110 001"),
                                      bitsOf("010 011 100"), bitsOf("100 011 010")};
     for (int y = 1; y < g.height - 1; ++y)
@@ -188,7 +188,7 @@ struct BranchTracer {
 
 } // namespace
 
-std::vector<uint32_t> TraceSkeletonBranches(SkeletonGrid& g, int left, int top, int right,
+std::vector<uint32_t> traceSkeletonBranches(SkeletonGrid& g, int left, int top, int right,
                                             int bottom) {
     std::vector<uint32_t> list;
     const int x0 = std::max(left + 1, 1), y0 = std::max(top + 1, 1);
@@ -239,7 +239,7 @@ std::vector<uint32_t> TraceSkeletonBranches(SkeletonGrid& g, int left, int top, 
     return list;
 }
 
-std::vector<uint32_t> BuildSkeleton(const RasterImage& mask) {
+std::vector<uint32_t> buildSkeleton(const RasterImage& mask) {
     if (mask.width() > kMaxSkeletonSide || mask.height() > kMaxSkeletonSide) return {};
     SkeletonGrid g = SkeletonGrid::fromMask(mask);
     int left = g.width, top = g.height, right = -1, bottom = -1;
@@ -252,9 +252,9 @@ std::vector<uint32_t> BuildSkeleton(const RasterImage& mask) {
                 bottom = std::max(bottom, y);
             }
     if (right < 0) return {};
-    ThinSkeleton(g);
-    CleanSkeletonCorners(g);
-    return TraceSkeletonBranches(g, left, top, right, bottom);
+    thinSkeleton(g);
+    cleanSkeletonCorners(g);
+    return traceSkeletonBranches(g, left, top, right, bottom);
 }
 
 } // namespace zx

@@ -35,16 +35,16 @@ struct SkeletonGrid {
 };
 
 // Repeated thinning passes until one deletes nothing.
-void ThinSkeleton(SkeletonGrid& grid);
+void thinSkeleton(SkeletonGrid& grid);
 // One pass that removes the inner pixel of staircase corners.
-void CleanSkeletonCorners(SkeletonGrid& grid);
+void cleanSkeletonCorners(SkeletonGrid& grid);
 // Traces every branch inside the box (inclusive pixel bounds, less a one-pixel
 // margin) into the skeleton list; the traced pixels are cleared.
-std::vector<uint32_t> TraceSkeletonBranches(SkeletonGrid& grid, int left, int top, int right,
+std::vector<uint32_t> traceSkeletonBranches(SkeletonGrid& grid, int left, int top, int right,
                                             int bottom);
 
 // All three steps on a copy of the mask. Empty for an empty mask or one larger than
 // kMaxSkeletonSide.
-std::vector<uint32_t> BuildSkeleton(const RasterImage& mask);
+std::vector<uint32_t> buildSkeleton(const RasterImage& mask);
 
 } // namespace zx

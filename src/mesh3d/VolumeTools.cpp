@@ -136,7 +136,7 @@ std::vector<uint32_t> VolumeSelection::packedLasso(int width, int height) const 
     return out;
 }
 
-bool SelectVolume(const AnimObject& object, int width, int height,
+bool selectVolume(const AnimObject& object, int width, int height,
                   std::span<const LassoPoint> lasso, SelectMode mode, VolumeSelection& selection) {
     if (width <= 0 || height <= 0) {
         selection.clear();
@@ -161,7 +161,7 @@ bool SelectVolume(const AnimObject& object, int width, int height,
     return collectVertices(object, selection);
 }
 
-bool MoveVolumeSelection(const AnimObject& object, int width, int height, int dx, int dy,
+bool moveVolumeSelection(const AnimObject& object, int width, int height, int dx, int dy,
                          VolumeSelection& selection) {
     if (selection.strokes.empty() || width <= 0 || height <= 0) return false;
     // Lasso points stay within 16 bits however far the selection is dragged.
@@ -172,7 +172,7 @@ bool MoveVolumeSelection(const AnimObject& object, int width, int height, int dx
     return collectVertices(object, selection);
 }
 
-double FalloffWeight(const RasterImage& mask, VolumeTool tool, double cx, double cy, double vx,
+double falloffWeight(const RasterImage& mask, VolumeTool tool, double cx, double cy, double vx,
                      double vy) {
     if (std::abs(vx - cx) <= 0.1 && std::abs(vy - cy) <= 0.1) return 1.0;
     const double len = std::hypot(vx - cx, vy - cy);
@@ -240,7 +240,7 @@ bool VolumeStroke::begin(const AnimObject& object, const VolumeSelection& select
         z0_.push_back(p.start.z);
         // The weights depend only on the selection and the centre: worked out once,
         // not on every pointer move.
-        weights_.push_back(FalloffWeight(selection.mask, tool, cx_, cy_, p.texture.x, p.texture.y));
+        weights_.push_back(falloffWeight(selection.mask, tool, cx_, cy_, p.texture.x, p.texture.y));
     }
     active_ = !vertices_.empty();
     return active_;

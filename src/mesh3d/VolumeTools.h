@@ -64,17 +64,17 @@ struct VolumeSelection {
 // existing one (without one they act as New and as nothing). A lasso of fewer than
 // three points selects nothing (New) or changes nothing. Returns whether any vertex
 // is selected afterwards.
-bool SelectVolume(const AnimObject& object, int width, int height,
+bool selectVolume(const AnimObject& object, int width, int height,
                   std::span<const LassoPoint> lasso, SelectMode mode, VolumeSelection& selection);
 
 // Shifts every lasso of the selection by (dx, dy) and selects again.
-bool MoveVolumeSelection(const AnimObject& object, int width, int height, int dx, int dy,
+bool moveVolumeSelection(const AnimObject& object, int width, int height, int dx, int dy,
                          VolumeSelection& selection);
 
 // The share of a drag a vertex at (vx, vy) takes: 1 at the centre (cx, cy), falling
 // to 0 at the selection's border along the ray from the centre through the vertex,
 // shaped by the tool (Constant and any other tool: 1 everywhere).
-double FalloffWeight(const RasterImage& selectionMask, VolumeTool tool, double cx, double cy,
+double falloffWeight(const RasterImage& selectionMask, VolumeTool tool, double cx, double cy,
                      double vx, double vy);
 
 // One drag of a volume tool: begin fixes the tool, side and centre and takes the

@@ -45,7 +45,7 @@ std::optional<CameraTagStep> editTagged(MovieFrames& frames, const TagCurveShape
     edit(frame);
     frame.camera.tagBits |= bits;
     if (!sameCamera(old, frame.camera)) invalidateFrame(frames, f);
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
     return step;
 }
 
@@ -122,7 +122,7 @@ void applyCameraValues(MovieFrames& frames, const CameraValueBlock& block,
         if (!sameCamera(old, f.camera)) invalidateFrame(frames, int(i));
     }
     ensureFirstFrameTags(frames);
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
 }
 
 void ensureFirstFrameTags(MovieFrames& frames) {
@@ -144,7 +144,7 @@ void invalidateFrame(MovieFrames& frames, int index) {
         frames[j].cachedFrame.reset();
 }
 
-std::vector<int> InterpolateCameraTags(MovieFrames& frames, const TagCurveShapes& shapes) {
+std::vector<int> interpolateCameraTags(MovieFrames& frames, const TagCurveShapes& shapes) {
     std::vector<int> changed;
     if (frames.empty()) return changed;
     const CameraValueBlock before = snapshotCameraValues(frames);
@@ -340,7 +340,7 @@ std::optional<CameraTagStep> eraseTag(MovieFrames& frames, const TagCurveShapes&
     if (!validFrame(frames, f) || f == 0) return std::nullopt;
     CameraTagStep step = stepBefore(frames, shapes, "Erase Tag");
     frames[size_t(f)].camera.tagBits = 0;
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
     return step;
 }
 
@@ -351,7 +351,7 @@ std::optional<CameraTagStep> eraseAllTags(MovieFrames& frames, const TagCurveSha
     const CameraValues old = frames[0].camera;
     resetFirstFrame(frames[0]);
     if (!sameCamera(old, frames[0].camera)) invalidateFrame(frames, 0);
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
     return step;
 }
 
@@ -363,7 +363,7 @@ std::optional<CameraTagStep> setTagBit(MovieFrames& frames, const TagCurveShapes
         frames, shapes, on ? kCameraTagLabels[size_t(k)] : kRemoveCameraTagLabels[size_t(k)]);
     int32_t& bits = frames[size_t(f)].camera.tagBits;
     bits = on ? (bits | tagBit(kind)) : (bits & ~tagBit(kind));
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
     return step;
 }
 
@@ -371,7 +371,7 @@ std::optional<CameraTagStep> setTagCurveShape(MovieFrames& frames, TagCurveShape
                                               CameraTagKind kind, TagCurveShape shape) {
     CameraTagStep step = stepBefore(frames, shapes, "Tags curves shapes");
     shapes[size_t(tagKindIndex(kind))] = shape;
-    InterpolateCameraTags(frames, shapes);
+    interpolateCameraTags(frames, shapes);
     return step;
 }
 

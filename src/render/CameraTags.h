@@ -51,7 +51,7 @@ void ensureFirstFrameTags(MovieFrames& frames);
 
 // Recomputes the values of every untagged frame from the tags around it; frames whose
 // values change lose their coded picture. Returns the indices of the changed frames.
-std::vector<int> InterpolateCameraTags(MovieFrames& frames, const TagCurveShapes& shapes);
+std::vector<int> interpolateCameraTags(MovieFrames& frames, const TagCurveShapes& shapes);
 
 // Drops a frame's coded picture; a first frame takes those of its image's later frames
 // with it, since they are coded against it.

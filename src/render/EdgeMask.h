@@ -1,6 +1,6 @@
 #pragma once
 // Silhouette weights 0 … 255, one byte per frame pixel, written by the rasteriser
-// where a surface turns away from the viewer and used by SmoothSilhouettes.
+// where a surface turns away from the viewer and used by smoothSilhouettes.
 
 #include <algorithm>
 #include <cstdint>

@@ -24,7 +24,7 @@ uint32_t backgroundColour(int32_t mode) {
     }
 }
 
-void DrawBackground(const AnimationModel& model, const CameraFrame& frame, RasterImage& raster) {
+void drawBackground(const AnimationModel& model, const CameraFrame& frame, RasterImage& raster) {
     if (!model.background || model.background->empty() || model.background->isDescriptor()) return;
     const RasterImage& src = *model.background;
     const int fw = raster.width(), fh = raster.height();
@@ -67,7 +67,7 @@ void DrawBackground(const AnimationModel& model, const CameraFrame& frame, Raste
     }
 }
 
-void MergeLayer(const RasterImage& layerColour, const DepthRaster& layerDepth,
+void mergeLayer(const RasterImage& layerColour, const DepthRaster& layerDepth,
                 RasterImage& frameColour, DepthRaster& frameDepth) {
     const int w = std::min(
         {layerColour.width(), layerDepth.width(), frameColour.width(), frameDepth.width()});
@@ -101,7 +101,7 @@ void compositeOver(RasterImage& background, const RasterImage& objects) {
     }
 }
 
-void SmoothSilhouettes(RasterImage& raster, const EdgeMask& mask) {
+void smoothSilhouettes(RasterImage& raster, const EdgeMask& mask) {
     const int width = raster.width(), height = raster.height();
     if (mask.width() != width || mask.height() != height) return;
     for (int y = 2; y < height - 2; ++y) {
@@ -135,7 +135,7 @@ void SmoothSilhouettes(RasterImage& raster, const EdgeMask& mask) {
     }
 }
 
-RasterImage HalveImage(RasterImage raster, int factor) {
+RasterImage halveImage(RasterImage raster, int factor) {
     if (factor != 2) return raster;
     const int w = raster.width() / 2, h = raster.height() / 2;
     RasterImage out(w, h);

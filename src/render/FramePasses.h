@@ -17,22 +17,22 @@ uint32_t backgroundColour(int32_t mode);
 
 // Draws the model's background picture through the frame's camera window (with the
 // parallax of the background field) over `raster`. Nothing when there is none.
-void DrawBackground(const AnimationModel& model, const CameraFrame& frame, RasterImage& raster);
+void drawBackground(const AnimationModel& model, const CameraFrame& frame, RasterImage& raster);
 
 // Merges an object layer into the frame: a layer pixel at least as near as the frame
 // goes over it and takes its depth; a farther one goes under a frame pixel that is
 // not opaque.
-void MergeLayer(const RasterImage& layerColour, const DepthRaster& layerDepth,
+void mergeLayer(const RasterImage& layerColour, const DepthRaster& layerDepth,
                 RasterImage& frameColour, DepthRaster& frameDepth);
 
 // Lays `objects` over `background` pixel by pixel (same sizes).
 void compositeOver(RasterImage& background, const RasterImage& objects);
 
 // Softens silhouette pixels by their mask weight with the mean of their surroundings.
-void SmoothSilhouettes(RasterImage& raster, const EdgeMask& mask);
+void smoothSilhouettes(RasterImage& raster, const EdgeMask& mask);
 
 // Factor 2: a raster of half width and height, each pixel the mean of four, alpha 0.
 // Any other factor returns the raster unchanged.
-RasterImage HalveImage(RasterImage raster, int factor);
+RasterImage halveImage(RasterImage raster, int factor);
 
 } // namespace zx

@@ -28,13 +28,13 @@ constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
 
 } // namespace
 
-std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
+std::optional<RasterImage> renderFrame(AnimationModel& model, const CameraFrame& frame,
                                        int frameCount, CancelFlag cancel, RenderScratch* scratch) {
     const double t = frameCount > 0 ? double(frame.frameIndex) / double(frameCount) : 0.0;
-    return RenderFrameAt(model, frame, t, cancel, scratch);
+    return renderFrameAt(model, frame, t, cancel, scratch);
 }
 
-std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
+std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
                                          CancelFlag cancel, RenderScratch* scratch) {
     RenderScratch local;
     RenderScratch& work = scratch ? *scratch : local;
@@ -79,12 +79,12 @@ std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFram
     }
 
     RasterImage result(fw, fh, backgroundColour(frame.backgroundMode));
-    if (frame.showBackground) DrawBackground(model, frame, result);
+    if (frame.showBackground) drawBackground(model, frame, result);
     if (drawObjects) {
         compositeOver(result, work.objects);
-        if (q > 1) SmoothSilhouettes(result, work.mask);
+        if (q > 1) smoothSilhouettes(result, work.mask);
     }
-    return HalveImage(std::move(result), q == 3 ? 2 : 1);
+    return halveImage(std::move(result), q == 3 ? 2 : 1);
 }
 
 } // namespace zx

@@ -1,5 +1,5 @@
 #pragma once
-// RenderFrame: one frame of one animated project image, through its camera, as a
+// renderFrame: one frame of one animated project image, through its camera, as a
 // new picture. Deforms every object to the frame's time, projects it, fills its
 // triangles with depth test and shading, and lays the result over the background.
 
@@ -19,12 +19,12 @@ namespace zx {
 // size (halved at Maximum), or none when `cancel` was set; no raster outlives a
 // cancelled call. A caller that renders many frames passes its own `scratch` to keep
 // the working rasters between calls; a cancelled call releases them.
-std::optional<RasterImage> RenderFrame(AnimationModel& model, const CameraFrame& frame,
+std::optional<RasterImage> renderFrame(AnimationModel& model, const CameraFrame& frame,
                                        int frameCount, CancelFlag cancel = nullptr,
                                        RenderScratch* scratch = nullptr);
 
 // The same at an explicit normalised time t (0 … 1).
-std::optional<RasterImage> RenderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
+std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
                                          CancelFlag cancel = nullptr,
                                          RenderScratch* scratch = nullptr);
 

@@ -59,10 +59,10 @@ bool ObjectDrawing::drawObject(int slot, CancelFlag cancel) {
     computeObject(model_, slot, t);
     AnimObject& o = model_.object(slot);
     if (o.hidden) return true;
-    ProjectVertices(model_, slot);
+    projectVertices(model_, slot);
     applyWindow(slot);
     normals_.clear();
-    if (quality > 0) ComputeVertexNormals(model_, slot, normals_);
+    if (quality > 0) computeVertexNormals(model_, slot, normals_);
     if (drawableVertexCount(o) <= 2) return true;
     depth_.clearEdgeFlags();
     if (o.isLibrary()) return drawLayer(slot, cancel);
@@ -140,8 +140,8 @@ bool ObjectDrawing::drawTriangles(int slot, RasterImage& colour, DepthRaster& de
         if (previewStep > 0) {
             tri.step = previewStep;
             tri.clip = {0, 0, colour.width(), colour.height()};
-            RasterizeTrianglePreview(tri);
-        } else if (!RasterizeTriangle(tri, cancel)) {
+            rasterizeTrianglePreview(tri);
+        } else if (!rasterizeTriangle(tri, cancel)) {
             return false;
         }
     }
@@ -174,7 +174,7 @@ bool ObjectDrawing::drawLayer(int slot, CancelFlag cancel) {
                                                 layerColour.width(), layerColour.height());
         applyObjectPostEffects(layerColour, values, box, 1, &scratch_.postEffects);
     }
-    MergeLayer(layerColour, layerDepth, colour_, depth_);
+    mergeLayer(layerColour, layerDepth, colour_, depth_);
     return true;
 }
 

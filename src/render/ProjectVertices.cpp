@@ -24,7 +24,7 @@ constexpr int kMaxFaceNormals = 32;
 
 } // namespace
 
-void ProjectVertices(AnimationModel& model, int slot) {
+void projectVertices(AnimationModel& model, int slot) {
     RenderSettings& rs = model.renderSettings;
     AnimObject& o = model.object(slot);
     const int n = drawableVertexCount(o);
@@ -65,7 +65,7 @@ void ProjectVertices(AnimationModel& model, int slot) {
     }
 }
 
-void ComputeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& normals) {
+void computeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& normals) {
     AnimObject& o = model.object(slot);
     const int n = drawableVertexCount(o);
     normals.assign(size_t(n), Vec3{});

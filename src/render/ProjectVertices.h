@@ -12,12 +12,12 @@ namespace zx {
 // Rotates the object's current vertex positions by the settings' turn and tilt about
 // the image centre, applies the perspective and the screen shift, and derives the
 // light for the object (turned with the scene unless it follows the camera).
-void ProjectVertices(AnimationModel& model, int slot);
+void projectVertices(AnimationModel& model, int slot);
 
 // The object's vertex normals, one per mesh vertex. Adds the model's tiny jitter to
 // the positions of every visible triangle's vertices first, so that coincident
 // vertices never give a zero-length face normal.
-void ComputeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& normals);
+void computeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& normals);
 
 // Brightness offset of a flat-shaded triangle with vertices p0, p1, p2 (stored
 // order) under light intensity m.

@@ -410,11 +410,11 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
 
 } // namespace
 
-bool RasterizeTriangle(const TriangleRaster& tri, CancelFlag cancel) {
+bool rasterizeTriangle(const TriangleRaster& tri, CancelFlag cancel) {
     return fillTriangle<false>(tri, cancel);
 }
 
-void RasterizeTrianglePreview(const TriangleRaster& tri) {
+void rasterizeTrianglePreview(const TriangleRaster& tri) {
     fillTriangle<true>(tri, nullptr);
 }
 

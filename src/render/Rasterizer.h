@@ -1,7 +1,7 @@
 #pragma once
 // The triangle filler: one textured (or solid) triangle into a colour raster with
 // depth test, per-pixel or flat shading, behind-pixel blending and the seam rule.
-// RasterizeTriangle is the frame renderer's; RasterizeTrianglePreview is the
+// rasterizeTriangle is the frame renderer's; rasterizeTrianglePreview is the
 // interactive views' variant with a pixel step, a clip rectangle and the selection
 // highlight.
 
@@ -49,11 +49,11 @@ struct TriangleRaster {
 };
 
 // Fills one triangle. Polls `cancel` before each row; returns false when it was set.
-bool RasterizeTriangle(const TriangleRaster& tri, CancelFlag cancel = nullptr);
+bool rasterizeTriangle(const TriangleRaster& tri, CancelFlag cancel = nullptr);
 
-// The preview filler: the same pixels as RasterizeTriangle at step 1, every step-th
+// The preview filler: the same pixels as rasterizeTriangle at step 1, every step-th
 // row and column otherwise, limited to the clip rectangle.
-void RasterizeTrianglePreview(const TriangleRaster& tri);
+void rasterizeTrianglePreview(const TriangleRaster& tri);
 
 // Alpha-aware bilinear sample at (u, v): transparent neighbours lend no colour.
 // False when the point lies outside the texture or every neighbour is transparent.

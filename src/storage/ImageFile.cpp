@@ -1,4 +1,5 @@
 #include "storage/ImageFile.h"
+#include "platform/Text.h"
 
 #include "platform/SafeFile.h"
 
@@ -30,14 +31,6 @@ constexpr const char* kTooLarge = "The picture is too large to load";
 
 void tell(Prompter* prompter, const std::string& text, const char* title = "") {
     if (prompter) prompter->message(text, title);
-}
-
-std::string lowerExtension(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
 }
 
 std::span<const uint8_t> asBytes(const std::vector<std::byte>& data) {

@@ -1,4 +1,5 @@
 #include "storage/ProjectFile.h"
+#include "platform/Text.h"
 
 #include "platform/Prompter.h"
 #include "storage/ChunkStream.h"
@@ -398,13 +399,6 @@ void writeCamera(ChunkWriter& w, const CameraValueBlock& block) {
     }
     o.i32(0);
     w.end(mark);
-}
-
-std::string lowerExtension(const fs::path& path) {
-    std::string ext = path.extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
 }
 
 fs::path normalFolder(const fs::path& folder) {

@@ -51,7 +51,7 @@ protected:
     }
 
     // Frame k of the image at its own size, as the Animate view renders it.
-    static RasterImage renderFrame(int k) {
+    static RasterImage renderDemoFrame(int k) {
         AnimationModel scene;
         prepareImageScene(*image_, scene);
         refreshRenderSettings(scene.renderSettings, MoviePanelSettings{}, RenderQuality::Medium);
@@ -59,7 +59,7 @@ protected:
         layout.quality = RenderQuality::Medium;
         CameraFrame camera = makeCameraFrame(image_->width(), image_->height(), scene.startWidth,
                                              scene.startHeight, 0, k, layout);
-        auto frame = RenderFrameAt(scene, camera, double(k) / image_->duration());
+        auto frame = renderFrameAt(scene, camera, double(k) / image_->duration());
         EXPECT_TRUE(frame);
         return frame ? *frame : RasterImage();
     }
@@ -125,10 +125,10 @@ TEST_F(DemoImage, HasAThreeDHeadOnABoneAndALiftingSideObject) {
 TEST_F(DemoImage, RenderedFramesMoveAndTheLoopCloses) {
     ASSERT_NE(image_, nullptr);
     const int w = image_->width(), h = image_->height();
-    const RasterImage first = renderFrame(0);
-    const RasterImage quarter = renderFrame(image_->duration() / 4);
-    const RasterImage half = renderFrame(image_->duration() / 2);
-    const RasterImage last = renderFrame(image_->duration());
+    const RasterImage first = renderDemoFrame(0);
+    const RasterImage quarter = renderDemoFrame(image_->duration() / 4);
+    const RasterImage half = renderDemoFrame(image_->duration() / 2);
+    const RasterImage last = renderDemoFrame(image_->duration());
     // At the start the cut-out pieces sit where they were cut: the frame is the photo.
     EXPECT_LT(meanDifference(first, *photo_, 0, 0, w, h), 6.0);
     // A quarter in, the head has swayed to its widest: its top moved.

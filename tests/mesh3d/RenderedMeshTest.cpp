@@ -52,7 +52,7 @@ TEST(RenderedMesh, FlatObjectReproducesTheMaskedSubject) {
     initDotsToRegions(model, cut->region, RegionMode::Contours, nullptr);
     ASSERT_GT(rebuildMeshes(model, RebuildOptions{}).built, 0);
 
-    std::optional<RasterImage> frame = RenderFrame(model, straightOn(model), 25);
+    std::optional<RasterImage> frame = renderFrame(model, straightOn(model), 25);
     ASSERT_TRUE(frame);
     ASSERT_EQ(frame->width(), w);
     ASSERT_EQ(frame->height(), h);

@@ -251,9 +251,9 @@ TEST(ShapeBuilder, RebuildOfAllMeshesBuildsThe3dObjectsWithTheirDefinition) {
     ASSERT_FALSE(model.object(1).surfaceCurves.empty());
     EXPECT_EQ(model.object(1).surfaceCurves[0].points.size(), 9u);
     // The blend can be changed later from the kept region alone.
-    EXPECT_TRUE(ApplyDepth(model, 1, 100));
+    EXPECT_TRUE(applyDepth(model, 1, 100));
     model.object(0).ownedMasks[kRegionMaskSlot].reset();
-    EXPECT_FALSE(ApplyDepth(model, 0, 50));
+    EXPECT_FALSE(applyDepth(model, 0, 50));
 }
 
 TEST(ShapeBuilder, OutlinePolygonIsFilledLikeALasso) {
@@ -440,7 +440,7 @@ TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
         return z;
     };
     EXPECT_NEAR(depthNear(15), 26, 2.0);
-    ASSERT_TRUE(ApplyDepth(b.model, 0, 100));
+    ASSERT_TRUE(applyDepth(b.model, 0, 100));
     EXPECT_NEAR(depthNear(15), 15, 2.0);
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
@@ -452,15 +452,15 @@ TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
             EXPECT_EQ(p.start.z, 0);
         }
     }
-    EXPECT_FALSE(ApplyDepth(b.model, 5, 0));
+    EXPECT_FALSE(applyDepth(b.model, 5, 0));
 }
 
 TEST(ShapeBuilder, OptimizingThinsByTheDefinitionSpacing) {
-    EXPECT_DOUBLE_EQ(OptimizeSpacing(0, 1280), 32); // (1280 / 128)^2 = 100, limited
-    EXPECT_DOUBLE_EQ(OptimizeSpacing(1, 512), 4);   // (512 / 256)^2
-    EXPECT_DOUBLE_EQ(OptimizeSpacing(1, 100), 1);   // at least 1
-    EXPECT_DOUBLE_EQ(OptimizeSpacing(2, 5120), 4);  // limited to 4
-    EXPECT_DOUBLE_EQ(OptimizeSpacing(7, 1024), 4);
+    EXPECT_DOUBLE_EQ(optimizeSpacing(0, 1280), 32); // (1280 / 128)^2 = 100, limited
+    EXPECT_DOUBLE_EQ(optimizeSpacing(1, 512), 4);   // (512 / 256)^2
+    EXPECT_DOUBLE_EQ(optimizeSpacing(1, 100), 1);   // at least 1
+    EXPECT_DOUBLE_EQ(optimizeSpacing(2, 5120), 4);  // limited to 4
+    EXPECT_DOUBLE_EQ(optimizeSpacing(7, 1024), 4);
 
     auto vertex = [](double x, double y, int32_t flags) {
         AnimPoint p;
@@ -475,7 +475,7 @@ TEST(ShapeBuilder, OptimizingThinsByTheDefinitionSpacing) {
         vertex(13, 10, 0x41),                            // too far
         vertex(13.6, 10, 0x41),
     };
-    EXPECT_EQ(OptimizeVertices(v, 1, 100), 2); // spacing 1
+    EXPECT_EQ(optimizeVertices(v, 1, 100), 2); // spacing 1
     EXPECT_FALSE(v[0].flags & MeshVertexFlag::Deleted);
     EXPECT_FALSE(v[1].flags & MeshVertexFlag::Deleted);
     EXPECT_FALSE(v[2].flags & MeshVertexFlag::Deleted);
@@ -489,7 +489,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel model;
     model.startWidth = 640;
     model.startHeight = 480;
-    ASSERT_TRUE(BuildFullImageMesh(model, 1, nullptr)); // adds the object
+    ASSERT_TRUE(buildFullImageMesh(model, 1, nullptr)); // adds the object
     ASSERT_EQ(model.objectCount, 1);
     const AnimObject& o = model.object(0);
     // D = 800, spacing 800 / 122: 97 columns, 73 rows.
@@ -507,7 +507,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel narrow;
     narrow.startWidth = 2;
     narrow.startHeight = 900;
-    ASSERT_TRUE(BuildFullImageMesh(narrow, 0, nullptr));
+    ASSERT_TRUE(buildFullImageMesh(narrow, 0, nullptr));
     EXPECT_EQ(narrow.object(0).vertexCount, 2 * 64); // 900 / (900.002 / 64): 63 rows
     expectProperFrontMesh(narrow.object(0));
 
@@ -515,7 +515,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel full;
     for (int i = 0; i < kMaxObjects; ++i) full.addObject(nullptr);
     full.object(0).textureRect = {0, 0, 100, 100};
-    EXPECT_TRUE(BuildFullImageMesh(full, 2, nullptr));
+    EXPECT_TRUE(buildFullImageMesh(full, 2, nullptr));
     EXPECT_EQ(full.objectCount, kMaxObjects);
 }
 

@@ -60,7 +60,7 @@ std::vector<std::string> rowsOf(const SkeletonGrid& g) {
 TEST(Skeleton, ThickBarThinsToItsMiddleLine) {
     RasterImage bar = rectMask(60, 21, 5, 8, 55, 15); // 7 rows thick
     SkeletonGrid g = SkeletonGrid::fromMask(bar);
-    ThinSkeleton(g);
+    thinSkeleton(g);
     // One pixel wide: no column holds two set pixels, and the line is near row 11.
     int columns = 0;
     for (int x = 0; x < g.width; ++x) {
@@ -75,7 +75,7 @@ TEST(Skeleton, ThickBarThinsToItsMiddleLine) {
     }
     EXPECT_GT(columns, 30);
 
-    auto list = BuildSkeleton(bar);
+    auto list = buildSkeleton(bar);
     auto runs = branches(list);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].first, 0u); // traced from an end
@@ -93,16 +93,16 @@ TEST(Skeleton, ThickBarThinsToItsMiddleLine) {
 }
 
 TEST(Skeleton, EmptyOneDotAndOversizedMasksGiveNoBranches) {
-    EXPECT_TRUE(BuildSkeleton(RasterImage(20, 20, 0)).empty());
-    EXPECT_TRUE(BuildSkeleton(RasterImage()).empty());
-    EXPECT_TRUE(BuildSkeleton(rectMask(9, 9, 4, 4, 5, 5)).empty()); // a single pixel
-    EXPECT_TRUE(BuildSkeleton(RasterImage(1, 1, kIn)).empty());
-    EXPECT_TRUE(BuildSkeleton(RasterImage(kMaxSkeletonSide + 1, 1, kIn)).empty());
+    EXPECT_TRUE(buildSkeleton(RasterImage(20, 20, 0)).empty());
+    EXPECT_TRUE(buildSkeleton(RasterImage()).empty());
+    EXPECT_TRUE(buildSkeleton(rectMask(9, 9, 4, 4, 5, 5)).empty()); // a single pixel
+    EXPECT_TRUE(buildSkeleton(RasterImage(1, 1, kIn)).empty());
+    EXPECT_TRUE(buildSkeleton(RasterImage(kMaxSkeletonSide + 1, 1, kIn)).empty());
 }
 
 TEST(Skeleton, MaskCoveringTheWholeImageStillThins) {
     // Border pixels always go, so the rest thins like an inner region.
-    auto runs = branches(BuildSkeleton(RasterImage(40, 12, kIn)));
+    auto runs = branches(buildSkeleton(RasterImage(40, 12, kIn)));
     ASSERT_FALSE(runs.empty());
     for (auto& [code, b] : runs)
         for (auto [x, y] : b) {
@@ -114,7 +114,7 @@ TEST(Skeleton, MaskCoveringTheWholeImageStillThins) {
 }
 
 TEST(Skeleton, RingTracesAsOneClosedLoop) {
-    auto runs = branches(BuildSkeleton(ringMask(80, 80, 40, 40, 20, 28)));
+    auto runs = branches(buildSkeleton(ringMask(80, 80, 40, 40, 20, 28)));
     ASSERT_GE(runs.size(), 1u);
     EXPECT_EQ(runs[0].first, 1u);
     // The loop runs around the middle of the ring.
@@ -139,7 +139,7 @@ TEST(Skeleton, CornerCleanupRemovesStaircaseCornersOnly) {
         "...#...",
         ".......",
     });
-    CleanSkeletonCorners(g);
+    cleanSkeletonCorners(g);
     EXPECT_EQ(rowsOf(g), (std::vector<std::string>{
                              ".......",
                              ".#.....",
@@ -156,7 +156,7 @@ TEST(Skeleton, CornerCleanupRemovesStaircaseCornersOnly) {
         "..#..",
         ".....",
     });
-    CleanSkeletonCorners(kept);
+    cleanSkeletonCorners(kept);
     EXPECT_TRUE(kept.set(2, 2));
 }
 
@@ -168,7 +168,7 @@ TEST(Skeleton, TracerFollowsABranchFromItsFirstEndInRowOrder) {
         ".....#..",
         "........",
     });
-    auto list = TraceSkeletonBranches(g, 0, 0, 7, 4);
+    auto list = traceSkeletonBranches(g, 0, 0, 7, 4);
     std::vector<uint32_t> expected = {0};
     for (auto [x, y] : Branch{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {5, 3}})
         expected.push_back(uint32_t(x) | uint32_t(y) << 16);
@@ -188,7 +188,7 @@ TEST(Skeleton, TracerSplitsAForkIntoBranches) {
         "....#....",
         ".........",
     });
-    auto runs = branches(TraceSkeletonBranches(g, 0, 0, 8, 7));
+    auto runs = branches(traceSkeletonBranches(g, 0, 0, 8, 7));
     ASSERT_EQ(runs.size(), 2u);
     size_t total = runs[0].second.size() + runs[1].second.size();
     EXPECT_EQ(total, 9u); // every pixel in exactly one branch
@@ -202,19 +202,19 @@ TEST(Skeleton, TracingIgnoresPixelsOnTheBoxMargin) {
         "......",
         "......",
     });
-    EXPECT_TRUE(TraceSkeletonBranches(g, 0, 0, 5, 2).empty());
+    EXPECT_TRUE(traceSkeletonBranches(g, 0, 0, 5, 2).empty());
     EXPECT_EQ(g.count(), 6);
 }
 
 TEST(Skeleton, DiscAndLargeMasksFinish) {
-    auto runs = branches(BuildSkeleton(discMask(200, 200, 100, 100, 90)));
+    auto runs = branches(buildSkeleton(discMask(200, 200, 100, 100, 90)));
     for (auto& [code, b] : runs)
         for (auto [x, y] : b) EXPECT_LT(std::hypot(x + 0.5 - 100, y + 0.5 - 100), 90);
     // Wider than 4096: a long bar with a blob, bounded work.
     RasterImage wide = rectMask(4200, 40, 10, 15, 4190, 25);
     for (int y = 2; y < 38; ++y)
         for (int x = 2000; x < 2040; ++x) wide.at(x, y) = kIn;
-    auto wideRuns = branches(BuildSkeleton(wide));
+    auto wideRuns = branches(buildSkeleton(wide));
     ASSERT_FALSE(wideRuns.empty());
     size_t points = 0;
     for (auto& r : wideRuns) points += r.second.size();

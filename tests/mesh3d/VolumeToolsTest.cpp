@@ -20,28 +20,28 @@ TEST(VolumeTools, FalloffRunsFromOneAtTheCentreToZeroAtTheBorder) {
     RasterImage sel = rectMask(60, 60, 10, 10, 30, 30);
     for (VolumeTool tool : {VolumeTool::Spherical, VolumeTool::Bicubic, VolumeTool::Bilinear,
                             VolumeTool::Constant, VolumeTool::TiltPlane}) {
-        EXPECT_DOUBLE_EQ(FalloffWeight(sel, tool, 20, 20, 20, 20), 1.0);
-        EXPECT_DOUBLE_EQ(FalloffWeight(sel, tool, 20, 20, 20.09, 19.91), 1.0);
+        EXPECT_DOUBLE_EQ(falloffWeight(sel, tool, 20, 20, 20, 20), 1.0);
+        EXPECT_DOUBLE_EQ(falloffWeight(sel, tool, 20, 20, 20.09, 19.91), 1.0);
     }
     // Halfway to the border, straight and diagonally.
-    EXPECT_NEAR(FalloffWeight(sel, VolumeTool::Bilinear, 20, 20, 25, 20), 0.5, 1e-12);
-    EXPECT_NEAR(FalloffWeight(sel, VolumeTool::Bilinear, 20, 20, 25, 25), 0.5, 1e-12);
-    EXPECT_NEAR(FalloffWeight(sel, VolumeTool::Bicubic, 20, 20, 25, 20), 0.5, 1e-12);
-    EXPECT_NEAR(FalloffWeight(sel, VolumeTool::Spherical, 20, 20, 25, 20), std::sqrt(0.75), 1e-12);
-    EXPECT_NEAR(FalloffWeight(sel, VolumeTool::Bicubic, 20, 20, 27.5, 20), 0.15625, 1e-12);
-    EXPECT_DOUBLE_EQ(FalloffWeight(sel, VolumeTool::Constant, 20, 20, 27.5, 20), 1.0);
+    EXPECT_NEAR(falloffWeight(sel, VolumeTool::Bilinear, 20, 20, 25, 20), 0.5, 1e-12);
+    EXPECT_NEAR(falloffWeight(sel, VolumeTool::Bilinear, 20, 20, 25, 25), 0.5, 1e-12);
+    EXPECT_NEAR(falloffWeight(sel, VolumeTool::Bicubic, 20, 20, 25, 20), 0.5, 1e-12);
+    EXPECT_NEAR(falloffWeight(sel, VolumeTool::Spherical, 20, 20, 25, 20), std::sqrt(0.75), 1e-12);
+    EXPECT_NEAR(falloffWeight(sel, VolumeTool::Bicubic, 20, 20, 27.5, 20), 0.15625, 1e-12);
+    EXPECT_DOUBLE_EQ(falloffWeight(sel, VolumeTool::Constant, 20, 20, 27.5, 20), 1.0);
     // On the border: nothing moves but with Constant.
     for (VolumeTool tool : {VolumeTool::Spherical, VolumeTool::Bicubic, VolumeTool::Bilinear})
         for (auto [vx, vy] : {std::pair{30.0, 20.0}, {20.0, 30.0}, {20.0, 9.5}, {9.0, 9.0}})
-            EXPECT_EQ(FalloffWeight(sel, tool, 20, 20, vx, vy), 0.0) << vx << "," << vy;
-    EXPECT_EQ(FalloffWeight(sel, VolumeTool::Constant, 20, 20, 30, 20), 1.0);
+            EXPECT_EQ(falloffWeight(sel, tool, 20, 20, vx, vy), 0.0) << vx << "," << vy;
+    EXPECT_EQ(falloffWeight(sel, VolumeTool::Constant, 20, 20, 30, 20), 1.0);
     // A selection running off the image ends at the image edge.
     RasterImage edge = rectMask(40, 40, 0, 0, 40, 40);
-    EXPECT_NEAR(FalloffWeight(edge, VolumeTool::Bilinear, 20, 20, 30, 20), 0.5, 1e-12);
-    EXPECT_NEAR(FalloffWeight(edge, VolumeTool::Bilinear, 20, 20, 35, 20), 1.0 / 4, 1e-12);
+    EXPECT_NEAR(falloffWeight(edge, VolumeTool::Bilinear, 20, 20, 30, 20), 0.5, 1e-12);
+    EXPECT_NEAR(falloffWeight(edge, VolumeTool::Bilinear, 20, 20, 35, 20), 1.0 / 4, 1e-12);
     // Far-off or broken positions give no weight rather than a long walk.
-    EXPECT_EQ(FalloffWeight(sel, VolumeTool::Bilinear, 20, 20, 1e12, 20), 0.0);
-    EXPECT_EQ(FalloffWeight(sel, VolumeTool::Bilinear, 20, 20, std::nan(""), 20), 0.0);
+    EXPECT_EQ(falloffWeight(sel, VolumeTool::Bilinear, 20, 20, 1e12, 20), 0.0);
+    EXPECT_EQ(falloffWeight(sel, VolumeTool::Bilinear, 20, 20, std::nan(""), 20), 0.0);
 }
 
 AnimPoint vertex(double x, double y, double z, int32_t flags) {
@@ -79,31 +79,31 @@ double z(const AnimObject& o, int i) {
 TEST(VolumeTools, SelectingTakesTheMeshVerticesInsideTheLasso) {
     AnimObject o = sculpted();
     VolumeSelection sel;
-    ASSERT_TRUE(SelectVolume(o, 60, 60, kSquare, SelectMode::New, sel));
+    ASSERT_TRUE(selectVolume(o, 60, 60, kSquare, SelectMode::New, sel));
     EXPECT_EQ(sel.vertices, (std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_TRUE(sel.mask.at(10, 10) & kMaskInside);
     EXPECT_TRUE(sel.mask.at(29, 29) & kMaskInside);
     EXPECT_FALSE(sel.mask.at(30, 20) & kMaskInside);
     // Add a second square, then take the first one's middle away again.
     std::vector<LassoPoint> far = {{35, 35}, {35, 45}, {45, 45}, {45, 35}};
-    ASSERT_TRUE(SelectVolume(o, 60, 60, far, SelectMode::Add, sel));
+    ASSERT_TRUE(selectVolume(o, 60, 60, far, SelectMode::Add, sel));
     EXPECT_EQ(sel.vertices, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
     std::vector<LassoPoint> middle = {{18, 18}, {18, 23}, {23, 23}, {23, 18}};
-    ASSERT_TRUE(SelectVolume(o, 60, 60, middle, SelectMode::Remove, sel));
+    ASSERT_TRUE(selectVolume(o, 60, 60, middle, SelectMode::Remove, sel));
     EXPECT_EQ(sel.vertices, (std::vector<int32_t>{1, 2, 5, 6}));
     // Moving shifts every lasso: the first square now starts at 22, 22.
-    ASSERT_TRUE(MoveVolumeSelection(o, 60, 60, 12, 12, sel));
+    ASSERT_TRUE(moveVolumeSelection(o, 60, 60, 12, 12, sel));
     EXPECT_EQ(sel.vertices, (std::vector<int32_t>{4, 5, 6}));
     EXPECT_EQ(sel.strokes[0].points[0], (LassoPoint{22, 22}));
     // Too short a lasso: New selects nothing, Add keeps what there is.
     std::vector<LassoPoint> two = {{1, 1}, {50, 50}};
-    EXPECT_TRUE(SelectVolume(o, 60, 60, two, SelectMode::Add, sel));
-    EXPECT_FALSE(SelectVolume(o, 60, 60, two, SelectMode::New, sel));
+    EXPECT_TRUE(selectVolume(o, 60, 60, two, SelectMode::Add, sel));
+    EXPECT_FALSE(selectVolume(o, 60, 60, two, SelectMode::New, sel));
     EXPECT_TRUE(sel.vertices.empty());
     EXPECT_TRUE(sel.strokes.empty());
     // Remove without a selection does nothing; Add without one starts it.
-    EXPECT_FALSE(SelectVolume(o, 60, 60, kSquare, SelectMode::Remove, sel));
-    EXPECT_TRUE(SelectVolume(o, 60, 60, kSquare, SelectMode::Add, sel));
+    EXPECT_FALSE(selectVolume(o, 60, 60, kSquare, SelectMode::Remove, sel));
+    EXPECT_TRUE(selectVolume(o, 60, 60, kSquare, SelectMode::Add, sel));
     EXPECT_EQ(sel.vertices.size(), 6u);
 }
 
@@ -111,10 +111,10 @@ TEST(VolumeTools, SelectionRemembersASingleOutlineEdge) {
     AnimObject o = sculpted();
     o.edges = {{0, 1, 0, 0}, {1, 2, 1, 0}, {5, 6, 1, 0}, {2, 5, 1, 0}};
     VolumeSelection sel;
-    SelectVolume(o, 60, 60, std::vector<LassoPoint>{{12, 12}, {12, 26}, {26, 26}, {26, 12}},
+    selectVolume(o, 60, 60, std::vector<LassoPoint>{{12, 12}, {12, 26}, {26, 26}, {26, 12}},
                  SelectMode::New, sel);
     EXPECT_EQ(sel.outlineEdge, 1); // 1-2 is outer and both its ends are in
-    SelectVolume(o, 60, 60, kSquare, SelectMode::New, sel);
+    selectVolume(o, 60, 60, kSquare, SelectMode::New, sel);
     EXPECT_EQ(sel.outlineEdge, -1); // 1-2 and 2-5: two edges, none remembered
 }
 
@@ -131,7 +131,7 @@ struct Stroke {
     VolumeSelection sel;
     VolumeStroke stroke;
     Stroke(VolumeTool tool, ToolSide side) {
-        SelectVolume(o, 60, 60, kSquare, SelectMode::New, sel);
+        selectVolume(o, 60, 60, kSquare, SelectMode::New, sel);
         EXPECT_TRUE(stroke.begin(o, sel, tool, side, 20, 20));
     }
 };
@@ -247,7 +247,7 @@ TEST(VolumeTools, GrowingABuiltDiscKeepsItsRim) {
     const AnimObject before = o;
     VolumeSelection sel;
     std::vector<LassoPoint> all = {{5, 5}, {5, 95}, {95, 95}, {95, 5}};
-    ASSERT_TRUE(SelectVolume(o, 100, 100, all, SelectMode::New, sel));
+    ASSERT_TRUE(selectVolume(o, 100, 100, all, SelectMode::New, sel));
     EXPECT_EQ(int(sel.vertices.size()), o.vertexCount);
     VolumeStroke stroke;
     ASSERT_TRUE(stroke.begin(o, sel, VolumeTool::Spherical, ToolSide::FrontAndBack, 50, 50));

@@ -18,7 +18,7 @@ MovieFrames twoImages() {
     for (int k = 0; k < 10; ++k) frames.push_back(makeCameraFrame(64, 48, 200, 100, 0, k, {}));
     for (int k = 0; k < 10; ++k) frames.push_back(makeCameraFrame(64, 48, 100, 400, 1, k, {}));
     ensureFirstFrameTags(frames);
-    InterpolateCameraTags(frames, {});
+    interpolateCameraTags(frames, {});
     return frames;
 }
 
@@ -54,7 +54,7 @@ TEST(CameraTags, ShapesBetweenTwoTagsAcrossImages) {
                                    {TagCurveShape::FastSlow, 1 + std::sqrt(0.5)},
                                    {TagCurveShape::SlowFastSlow, 1.5}}) {
         shapes = allShapes(shape);
-        InterpolateCameraTags(frames, shapes);
+        interpolateCameraTags(frames, shapes);
         EXPECT_NEAR(frames[10].camera.zoom, expected, 1e-6);
     }
     // SlowFastSlow at a quarter: (3 − 0.5) × 0.0625.

@@ -72,7 +72,7 @@ TEST(FrameRenderer, EmptyImageShowsTheBackgroundColourOfItsMode) {
                                 {-1, 0xFFB0B0C0u}}) {
         CameraFrame f = flatCamera(8, 6);
         f.backgroundMode = mode;
-        auto img = RenderFrameAt(s.model, f, 0);
+        auto img = renderFrameAt(s.model, f, 0);
         ASSERT_TRUE(img);
         EXPECT_EQ(img->width(), 8);
         EXPECT_EQ(img->at(3, 2), colour) << mode;
@@ -86,7 +86,7 @@ TEST(FrameRenderer, UnmovedRectangleShowsItsTexelsExactly) {
         addRectangle(s.model, 10, 8, 30, 20);
         CameraFrame f = flatCamera(kW, kH, q);
         f.backgroundMode = 0;
-        auto img = RenderFrameAt(s.model, f, 0);
+        auto img = renderFrameAt(s.model, f, 0);
         ASSERT_TRUE(img);
         EXPECT_EQ(img->at(10, 8), patternPixel(10, 8));
         EXPECT_EQ(img->at(20, 15), patternPixel(20, 15));
@@ -103,7 +103,7 @@ TEST(FrameRenderer, ShowObjectsOffDrawsOnlyTheBackground) {
     CameraFrame f = flatCamera(kW, kH);
     f.showObjects = 0;
     f.backgroundMode = 3;
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     EXPECT_EQ(img->at(20, 15), 0xFFFFFFFFu);
 }
@@ -122,7 +122,7 @@ TEST(FrameRenderer, HiddenObjectsAndBrokenMeshesDrawNothing) {
     s.model.object(nan).points[2].start.y = 1e300;
     for (auto q : {RenderQuality::Low, RenderQuality::High}) {
         CameraFrame f = flatCamera(kW, kH, q);
-        auto img = RenderFrameAt(s.model, f, 0);
+        auto img = renderFrameAt(s.model, f, 0);
         ASSERT_TRUE(img);
         EXPECT_EQ(img->at(10, 10), 0xFF000000u);
         EXPECT_EQ(img->at(40, 10), 0xFF000000u);
@@ -134,21 +134,21 @@ TEST(FrameRenderer, BackgroundLayerThroughTheCameraWindow) {
     s.model.background = pattern(kW, kH);
     CameraFrame f = flatCamera(kW, kH);
     f.backgroundMode = 3;
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     EXPECT_EQ(img->at(0, 0), patternPixel(0, 0));
     EXPECT_EQ(img->at(63, 47), patternPixel(63, 47));
 
     // Zoom 2 shows the middle half: output (0, 0) samples image point (16, 12).
     f.camera.zoom = 2;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(0, 0), patternPixel(16, 12));
     EXPECT_EQ(img->at(2, 4), patternPixel(17, 14));
 
     // Looking 5 pixels right moves the window; what falls outside keeps the colour.
     f.camera.zoom = 1;
     f.camera.lookX = 5;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(0, 0), patternPixel(5, 0));
     EXPECT_EQ(img->at(60, 0), 0xFFFFFFFFu);
 
@@ -156,14 +156,14 @@ TEST(FrameRenderer, BackgroundLayerThroughTheCameraWindow) {
     f.camera.lookX = 0;
     f.camera.turn = 0.5f;
     f.backgroundField = 16.0f;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(0, 0), patternPixel(2, 0));
     EXPECT_EQ(img->at(61, 0), patternPixel(63, 0));
     EXPECT_EQ(img->at(62, 0), 0xFFFFFFFFu);
 
     // Background off.
     f.showBackground = 0;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(10, 10), 0xFFFFFFFFu);
 }
 
@@ -172,7 +172,7 @@ TEST(FrameRenderer, HalfTransparentBackgroundIsLaidOverTheColour) {
     s.model.background = RasterImage(kW, kH, 0x80FF0000u);
     CameraFrame f = flatCamera(kW, kH, RenderQuality::Medium);
     f.backgroundMode = 1;
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     // p = 255 × 127 / 255 = 127; red (255 × 128) / 255, blue (128 × 127) / 255.
     EXPECT_EQ(img->at(5, 5), 0xFF80003Fu);
@@ -183,7 +183,7 @@ TEST(FrameRenderer, MaximumRendersTwiceTheSizeAndHalves) {
     addRectangle(s.model, 10, 8, 30, 20);
     CameraFrame f = flatCamera(2 * kW, 2 * kH, RenderQuality::Maximum);
     f.backgroundMode = 0;
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     ASSERT_EQ(img->width(), kW);
     ASSERT_EQ(img->height(), kH);
@@ -196,7 +196,7 @@ TEST(FrameRenderer, MaximumRendersTwiceTheSizeAndHalves) {
     // An odd output size loses its last column and row.
     f.width = 2 * kW + 1;
     f.height = 2 * kH + 1;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     EXPECT_EQ(img->width(), kW);
     EXPECT_EQ(img->height(), kH);
@@ -209,19 +209,19 @@ TEST(FrameRenderer, HalveImageAveragesFourPixels) {
     r.at(0, 1) = 0xFF010003u;
     r.at(1, 1) = 0xFF030000u;
     r.at(2, 0) = 0xFFFFFFFFu;
-    RasterImage h = HalveImage(r, 2);
+    RasterImage h = halveImage(r, 2);
     ASSERT_EQ(h.width(), 1);
     ASSERT_EQ(h.height(), 1);
     EXPECT_EQ(h.at(0, 0), 0x00010003u);
-    EXPECT_EQ(HalveImage(r, 1), r);
+    EXPECT_EQ(halveImage(r, 1), r);
 }
 
 TEST(FrameRenderer, OversizedFrameRecordIsRefused) {
     Scene s;
     CameraFrame f = flatCamera(100000, 100000);
-    EXPECT_FALSE(RenderFrameAt(s.model, f, 0));
+    EXPECT_FALSE(renderFrameAt(s.model, f, 0));
     f = flatCamera(-5, 10);
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     EXPECT_TRUE(img->empty());
 }
@@ -230,10 +230,10 @@ TEST(FrameRenderer, CancelBeforeTheCallReturnsNothing) {
     Scene s;
     addRectangle(s.model, 10, 8, 30, 20);
     std::atomic<int32_t> stop{1};
-    EXPECT_FALSE(RenderFrameAt(s.model, flatCamera(kW, kH), 0, &stop));
+    EXPECT_FALSE(renderFrameAt(s.model, flatCamera(kW, kH), 0, &stop));
     // With no objects to poll between, an empty image still renders.
     Scene empty;
-    EXPECT_TRUE(RenderFrameAt(empty.model, flatCamera(kW, kH), 0, &stop));
+    EXPECT_TRUE(renderFrameAt(empty.model, flatCamera(kW, kH), 0, &stop));
 }
 
 TEST(FrameRenderer, RendersOfOneFrameAreIdentical) {
@@ -245,8 +245,8 @@ TEST(FrameRenderer, RendersOfOneFrameAreIdentical) {
     CameraFrame f = makeCameraFrame(kW, kH, kW, kH, 0, 3, {});
     f.quality = int32_t(RenderQuality::High);
     f.camera.turn = 0.3f;
-    auto a = RenderFrame(s.model, f, 10);
-    auto b = RenderFrame(s.model, f, 10);
+    auto a = renderFrame(s.model, f, 10);
+    auto b = renderFrame(s.model, f, 10);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(*a, *b);
 }
@@ -265,7 +265,7 @@ Scene movingRectangle() {
 TEST(FrameRenderer, DotMovesTheRectangleAlongItsTrajectory) {
     Scene s = movingRectangle();
     CameraFrame f = flatCamera(kW, kH);
-    auto end = RenderFrameAt(s.model, f, 1.0);
+    auto end = renderFrameAt(s.model, f, 1.0);
     ASSERT_TRUE(end);
     EXPECT_EQ(end->at(55, 10), patternPixel(5, 10));
     EXPECT_EQ(end->at(10, 10), 0xFF000000u);
@@ -274,7 +274,7 @@ TEST(FrameRenderer, DotMovesTheRectangleAlongItsTrajectory) {
     // so the left edge at 11.8125 rounds to pixel 12.
     const auto& curves = builtInCurves();
     setObjectCurve(s.model.object(0), {curves[1].linear, curves[1].points});
-    auto quarter = RenderFrameAt(s.model, f, 0.25);
+    auto quarter = renderFrameAt(s.model, f, 0.25);
     ASSERT_TRUE(quarter);
     EXPECT_EQ(quarter->at(11, 10), 0xFF000000u);
     EXPECT_NE(quarter->at(12, 10), 0xFF000000u);
@@ -289,7 +289,7 @@ TEST(FrameRenderer, LibraryObjectsGoThroughTheirLayerWithOpacityAndPixelEffects)
     o.libraryFlag = 1;
     o.effects[EffectSlot::Opacity].startValue = 0.5f;
     CameraFrame f = flatCamera(kW, kH);
-    auto img = RenderFrameAt(s.model, f, 0);
+    auto img = renderFrameAt(s.model, f, 0);
     ASSERT_TRUE(img);
     // Opacity truncate(0.5 × 256) = 128 gives alpha 127, laid over black:
     // red 60 × 127 / 255, green 75 × 127 / 255, blue 35 × 127 / 255.
@@ -299,14 +299,14 @@ TEST(FrameRenderer, LibraryObjectsGoThroughTheirLayerWithOpacityAndPixelEffects)
     // A transparency step of 31 on a triangle hides it.
     o.triangles[0].flags = 31 << TriangleFlag::TransparencyShift;
     o.triangles[1].flags = 31 << TriangleFlag::TransparencyShift;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(20, 15), 0xFF000000u);
 
     // The red effect adds 200 × its value to red, on the object's pixels only.
     o.triangles[0].flags = o.triangles[1].flags = 0;
     o.effects[EffectSlot::Opacity].startValue = 1;
     o.effects[EffectSlot::Red].startValue = 0.1f;
-    img = RenderFrameAt(s.model, f, 0);
+    img = renderFrameAt(s.model, f, 0);
     EXPECT_EQ(img->at(20, 15), patternPixel(20, 15) + (20u << 16));
     EXPECT_EQ(img->at(5, 5), 0xFF000000u);
 }
@@ -316,7 +316,7 @@ TEST(FrameRenderer, MergeLayerKeepsTheNearerPixel) {
     DepthRaster frameDepth(2, 1, 10 << 16), layerDepth(2, 1);
     layerDepth.at(0, 0) = 11 << 16; // nearer
     layerDepth.at(1, 0) = 9 << 16;  // farther, behind an opaque pixel
-    MergeLayer(layer, layerDepth, frame, frameDepth);
+    mergeLayer(layer, layerDepth, frame, frameDepth);
     EXPECT_EQ(frame.at(0, 0), 0xFFFF0000u);
     EXPECT_EQ(frameDepth.at(0, 0), 11 << 16);
     EXPECT_EQ(frame.at(1, 0), 0xFF0000FFu);
@@ -328,7 +328,7 @@ TEST(FrameRenderer, SmoothSilhouettesBlendsMarkedPixelsWithTheirSurroundings) {
     img.at(3, 3) = 0xFF900000u;
     EdgeMask mask(7, 7);
     mask.at(3, 3) = 255;
-    SmoothSilhouettes(img, mask);
+    smoothSilhouettes(img, mask);
     // Full weight, in place: (2, 2) takes (144 + 3) / 9 = 16, (3, 2) and (4, 2) 18,
     // (2, 3) (16 + 18 + 144 + 3) / 9 = 20, and the centre, seeing all of them, 24.
     EXPECT_EQ(redOf(img.at(2, 2)), 16u);

@@ -28,7 +28,7 @@ AnimationModel modelWithPoints(std::initializer_list<Vec3> points) {
 
 TEST(ProjectVertices, NoCameraLeavesPositionsAsTheyAre) {
     AnimationModel m = modelWithPoints({{10.25, 20.5, 3}});
-    ProjectVertices(m, 0);
+    projectVertices(m, 0);
     EXPECT_EQ(m.object(0).points[0].current, (Vec3{10.25, 20.5, 3}));
 }
 
@@ -36,7 +36,7 @@ TEST(ProjectVertices, DefaultDistanceKeepsDepthZeroAtScale) {
     AnimationModel m = modelWithPoints({{10, 20, 0}, {150, 90, 0}, {100, 50, 50}});
     m.renderSettings.perspective = 1;
     m.renderSettings.cameraDistance = 4 * 200;
-    ProjectVertices(m, 0);
+    projectVertices(m, 0);
     const auto& p = m.object(0).points;
     EXPECT_NEAR(p[0].current.x, 10, 1e-9);
     EXPECT_NEAR(p[0].current.y, 20, 1e-9);
@@ -50,7 +50,7 @@ TEST(ProjectVertices, TurnRotatesAboutTheImageCentreAndTurnsTheLight) {
     AnimationModel m = modelWithPoints({{110, 50, 0}, {100, 50, 10}});
     m.renderSettings.turn = std::numbers::pi / 2;
     m.renderSettings.baseLight = {0, 0, -1};
-    ProjectVertices(m, 0);
+    projectVertices(m, 0);
     const auto& p = m.object(0).points;
     // dx = 10 at depth 0 turns into depth −10 on the axis.
     EXPECT_NEAR(p[0].current.x, 100, 1e-9);
@@ -63,7 +63,7 @@ TEST(ProjectVertices, TurnRotatesAboutTheImageCentreAndTurnsTheLight) {
     AnimationModel follow = modelWithPoints({{110, 50, 0}});
     follow.renderSettings.turn = std::numbers::pi / 2;
     follow.renderSettings.lightFollowsCamera = 1;
-    ProjectVertices(follow, 0);
+    projectVertices(follow, 0);
     EXPECT_EQ(follow.renderSettings.light, (Vec3{0, 0, -1}));
 }
 
@@ -71,7 +71,7 @@ TEST(ProjectVertices, PointInTheEyePlaneStaysFinite) {
     AnimationModel m = modelWithPoints({{120, 50, 800}});
     m.renderSettings.perspective = 1;
     m.renderSettings.cameraDistance = 800;
-    ProjectVertices(m, 0);
+    projectVertices(m, 0);
     EXPECT_TRUE(std::isfinite(m.object(0).points[0].current.x));
 }
 
@@ -88,7 +88,7 @@ TEST(VertexNormals, FlatMeshFacesOneWayAndLoneVerticesTakeTheDefault) {
     m.object(0).triangles.push_back(hidden);
     m.object(0).triangles.push_back(broken);
     std::vector<Vec3> normals;
-    ComputeVertexNormals(m, 0, normals);
+    computeVertexNormals(m, 0, normals);
     ASSERT_EQ(normals.size(), 4u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(normals[size_t(i)].x, 0, 1e-6);
@@ -110,8 +110,8 @@ TEST(VertexNormals, SameSeedSameJitter) {
     a.object(0).triangles = {t};
     AnimationModel b = a;
     std::vector<Vec3> na, nb;
-    ComputeVertexNormals(a, 0, na);
-    ComputeVertexNormals(b, 0, nb);
+    computeVertexNormals(a, 0, na);
+    computeVertexNormals(b, 0, nb);
     EXPECT_EQ(na, nb);
     EXPECT_EQ(a.object(0).points[2].current, b.object(0).points[2].current);
 }

@@ -50,7 +50,7 @@ std::vector<std::string> coverage(const RasterImage& img) {
 
 TEST(Rasterizer, SolidTriangleCoversItsSpans) {
     Target t(8, 6);
-    ASSERT_TRUE(RasterizeTriangle(solidTriangle(t, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}, kRed)));
+    ASSERT_TRUE(rasterizeTriangle(solidTriangle(t, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}, kRed)));
     const std::vector<std::string> expected = {"#####...", "####....", "###.....",
                                                "##......", "#.......", "........"};
     EXPECT_EQ(coverage(t.colour), expected);
@@ -64,10 +64,10 @@ TEST(Rasterizer, SolidTriangleCoversItsSpans) {
 
 TEST(Rasterizer, TriangleOnOneRowDrawsFromLeftmostToRightmost) {
     Target t(8, 3);
-    ASSERT_TRUE(RasterizeTriangle(solidTriangle(t, {2, 1, 0}, {6, 1, 0}, {4, 1, 0}, kRed)));
+    ASSERT_TRUE(rasterizeTriangle(solidTriangle(t, {2, 1, 0}, {6, 1, 0}, {4, 1, 0}, kRed)));
     EXPECT_EQ(coverage(t.colour), (std::vector<std::string>{"........", "..#####.", "........"}));
     Target u(8, 3);
-    ASSERT_TRUE(RasterizeTriangle(solidTriangle(u, {5, 1, 0}, {3, 1, 0}, {1, 1, 0}, kRed)));
+    ASSERT_TRUE(rasterizeTriangle(solidTriangle(u, {5, 1, 0}, {3, 1, 0}, {1, 1, 0}, kRed)));
     EXPECT_EQ(coverage(u.colour), (std::vector<std::string>{"........", ".#####..", "........"}));
 }
 
@@ -77,11 +77,11 @@ TEST(Rasterizer, NearerTriangleWinsWhicheverIsDrawnFirst) {
         auto near = solidTriangle(t, {0, 0, 2}, {5, 0, 2}, {0, 5, 2}, kRed);
         auto far = solidTriangle(t, {0, 0, 1}, {5, 0, 1}, {0, 5, 1}, kBlue);
         if (nearFirst) {
-            RasterizeTriangle(near);
-            RasterizeTriangle(far);
+            rasterizeTriangle(near);
+            rasterizeTriangle(far);
         } else {
-            RasterizeTriangle(far);
-            RasterizeTriangle(near);
+            rasterizeTriangle(far);
+            rasterizeTriangle(near);
         }
         EXPECT_EQ(t.colour.at(1, 1), 0xFFFF0000u) << nearFirst;
         EXPECT_EQ(t.depth.at(1, 1) & ~1, 2 * 65536) << nearFirst;
@@ -91,9 +91,9 @@ TEST(Rasterizer, NearerTriangleWinsWhicheverIsDrawnFirst) {
 TEST(Rasterizer, HalfTransparentPixelIsBlendedUnderTheNearerOne) {
     Target t(8, 8);
     RasterImage half(8, 8, 0x80FF0000u);
-    RasterizeTriangle(texturedTriangle(t, half, {0, 0, 3}, {7, 0, 3}, {0, 7, 3}));
+    rasterizeTriangle(texturedTriangle(t, half, {0, 0, 3}, {7, 0, 3}, {0, 7, 3}));
     ASSERT_EQ(t.colour.at(1, 1), 0x80FF0000u);
-    RasterizeTriangle(solidTriangle(t, {0, 0, 1}, {7, 0, 1}, {0, 7, 1}, kBlue));
+    rasterizeTriangle(solidTriangle(t, {0, 0, 1}, {7, 0, 1}, {0, 7, 1}, kBlue));
     // Interior: the farther opaque blue shows through what the red lets pass.
     EXPECT_EQ(t.colour.at(1, 1), 0xFF80007Fu);
     // The depth stays the nearer one.
@@ -104,9 +104,9 @@ TEST(Rasterizer, HalfTransparentPixelIsBlendedUnderTheNearerOne) {
     EXPECT_EQ(t.colour.at(0, 7), 0x80FF0000u);
     // Behind an opaque pixel nothing changes at all.
     Target u(8, 8);
-    RasterizeTriangle(solidTriangle(u, {0, 0, 3}, {7, 0, 3}, {0, 7, 3}, kRed));
+    rasterizeTriangle(solidTriangle(u, {0, 0, 3}, {7, 0, 3}, {0, 7, 3}, kRed));
     const int32_t before = u.depth.at(1, 1);
-    RasterizeTriangle(solidTriangle(u, {0, 0, 1}, {7, 0, 1}, {0, 7, 1}, kBlue));
+    rasterizeTriangle(solidTriangle(u, {0, 0, 1}, {7, 0, 1}, {0, 7, 1}, kBlue));
     EXPECT_EQ(u.colour.at(1, 1), 0xFFFF0000u);
     EXPECT_EQ(u.depth.at(1, 1), before);
 }
@@ -115,8 +115,8 @@ TEST(Rasterizer, SharedEdgeOfTwoTrianglesIsNotBlendedTwice) {
     Target t(8, 8);
     RasterImage half(8, 8, 0x80FF0000u);
     // Two halves of a square, sharing the diagonal from (7, 0) to (0, 7).
-    RasterizeTriangle(texturedTriangle(t, half, {0, 0, 0}, {7, 0, 0}, {0, 7, 0}));
-    RasterizeTriangle(texturedTriangle(t, half, {7, 0, 0}, {7, 7, 0}, {0, 7, 0}));
+    rasterizeTriangle(texturedTriangle(t, half, {0, 0, 0}, {7, 0, 0}, {0, 7, 0}));
+    rasterizeTriangle(texturedTriangle(t, half, {7, 0, 0}, {7, 7, 0}, {0, 7, 0}));
     for (int i = 0; i <= 7; ++i) EXPECT_EQ(t.colour.at(7 - i, i), 0x80FF0000u) << i;
     // Off the edge, a pixel drawn once keeps the texel as it is.
     EXPECT_EQ(t.colour.at(6, 6), 0x80FF0000u);
@@ -126,20 +126,20 @@ TEST(Rasterizer, OpacityAndFaintTexelsDrawNothing) {
     Target t(6, 6);
     auto tri = solidTriangle(t, {0, 0, 1}, {5, 0, 1}, {0, 5, 1}, kRed);
     tri.opacity = 0;
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     EXPECT_EQ(t.colour.at(1, 1), 0u);
     EXPECT_EQ(t.depth.at(1, 1), DepthRaster::kFar);
     // alpha 1 × opacity 255 < 256.
     RasterImage faint(6, 6, 0x01FFFFFFu);
     auto tex = texturedTriangle(t, faint, {0, 0, 1}, {5, 0, 1}, {0, 5, 1});
     tex.opacity = 255;
-    RasterizeTriangle(tex);
+    rasterizeTriangle(tex);
     EXPECT_EQ(t.colour.at(1, 1), 0u);
     EXPECT_EQ(t.depth.at(1, 1), DepthRaster::kFar);
     // Opacity 128 halves the alpha.
     auto halfOpacity = solidTriangle(t, {0, 0, 1}, {5, 0, 1}, {0, 5, 1}, kRed);
     halfOpacity.opacity = 128;
-    RasterizeTriangle(halfOpacity);
+    rasterizeTriangle(halfOpacity);
     EXPECT_EQ(t.colour.at(1, 1), 0x7FFF0000u);
 }
 
@@ -149,7 +149,7 @@ TEST(Rasterizer, NearestTexelsAndTextureBounds) {
         for (int x = 0; x < 4; ++x) tex.at(x, y) = 0xFF000000u | uint32_t(y * 16 + x);
     Target t(8, 8);
     // Texture coordinates equal to the positions; the triangle reaches past the texture.
-    RasterizeTriangle(texturedTriangle(t, tex, {0, 0, 0}, {7, 0, 0}, {0, 7, 0}));
+    rasterizeTriangle(texturedTriangle(t, tex, {0, 0, 0}, {7, 0, 0}, {0, 7, 0}));
     EXPECT_EQ(t.colour.at(2, 1), 0xFF000012u);
     EXPECT_EQ(t.colour.at(3, 3), 0xFF000033u);
     EXPECT_EQ(t.colour.at(4, 0), 0u) << "past the texture's right edge shows nothing";
@@ -190,29 +190,29 @@ TEST(Rasterizer, BrokenCoordinatesNeverWriteOutsideTheTarget) {
     const double inf = std::numeric_limits<double>::infinity();
     Target t(5, 5);
     RasterImage tex(4, 4, 0xFF00FF00u);
-    RasterizeTriangle(solidTriangle(t, {nan, 0, 0}, {4, 0, 0}, {0, 4, 0}, kRed));
-    RasterizeTriangle(solidTriangle(t, {0, 0, 0}, {inf, 0, 0}, {0, 4, 0}, kRed));
+    rasterizeTriangle(solidTriangle(t, {nan, 0, 0}, {4, 0, 0}, {0, 4, 0}, kRed));
+    rasterizeTriangle(solidTriangle(t, {0, 0, 0}, {inf, 0, 0}, {0, 4, 0}, kRed));
     EXPECT_EQ(coverage(t.colour)[1], ".....");
     // Enormous but finite: clamped, drawn where it meets the target.
-    RasterizeTriangle(
+    rasterizeTriangle(
         solidTriangle(t, {-1e15, -1e15, 1e12}, {1e15, -1e15, -1e12}, {0, 1e15, 0}, kRed));
     auto tex2 = texturedTriangle(t, tex, {-3e9, 2, 0}, {3e9, 2, 0}, {1, 3e9, 0});
     tex2.tex = {TexturePoint{nan, 0}, TexturePoint{1e300, 0}, TexturePoint{0, -1e300}};
-    RasterizeTriangle(tex2);
+    rasterizeTriangle(tex2);
     EXPECT_EQ(t.colour.width(), 5);
     // An empty texture or missing targets draw nothing.
     RasterImage empty;
     Target u(5, 5);
-    RasterizeTriangle(texturedTriangle(u, empty, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}));
+    rasterizeTriangle(texturedTriangle(u, empty, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}));
     EXPECT_EQ(u.colour.at(0, 0), 0u);
     TriangleRaster none;
-    EXPECT_TRUE(RasterizeTriangle(none));
+    EXPECT_TRUE(rasterizeTriangle(none));
 }
 
 TEST(Rasterizer, CancelStopsBeforeTheFirstRow) {
     Target t(6, 6);
     std::atomic<int32_t> stop{1};
-    EXPECT_FALSE(RasterizeTriangle(solidTriangle(t, {0, 0, 0}, {5, 0, 0}, {0, 5, 0}, kRed), &stop));
+    EXPECT_FALSE(rasterizeTriangle(solidTriangle(t, {0, 0, 0}, {5, 0, 0}, {0, 5, 0}, kRed), &stop));
     EXPECT_EQ(t.colour.at(0, 0), 0u);
 }
 
@@ -225,7 +225,7 @@ TEST(Rasterizer, SmoothShadingUsesAmbientSpecularAndBackLight) {
     tri.normals = {Vec3{0, 0, -1}, Vec3{0, 0, -1}, Vec3{0, 0, -1}};
     tri.ambient = -0.5;
     tri.specular = 10;
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     // cos 1: 10 + truncate(100 × 0.5) = 60 brighter.
     EXPECT_EQ(t.colour.at(1, 1), 0xFFBCBCBCu);
 
@@ -234,7 +234,7 @@ TEST(Rasterizer, SmoothShadingUsesAmbientSpecularAndBackLight) {
     tri.depth = &u.depth;
     tri.normals = {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}};
     tri.backLight = 0.25;
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     // Facing away: cos −1 × 0.25, no highlight: truncate(100 × (−0.5 + 0.25)) = −25.
     EXPECT_EQ(t.colour.at(1, 1), 0xFFBCBCBCu);
     EXPECT_EQ(u.colour.at(1, 1), 0xFF676767u);
@@ -248,11 +248,11 @@ TEST(Rasterizer, EdgeMaskWeighsSurfacesSeenEdgeOn) {
     tri.smooth = 1;
     tri.edgeMask = &mask;
     tri.normals = {Vec3{1, 0, 0}, Vec3{1, 0, 0}, Vec3{1, 0, 0}};
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     EXPECT_EQ(mask.at(1, 1), 255); // (0.25 − 0) × 1020
     tri.normals = {Vec3{0, 0, 1}, Vec3{0, 0, 1}, Vec3{0, 0, 1}};
     tri.screen = {Vec3{0, 0, 1}, Vec3{5, 0, 1}, Vec3{0, 5, 1}};
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     EXPECT_EQ(mask.at(1, 1), 0);
 }
 
@@ -262,12 +262,12 @@ TEST(Rasterizer, PreviewAtFullSizeMatchesTheFrameFiller) {
     Target a(16, 16), b(16, 16);
     auto tri = texturedTriangle(a, tex, {1.3, 0.2, 1}, {14.6, 5.5, 2}, {3.1, 15.2, 3});
     tri.filtered = 1;
-    RasterizeTriangle(tri);
+    rasterizeTriangle(tri);
     tri.colour = &b.colour;
     tri.depth = &b.depth;
     tri.clip = {0, 0, 16, 16};
     tri.step = 1;
-    RasterizeTrianglePreview(tri);
+    rasterizeTrianglePreview(tri);
     EXPECT_EQ(a.colour, b.colour);
 
     // Step 2 inside a clip rectangle: only even pixels, only inside the clip.
@@ -276,7 +276,7 @@ TEST(Rasterizer, PreviewAtFullSizeMatchesTheFrameFiller) {
     tri.depth = &c.depth;
     tri.clip = {3, 3, 12, 12};
     tri.step = 2;
-    RasterizeTrianglePreview(tri);
+    rasterizeTrianglePreview(tri);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
             const bool inside = x >= 3 && x < 12 && y >= 3 && y < 12 && x % 2 == 0 && y % 2 == 0;
