@@ -2,11 +2,12 @@
 BUILD      ?= build
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run demo bench fuzz fuzz-smoke install format clean
+.PHONY: all deps configure build test tsan run demo bench fuzz fuzz-smoke install format clean
 
 all: build
 
@@ -23,6 +24,19 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The threaded parts (frame spool, movie frame builder, playback clock, encoder
+# process) again under ThreadSanitizer, without the GUI.
+TSAN_TARGETS ?= zx_render_tests zx_commands_tests zx_output_tests zx_anim_tests
+TSAN_TESTS   ?= FrameSpool|SpoolFile|MovieFrameBuilder|MovieFrameList|PlaybackClock|MoviePlayer|Encoder|WorkersWithTheirOwnModels
+tsan: deps
+	@if [ ! -f $(TSAN_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_BUILD_GUI=OFF \
+	    -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_C_FLAGS=-fsanitize=thread \
+	    -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread; \
+	fi
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 run: build
 	@scripts/run-app $(BUILD)
@@ -55,4 +69,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(TSAN_BUILD)
