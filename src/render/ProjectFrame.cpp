@@ -116,6 +116,11 @@ Result<CameraFrame> projectCameraFrame(const Project& project, const ProjectFram
     return record;
 }
 
+void applyProjectLight(const Project& project, AnimationModel& scene, RenderQuality quality) {
+    refreshRenderSettings(scene.renderSettings, MoviePanelSettings::fromWords(project.movieWords),
+                          quality);
+}
+
 Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& scene,
                                        const ProjectFrameRequest& request, CancelFlag cancel,
                                        RenderScratch* scratch) {
@@ -124,8 +129,7 @@ Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& s
     // The scene's own picture size is the image size the renderer frames.
     record->imageWidth = scene.startWidth;
     record->imageHeight = scene.startHeight;
-    refreshRenderSettings(scene.renderSettings, MoviePanelSettings::fromWords(project.movieWords),
-                          request.quality);
+    applyProjectLight(project, scene, request.quality);
     const double t = double(request.frame) / durationOf(project.images[request.image]);
     std::optional<RasterImage> picture = renderFrameAt(scene, *record, t, cancel, scratch);
     if (!picture)

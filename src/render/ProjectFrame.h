@@ -70,10 +70,16 @@ Status checkFrameRequest(const Project& project, const ProjectFrameRequest& requ
 // and the request's show flags.
 Result<CameraFrame> projectCameraFrame(const Project& project, const ProjectFrameRequest& request);
 
+// Gives the scene's render settings the light of the project's Movie panel, with
+// smooth shading above Low.
+void applyProjectLight(const Project& project, AnimationModel& scene, RenderQuality quality);
+
 // Renders the request with `scene`, the scene loadImageScene loaded for the request's
-// image; the scene's render settings take the project's light first. The picture is
-// opaque, of the requested output size. Cancelled when `cancel` was set; a caller
-// rendering many frames passes its own `scratch`.
+// image, after applyProjectLight. The picture is opaque, of the requested output
+// size. Cancelled when `cancel` was set; a caller rendering many frames passes its
+// own `scratch`. It reads the project, so it runs where the project may be read; a
+// worker thread renders records that projectCameraFrame prepared there, with a scene
+// lit there, through renderFrame.
 Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& scene,
                                        const ProjectFrameRequest& request,
                                        CancelFlag cancel = nullptr,
