@@ -76,7 +76,7 @@ bool CanvasView::paintRenderedFrame(QPainter& p, const QRect& area) {
     const ProjectImage* image = project.current();
     if (!image) return false;
     const std::optional<RasterImage> rendered =
-        preview_.render(*image, project.currentImage, image->currentFrame(), project.folder);
+        preview_.render(project, project.currentImage, image->currentFrame(), RenderQuality::Low);
     if (!rendered || rendered->empty()) return false;
     p.fillRect(area, QColor(0x70, 0x70, 0x78));
     const double f = zoomFactor(frame_.zoom());
@@ -102,15 +102,16 @@ void CanvasView::paintMovie(QPainter& p) {
     const QRect target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
                        size.height());
     p.fillRect(target, Qt::black);
-    const ProjectImage* image = frame_.project().current();
+    const ProjectImage* image = project.current();
     if (image) {
         QImage picture =
             toQImage(composeLayers(*image, frame_.showSubject(), frame_.showBackground()));
-        QSize fitted = picture.size().scaled(target.size(), Qt::KeepAspectRatio);
-        QRect inner(target.center().x() - fitted.width() / 2,
-                    target.center().y() - fitted.height() / 2, fitted.width(), fitted.height());
+        p.save();
+        p.setClipRect(target);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(inner, picture);
+        p.drawImage(movieImageRect(project, project.currentImage, image->currentFrame(), target),
+                    picture);
+        p.restore();
     }
     p.setPen(QColor(0x90, 0x90, 0x98));
     p.drawRect(target.adjusted(0, 0, -1, -1));

@@ -1,12 +1,12 @@
 #pragma once
-// The Animate view's current frame, drawn by the frame renderer from a private
-// scene of the current image (its masked subject, background and animation). The
-// scene is rebuilt when the image or its animation record changes.
+// The Animate view's current frame, rendered as every project frame is (the image's
+// own frame at its size) from a private scene of the current image. The scene is
+// reloaded when the image or its animation record changes.
 
 #include "anim/AnimationModel.h"
-#include "storage/ProjectImage.h"
+#include "render/RenderQuality.h"
+#include "storage/Project.h"
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -16,14 +16,17 @@ class FramePreview {
 public:
     FramePreview();
     ~FramePreview();
-    // The frame `frame` of `image` at the image's own size; none when it cannot be
-    // rendered or the image has no animated objects (the caller then shows the
-    // composite).
-    std::optional<RasterImage> render(const ProjectImage& image, int imageIndex, int frame,
-                                      const std::filesystem::path& projectFolder);
+    // Frame `frame` of image `imageIndex` at the image's own size, at `quality`, with
+    // the project's light; none when it cannot be rendered or the image has no
+    // animated objects (the caller then shows the composite).
+    std::optional<RasterImage> render(const Project& project, int imageIndex, int frame,
+                                      RenderQuality quality);
     void forget() { sceneOf_ = nullptr; }
 
 private:
+    // Loads the scene again unless it is the one of `image` as it is now.
+    void refreshScene(const ProjectImage& image, const std::filesystem::path& projectFolder);
+
     std::unique_ptr<AnimationModel> scene_;
     const ProjectImage* sceneOf_ = nullptr;
     std::optional<std::vector<uint32_t>> sceneRecord_;

@@ -1,5 +1,7 @@
 #include "app/ImageComposer.h"
 
+#include "render/ProjectFrame.h"
+
 #include <QPainter>
 
 namespace zx {
@@ -94,6 +96,25 @@ void paintCanvas(QPainter& painter, const QRect& rect, CanvasColour colour) {
     painter.setBrushOrigin(rect.topLeft());
     painter.fillRect(rect, QBrush(tile));
     painter.restore();
+}
+
+QRectF movieImageRect(const Project& project, int imageIndex, int frame, const QRect& target) {
+    const ProjectImage* image = project.images.at(imageIndex);
+    if (!image) return {};
+    ProjectFrameRequest request;
+    request.image = imageIndex;
+    request.frame = std::clamp(frame, 0, std::max(1, image->duration()));
+    request.view = FrameView::Movie;
+    const Result<CameraFrame> record = projectCameraFrame(project, request);
+    if (!record || record->width <= 0 || record->height <= 0) return {};
+    // The frame at movie size, scaled to the target: the framing follows the shape.
+    const FrameWindow window = frameWindow(*record, image->width(), image->height());
+    const double kx = target.width() / double(record->width);
+    const double ky = target.height() / double(record->height);
+    const double left = window.outputX(0), top = window.outputY(0);
+    const double right = window.outputX(image->width()), bottom = window.outputY(image->height());
+    return QRectF(target.x() + kx * left, target.y() + ky * top, kx * (right - left),
+                  ky * (bottom - top));
 }
 
 } // namespace zx

@@ -3,10 +3,12 @@
 // the subject shown through its mask, and the canvas colour behind both.
 
 #include "storage/CanvasColour.h"
+#include "storage/Project.h"
 #include "storage/ProjectImage.h"
 
 #include <QColor>
 #include <QImage>
+#include <QRectF>
 
 class QPainter;
 
@@ -25,5 +27,11 @@ QImage toQImage(const RasterImage& raster);
 QColor canvasQColor(CanvasColour colour);
 // Fills `rect` with the canvas: a chessboard for Grid, else the flat colour.
 void paintCanvas(QPainter& painter, const QRect& rect, CanvasColour colour);
+
+// Where Movie mode draws frame `frame` of image `imageIndex` when the movie frame is
+// shown at `target`: framed as the rendered movie frame is, the whole image fitted
+// into the frame, then moved and zoomed by that frame's camera. Empty when the
+// project has no such image.
+QRectF movieImageRect(const Project& project, int imageIndex, int frame, const QRect& target);
 
 } // namespace zx

@@ -1,9 +1,9 @@
 #include "cli/ProjectDescription.h"
 
 #include "anim/AnimationModel.h"
-#include "anim/AnimationRecord.h"
 #include "anim/LibraryFile.h"
 #include "platform/Prompter.h"
+#include "render/ImageScene.h"
 #include "storage/Project.h"
 
 #include <algorithm>
@@ -94,14 +94,12 @@ json describeAnimation(std::span<const uint32_t> record,
                        const std::filesystem::path& projectFolder) {
     json out{{"words", record.empty() ? 0u : record[0]}, {"objects", json::array()}};
     auto model = std::make_unique<AnimationModel>();
-    RecordReadOptions options;
     // Nobody to ask where a moved library file went: such objects are listed without
     // their mesh.
     LibraryLoadOptions library;
     library.projectFolder = projectFolder;
     library.libraryFolder = projectFolder;
-    options.loadLibrary = recordLibraryLoader(library);
-    bool ok = readAnimationRecord(*model, record, options);
+    const bool ok = loadAnimationRecord(*model, record, library).isOk();
     for (int slot = 0; slot < model->objectCount; ++slot) {
         const AnimObject& o = model->object(slot);
         // The object's rectangle in the image (right and bottom exclusive), and the

@@ -1,30 +1,32 @@
-// zelvotrix-cli render: one frame of one project image, or all of its frames, through
-// the camera the movie gives that frame and the project's own light settings.
+// zelvotrix-cli render: one frame of one project image, or all of its frames, as the
+// movie shows them: through the camera the movie gives that frame, with the project's
+// own light, the image fitted into the movie frame. The engine renders; this file
+// reads the arguments and writes the pictures.
 
-#include "anim/LibraryFile.h"
-#include "platform/Text.h"
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
 #include "platform/Prompter.h"
-#include "render/CameraTags.h"
-#include "render/FrameRenderer.h"
+#include "platform/Text.h"
 #include "render/ImageScene.h"
-#include "render/MoviePanelSettings.h"
+#include "render/ProjectFrame.h"
 #include "storage/ImageFile.h"
 #include "storage/Project.h"
 #include "storage/ProjectFile.h"
+#include "storage/Settings.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace zx::cli {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 struct RenderArgs {
     std::string input;
@@ -38,8 +40,8 @@ struct RenderArgs {
     std::string allFrames;
 };
 
-int fail(Prompter& prompter, const std::string& message) {
-    prompter.message("render: " + message);
+int fail(Prompter& prompter, const Status& status) {
+    prompter.message("render: " + status.fullText());
     return 1;
 }
 
@@ -61,124 +63,114 @@ std::optional<std::pair<int, int>> parseSize(const std::string& text) {
     }
 }
 
-bool writePicture(const std::filesystem::path& path, RasterImage picture, Prompter& prompter) {
-    // Frames leave the renderer with the alpha of their composition (0 after the
-    // halving at Maximum); a frame is a finished, opaque picture.
-    for (uint32_t& p : picture.pixelVector()) p |= 0xFF000000u;
+bool isPictureFile(const std::string& path) {
     const std::string ext = lowerExtension(path);
-    if (ext == "jpg" || ext == "jpeg") return saveJpeg(path, picture, 90, &prompter);
-    return savePng(path, picture, &prompter);
+    return ext == "png" || ext == "jpg" || ext == "jpeg";
+}
+
+// The frame the arguments ask for (the first one for --all-frames), or why not.
+Result<ProjectFrameRequest> frameRequest(const RenderArgs& args) {
+    if (args.output.empty() == args.allFrames.empty())
+        return Status::refused("give either -o OUT.png|OUT.jpg or --all-frames DIR");
+    if (!args.output.empty() && !isPictureFile(args.output))
+        return Status::refused("the output must end in .png, .jpg or .jpeg");
+    const std::optional<RenderQuality> quality = renderQualityFromInt(args.quality);
+    if (!quality) return Status::refused("--quality must be 0, 1, 2 or 3");
+    ProjectFrameRequest request;
+    if (!args.size.empty()) {
+        const auto size = parseSize(args.size);
+        if (!size)
+            return Status::refused("--size must be WIDTHxHEIGHT, each " +
+                                   std::to_string(kMinMovieSide) + " … " +
+                                   std::to_string(kMaxMovieSide));
+        std::tie(request.width, request.height) = *size;
+    }
+    request.image = args.image;
+    request.frame = args.allFrames.empty() ? args.frame : 0;
+    request.view = FrameView::Movie;
+    request.quality = *quality;
+    request.showBackground = !args.noBackground;
+    request.showObjects = !args.noObjects;
+    return request;
+}
+
+// The scene of the requested image; a damaged record renders what it holds (the
+// reader has said what is wrong).
+void loadScene(const Project& project, const ProjectFrameRequest& request, Prompter& prompter,
+               AnimationModel& scene) {
+    LibraryLoadOptions library;
+    library.prompter = &prompter;
+    library.projectFolder = project.folder;
+    (void)loadImageScene(project.images[request.image], scene, library);
+    if (scene.objectCount == 0 && request.showObjects)
+        prompter.message("render: image " + std::to_string(request.image) +
+                         " has no animated objects; its frames show the background only");
+}
+
+// PNG, or JPEG at the quality of the JPEGquality setting.
+Status writePicture(const fs::path& path, const RasterImage& picture, int jpegLevel,
+                    Prompter& prompter) {
+    const std::string ext = lowerExtension(path);
+    const bool written = ext == "jpg" || ext == "jpeg"
+                             ? saveJpeg(path, picture, jpegLevel, &prompter)
+                             : savePng(path, picture, &prompter);
+    if (written) return Status::ok();
+    return Status::failed("could not write " + path.string());
+}
+
+int renderOneFrame(const Project& project, AnimationModel& scene,
+                   const ProjectFrameRequest& request, const fs::path& output, int jpegLevel,
+                   Prompter& prompter) {
+    Result<RasterImage> picture = renderProjectFrame(project, scene, request);
+    if (!picture) return fail(prompter, picture.status());
+    if (Status written = writePicture(output, *picture, jpegLevel, prompter); !written)
+        return fail(prompter, written);
+    return 0;
+}
+
+// Every frame of the image but the end pose, as frame_00000.png, frame_00001.png, …
+int renderAllFrames(const Project& project, AnimationModel& scene, ProjectFrameRequest request,
+                    const fs::path& folder, Context& context) {
+    Prompter& prompter = context.prompter();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder))
+        return fail(prompter, Status::failed("could not create the folder " + folder.string()));
+    const int frames = std::max(1, project.images[request.image].duration());
+    TerminalProgress progress(context.quiet);
+    progress.setTitle("Rendering");
+    RenderScratch scratch;
+    for (request.frame = 0; request.frame < frames; ++request.frame) {
+        progress.setPosition(request.frame, frames);
+        Result<RasterImage> picture =
+            renderProjectFrame(project, scene, request, nullptr, &scratch);
+        if (!picture) return fail(prompter, picture.status());
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.png", request.frame);
+        const Status written =
+            writePicture(folder / name, *picture, context.settings().jpegQuality, prompter);
+        if (!written) return fail(prompter, written);
+    }
+    progress.setPosition(frames, frames);
+    progress.finish();
+    std::cout << "wrote " << frames << " frames to " << folder.string() << "\n";
+    return 0;
 }
 
 int runRender(const RenderArgs& args, Context& context) {
     Prompter& prompter = context.prompter();
-    if (args.output.empty() == args.allFrames.empty())
-        return fail(prompter, "give either -o OUT.png|OUT.jpg or --all-frames DIR");
-    if (!args.output.empty()) {
-        const std::string ext = lowerExtension(args.output);
-        if (ext != "png" && ext != "jpg" && ext != "jpeg")
-            return fail(prompter, "the output must end in .png, .jpg or .jpeg");
-    }
-    const auto quality = renderQualityFromInt(args.quality);
-    if (!quality) return fail(prompter, "--quality must be 0, 1, 2 or 3");
-    std::optional<std::pair<int, int>> size;
-    if (!args.size.empty() && !(size = parseSize(args.size)))
-        return fail(prompter, "--size must be WIDTHxHEIGHT, each 16 … 4095");
-
-    ProjectLoadError error = ProjectLoadError::None;
-    std::unique_ptr<Project> project = loadProject(args.input, prompter, {}, &error);
-    if (!project) return fail(prompter, std::string(kNotAProjectMessage) + ": " + args.input);
-    const ProjectImage* image = project->images.at(args.image);
-    if (!image)
-        return fail(prompter, "there is no image " + std::to_string(args.image) +
-                                  " (the project has " + std::to_string(project->imageCount()) +
-                                  ")");
-    const int duration = std::max(1, image->duration());
-    if (args.allFrames.empty() && (args.frame < 0 || args.frame > duration))
-        return fail(prompter, "--frame must lie in 0 … " + std::to_string(duration));
-
-    // The scene: masked subject, background and the image's animation.
+    Result<ProjectFrameRequest> request = frameRequest(args);
+    if (!request) return fail(prompter, request.status());
+    std::unique_ptr<Project> project = openProjectDocument(args.input, prompter);
+    if (!project) return 1;
+    if (Status status = checkFrameRequest(*project, *request); !status)
+        return fail(prompter, status);
     AnimationModel scene;
-    LibraryLoadOptions library;
-    library.prompter = &prompter;
-    library.projectFolder = project->folder;
-    RecordReadOptions read;
-    read.prompter = &prompter;
-    read.loadLibrary = recordLibraryLoader(library);
-    prepareImageScene(*image, scene, read); // a damaged record still renders what it holds
-    if (scene.objectCount == 0 && !args.noObjects)
-        prompter.message("render: image " + std::to_string(args.image) +
-                         " has no animated objects; its frames show the background only");
-
-    const MoviePanelSettings panel = MoviePanelSettings::fromWords(project->movieWords);
-    refreshRenderSettings(scene.renderSettings, panel, *quality);
-
-    // The movie's frames with their camera values from the project's tags.
-    FrameLayoutSettings layout;
-    layout.quality = *quality;
-    layout.backgroundField = panel.backgroundFieldRadians();
-    layout.backgroundMode = int32_t(image->canvasColour);
-    layout.showBackground = args.noBackground ? 0 : 1;
-    layout.showObjects = args.noObjects ? 0 : 1;
-    if (size) {
-        project->movieWidth = size->first;
-        project->movieHeight = size->second;
-    }
-    MovieFrames frames = layoutMovieFrames(*project, layout);
-    const TagCurveShapes shapes{};
-    ensureFirstFrameTags(frames);
-    if (project->cameraValues)
-        applyCameraValues(frames, *project->cameraValues, shapes);
-    else
-        interpolateCameraTags(frames, shapes);
-
-    RenderScratch scratch;
-    auto renderOne = [&](int k) -> std::optional<RasterImage> {
-        // The end pose (k = duration) has no movie frame of its own; it keeps the
-        // camera of the image's last frame.
-        const int index = movieFrameIndex(frames, args.image, std::min(k, duration - 1));
-        CameraFrame fallback;
-        if (index < 0) {
-            // An image the movie has no frames of (no duration): a first frame's camera.
-            const int factor = *quality == RenderQuality::Maximum ? 2 : 1;
-            fallback = makeCameraFrame(project->movieWidth * factor, project->movieHeight * factor,
-                                       scene.startWidth, scene.startHeight, args.image, 0, layout);
-        }
-        CameraFrame& frame = index < 0 ? fallback : frames[size_t(index)];
-        frame.frameIndex = k;
-        frame.imageWidth = scene.startWidth;
-        frame.imageHeight = scene.startHeight;
-        return renderFrameAt(scene, frame, double(k) / double(duration), nullptr, &scratch);
-    };
-
-    if (!args.output.empty()) {
-        auto picture = renderOne(args.frame);
-        if (!picture) return fail(prompter, "the frame could not be rendered");
-        if (!writePicture(args.output, std::move(*picture), prompter))
-            return fail(prompter, "could not write " + args.output);
-        return 0;
-    }
-
-    std::error_code ec;
-    std::filesystem::create_directories(args.allFrames, ec);
-    if (!std::filesystem::is_directory(args.allFrames))
-        return fail(prompter, "could not create the folder " + args.allFrames);
-    TerminalProgress progress(context.quiet);
-    progress.setTitle("Rendering");
-    for (int k = 0; k < duration; ++k) {
-        progress.setPosition(k, duration);
-        auto picture = renderOne(k);
-        if (!picture)
-            return fail(prompter, "frame " + std::to_string(k) + " could not be rendered");
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%05d.png", k);
-        const std::filesystem::path out = std::filesystem::path(args.allFrames) / name;
-        if (!writePicture(out, std::move(*picture), prompter))
-            return fail(prompter, "could not write " + out.string());
-    }
-    progress.setPosition(duration, duration);
-    progress.finish();
-    return 0;
+    loadScene(*project, *request, prompter, scene);
+    if (!args.allFrames.empty())
+        return renderAllFrames(*project, scene, *request, args.allFrames, context);
+    return renderOneFrame(*project, scene, *request, args.output, context.settings().jpegQuality,
+                          prompter);
 }
 
 } // namespace
@@ -189,15 +181,20 @@ void registerRenderCommand(CLI::App& app, Context& context) {
         "render", "Render one frame of a project image, or all its frames, to PNG or JPEG");
     cmd->add_option("input", args->input, "The project (.zxp)")->required();
     cmd->add_option("--image", args->image, "Index of the project image (from 0)")->required();
-    cmd->add_option("--frame", args->frame,
-                    "Frame of the image: 0 … its duration (the duration is the end pose)");
+    CLI::Option* frame =
+        cmd->add_option("--frame", args->frame,
+                        "Frame of the image: 0 … its duration (the duration is the end pose)");
     cmd->add_option("--quality", args->quality, "0 Low, 1 Medium, 2 High, 3 Maximum");
-    cmd->add_option("--size", args->size, "Output size WIDTHxHEIGHT (default: the movie size)");
+    cmd->add_option("--size", args->size,
+                    "Output size WIDTHxHEIGHT (default: the movie size); the whole frame is "
+                    "scaled, not cut");
     cmd->add_flag("--no-background", args->noBackground, "Leave out the background layer");
     cmd->add_flag("--no-objects", args->noObjects, "Leave out the animated objects");
-    cmd->add_option("-o,--output", args->output, "The picture to write (.png, .jpg)");
+    cmd->add_option("-o,--output", args->output,
+                    "The picture to write (.png, or .jpg at the JPEGquality setting)");
     cmd->add_option("--all-frames", args->allFrames,
-                    "Write every frame of the image as numbered PNGs into this folder");
+                    "Write every frame of the image as numbered PNGs into this folder")
+        ->excludes(frame);
     cmd->callback([args, &context]() { context.exitCode = runRender(*args, context); });
 }
 

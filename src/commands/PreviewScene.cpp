@@ -1,6 +1,5 @@
 #include "commands/PreviewScene.h"
 
-#include "anim/LibraryFile.h"
 #include "render/FramePasses.h"
 #include "render/ImageScene.h"
 #include "render/ObjectDrawing.h"
@@ -47,9 +46,7 @@ PreviewScene::PreviewScene(const ProjectImage& image, int frame,
     : model_(std::make_unique<AnimationModel>()) {
     LibraryLoadOptions library;
     library.projectFolder = projectFolder;
-    RecordReadOptions read;
-    read.loadLibrary = recordLibraryLoader(library);
-    prepareImageScene(image, *model_, read); // a damaged record still shows what it holds
+    (void)loadImageScene(image, *model_, library); // a damaged record still shows what it holds
     const int duration = std::max(1, image.duration());
     t_ = double(std::clamp(frame, 0, duration)) / duration;
     canvas_ = backgroundColour(int32_t(image.canvasColour));

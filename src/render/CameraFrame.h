@@ -14,6 +14,7 @@
 namespace zx {
 
 inline constexpr double kDefaultRelativeDistance = 4.0;
+inline constexpr double kMinCameraZoom = 0.001, kMaxCameraZoom = 20;
 
 struct CameraFrame {
     int32_t width = 0, height = 0;           // output size (doubled at Maximum)
@@ -50,5 +51,22 @@ struct FrameLayoutSettings {
 // A new record: look-at (0, 0), turn and tilt 0, zoom 1, relative distance 4, no tags.
 CameraFrame makeCameraFrame(int width, int height, int imageWidth, int imageHeight, int imageIndex,
                             int frameIndex, const FrameLayoutSettings& settings);
+
+// The part of the image a frame shows: output pixel = scale × (image point − corner).
+struct FrameWindow {
+    double scale = 1;
+    double left = 0, top = 0; // the image point at the output's top-left corner
+
+    double outputX(double imageX) const { return scale * (imageX - left); }
+    double outputY(double imageY) const { return scale * (imageY - top); }
+};
+
+// How every frame of a project image is framed, whatever draws it (the renderer, the
+// Movie view, the command line): at zoom 1 the whole image fits the output, centred,
+// at the largest scale that keeps it all in view; the camera's zoom scales that about
+// the window centre, which the look-at point moves away from the image centre (in
+// image pixels). The framing depends on the output's shape, not its size: the same
+// frame at twice the size is the same picture at twice the scale.
+FrameWindow frameWindow(const CameraFrame& frame, double imageWidth, double imageHeight);
 
 } // namespace zx

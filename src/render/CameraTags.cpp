@@ -234,7 +234,7 @@ OrbitAngles dragOrbit(OrbitAngles start, double dx, double dy) {
 }
 
 double dragZoom(double start, double dy) {
-    return std::clamp(start - dy * 0.001, kMinZoom, kMaxZoom);
+    return std::clamp(start - dy * 0.001, kMinCameraZoom, kMaxCameraZoom);
 }
 
 double dragDolly(double startRelative, double dx) {
@@ -243,10 +243,10 @@ double dragDolly(double startRelative, double dx) {
 }
 
 double zoomInValue(double zoom) {
-    return std::min(zoom * 1.01, kMaxZoom);
+    return std::min(zoom * 1.01, kMaxCameraZoom);
 }
 double zoomOutValue(double zoom) {
-    return std::max(zoom * 0.990099, kMinZoom);
+    return std::max(zoom * 0.990099, kMinCameraZoom);
 }
 double dollyInValue(double d) {
     return std::max(d * 0.990099, kMinRelativeDistance);

@@ -26,7 +26,6 @@ struct CameraTagStep {
     TagCurveShapes shapesBefore; // the curve shapes before the command
 };
 
-inline constexpr double kMinZoom = 0.001, kMaxZoom = 20;
 inline constexpr double kMinRelativeDistance = 0.5, kMaxRelativeDistance = 20;
 
 // --- frame list

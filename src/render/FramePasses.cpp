@@ -29,10 +29,8 @@ void drawBackground(const AnimationModel& model, const CameraFrame& frame, Raste
     const RasterImage& src = *model.background;
     const int fw = raster.width(), fh = raster.height();
     if (fw <= 0 || fh <= 0) return;
-    double s = frame.camera.zoom;
-    if (!(s > 0) || !std::isfinite(s)) s = 1;
-    if (frame.quality == int32_t(RenderQuality::Maximum)) s *= 2;
     const double W = model.startWidth, H = model.startHeight;
+    const FrameWindow window = frameWindow(frame, W, H);
     const double side = std::max(W, H);
     double px = 0, py = 0;
     const double B = frame.backgroundField;
@@ -40,9 +38,9 @@ void drawBackground(const AnimationModel& model, const CameraFrame& frame, Raste
         px = -(frame.camera.turn / B) * side;
         py = (frame.camera.tilt / B) * side;
     }
-    const double w = fw / s, h = fh / s;
-    const double x0 = W / 2 + frame.camera.lookX - w / 2 - px;
-    const double y0 = H / 2 + frame.camera.lookY - h / 2 - py;
+    const double w = fw / window.scale, h = fh / window.scale;
+    const double x0 = window.left - px;
+    const double y0 = window.top - py;
     if (!std::isfinite(x0) || !std::isfinite(y0)) return;
     const double sw = src.width(), sh = src.height();
     std::vector<double> columns(static_cast<size_t>(fw));

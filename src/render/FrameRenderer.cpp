@@ -52,9 +52,7 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
     rs.cameraDistance = rs.perspective ? int32_t(std::clamp(distance, -1e9, 1e9)) : 0;
     rs.turn = sane(frame.camera.turn, 0);
     rs.tilt = sane(frame.camera.tilt, 0);
-    double zoom = sane(frame.camera.zoom, 1);
-    zoom = std::clamp(zoom, 0.001, 20.0);
-    const double s = q == 3 ? zoom * 2 : zoom;
+    const FrameWindow window = frameWindow(frame, model.startWidth, model.startHeight);
     t = std::clamp(sane(t, 0), 0.0, 1.0);
     model.rng.seed(kRenderSeed ^ uint64_t(frame.frameIndex));
 
@@ -65,10 +63,10 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
         if (q >= 2) resetMask(work.mask, fw, fh);
         ObjectDrawing drawing(model, work, q >= 2 ? &work.mask : nullptr);
         drawing.quality = q;
-        drawing.zoomForEffects = s;
-        drawing.windowScale = s;
-        drawing.windowLeft = model.startWidth / 2.0 + sane(frame.camera.lookX, 0) - fw / s / 2;
-        drawing.windowTop = model.startHeight / 2.0 + sane(frame.camera.lookY, 0) - fh / s / 2;
+        drawing.zoomForEffects = window.scale;
+        drawing.windowScale = window.scale;
+        drawing.windowLeft = window.left;
+        drawing.windowTop = window.top;
         drawing.t = t;
         for (int slot = 0; slot < std::min(model.objectCount, kMaxObjects); ++slot) {
             if (isCancelled(cancel) || !drawing.drawObject(slot, cancel)) {

@@ -1,5 +1,7 @@
 #include "render/ImageScene.h"
 
+#include "anim/AnimationRecord.h"
+
 #include <algorithm>
 
 namespace zx {
@@ -32,8 +34,17 @@ bool hasVisiblePixel(const RasterImage& r) {
 
 } // namespace
 
-bool prepareImageScene(const ProjectImage& image, AnimationModel& scene,
-                       const RecordReadOptions& options) {
+Status loadAnimationRecord(AnimationModel& model, std::span<const uint32_t> record,
+                           const LibraryLoadOptions& library) {
+    RecordReadOptions read;
+    read.prompter = library.prompter;
+    read.loadLibrary = recordLibraryLoader(library);
+    if (readAnimationRecord(model, record, read)) return Status::ok();
+    return Status::failed(std::string(kRecordCorrupted));
+}
+
+Status loadImageScene(const ProjectImage& image, AnimationModel& scene,
+                      const LibraryLoadOptions& library) {
     scene.clearAll();
     const RasterImage* subject = image.layerPicture(kSubjectLayer);
     if (subject && !subject->empty() && !subject->isDescriptor())
@@ -45,11 +56,11 @@ bool prepareImageScene(const ProjectImage& image, AnimationModel& scene,
     if (background && !background->empty() && !background->isDescriptor() &&
         hasVisiblePixel(*background))
         scene.background = *background;
-    bool ok = true;
+    Status status;
     if (image.animation && !image.animation->empty())
-        ok = readAnimationRecord(scene, *image.animation, options);
+        status = loadAnimationRecord(scene, *image.animation, library);
     scene.lastFrameIndex = std::max(1, image.duration());
-    return ok;
+    return status;
 }
 
 } // namespace zx

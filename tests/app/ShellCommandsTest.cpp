@@ -3,10 +3,14 @@
 #include "FrameHarness.h"
 
 #include "app/CommandTable.h"
+#include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
 #include "app/Timeline.h"
 #include "platform/RecordingPrompter.h"
+#include "render/ImageScene.h"
+#include "render/ProjectFrame.h"
+#include "storage/PhotoImport.h"
 #include "ui/HistoryWindow.h"
 #include "ui/SettingsDialogs.h"
 #include "ui/SystemInfoDialog.h"
@@ -199,6 +203,44 @@ private slots:
         QCOMPARE(frame_->project().imageCount(), 2);
         frame_->updateCommands();
         QVERIFY(!frame_->action(Cmd::RemoveImage)->isEnabled());
+    }
+
+    // The Movie view places the image where a rendered movie frame shows it, at any
+    // size of the view.
+    void movieViewFramesTheImageAsTheRenderedFrame() {
+        Project project;
+        project.movieWidth = 64;
+        project.movieHeight = 48;
+        auto image =
+            buildPhotoImage(RasterImage(40, 60, 0xFF000000u), "tall.png", 3, CanvasColour::Black);
+        image->setLayerPicture(kBackgroundLayer, RasterImage(40, 60, 0xFFFFFFFFu));
+        project.images.append(std::move(image));
+        MovieFrames tagged = projectMovieFrames(project);
+        setZoomTag(tagged, {}, 0, 1.5);
+        setLookAtTag(tagged, {}, 0, 3, -2);
+        project.cameraValues = snapshotCameraValues(tagged);
+
+        AnimationModel scene;
+        QVERIFY(loadImageScene(project.images[0], scene).isOk());
+        ProjectFrameRequest request;
+        const Result<RasterImage> frame = renderProjectFrame(project, scene, request);
+        QVERIFY(frame.isOk());
+        int left = 64, top = 48, right = -1, bottom = -1;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                if (frame->at(x, y) == 0xFFFFFFFFu) {
+                    left = std::min(left, x), top = std::min(top, y);
+                    right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+                }
+        for (int factor : {1, 3}) {
+            const QRectF placed =
+                movieImageRect(project, 0, 0, QRect(10, 20, 64 * factor, 48 * factor));
+            const QRectF visible = placed.intersected(QRectF(10, 20, 64 * factor, 48 * factor));
+            QVERIFY(std::abs((visible.left() - 10) / factor - left) <= 1);
+            QVERIFY(std::abs((visible.top() - 20) / factor - top) <= 1);
+            QVERIFY(std::abs((visible.right() - 10) / factor - right) <= 1);
+            QVERIFY(std::abs((visible.bottom() - 20) / factor - bottom) <= 1);
+        }
     }
 
     void canvasColourNeedsAnImage() {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -87,16 +88,27 @@ protected:
         return path;
     }
 
-    int run(const std::string& args) {
-        const std::string cmd =
-            std::string(ZX_CLI_PATH) + " render " + args + " 2>" + (dir_ / "stderr.txt").string();
+    // Runs `render` (or another subcommand) with the test's own settings; stdout and
+    // stderr go to files, so neither is a terminal.
+    int run(const std::string& args, const std::string& subcommand = "render") {
+        if (!fs::exists(dir_ / "settings.conf")) writeSettings("");
+        const std::string cmd = std::string(ZX_CLI_PATH) + " --settings " +
+                                (dir_ / "settings.conf").string() + " " + subcommand + " " + args +
+                                " >" + (dir_ / "stdout.txt").string() + " 2>" +
+                                (dir_ / "stderr.txt").string();
         return std::system(cmd.c_str());
     }
 
-    std::string stderrText() {
-        std::ifstream in(dir_ / "stderr.txt");
+    void writeSettings(const std::string& lines) {
+        std::ofstream(dir_ / "settings.conf") << "[Settings]\n" << lines;
+    }
+
+    std::string fileText(const fs::path& path) {
+        std::ifstream in(path);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+    std::string stderrText() { return fileText(dir_ / "stderr.txt"); }
+    std::string stdoutText() { return fileText(dir_ / "stdout.txt"); }
 
     RasterImage readPicture(const fs::path& path) {
         auto img = loadImage(path, nullptr);
@@ -187,6 +199,94 @@ TEST_F(RenderCommand, BadArgumentsFailWithoutWriting) {
     EXPECT_NE(run(junk.string() + " --image 0 -o " + out.string()), 0);
     EXPECT_NE(stderrText().find("Not a valid Zelvotrix project"), std::string::npos);
     EXPECT_FALSE(fs::exists(out));
+}
+
+// The bounding box of the pixels that differ from `canvas`: left, top, right, bottom.
+std::array<int, 4> extent(const RasterImage& r, uint32_t canvas) {
+    std::array<int, 4> box{r.width(), r.height(), -1, -1};
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x)
+            if (r.at(x, y) != canvas)
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                       std::max(box[3], y)};
+    return box;
+}
+
+TEST_F(RenderCommand, SizeScalesTheWholeFrameInsteadOfCuttingIt) {
+    const fs::path project = writeProject();
+    const fs::path normal = dir_ / "normal.png", twice = dir_ / "twice.png",
+                   square = dir_ / "square.png";
+    const std::string frame0 = project.string() + " --image 0 --frame 0 --quality 0";
+    ASSERT_EQ(run(frame0 + " -o " + normal.string()), 0) << stderrText();
+    ASSERT_EQ(run(frame0 + " --size 128x96 -o " + twice.string()), 0) << stderrText();
+    ASSERT_EQ(run(frame0 + " --size 32x32 -o " + square.string()), 0) << stderrText();
+    const RasterImage a = readPicture(normal), b = readPicture(twice), c = readPicture(square);
+    ASSERT_EQ(b.width(), 128);
+    ASSERT_EQ(c.height(), 32);
+
+    // The same frame at twice the size is the same picture at twice the scale.
+    int differing = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) differing += b.at(2 * x, 2 * y) != a.at(x, y);
+    EXPECT_LE(differing, kW * kH / 100) << "only the object's edge pixels may round apart";
+
+    // In a square output the whole image shows at half scale between bands of canvas,
+    // and the object where that puts it.
+    const auto box = extent(a, 0xFF000000u), small = extent(c, 0xFF000000u);
+    ASSERT_GE(box[2], 0);
+    const int band = (32 - kH / 2) / 2;
+    EXPECT_NEAR(small[0], box[0] / 2, 1);
+    EXPECT_NEAR(small[1], band + box[1] / 2, 1);
+    EXPECT_NEAR(small[2], box[2] / 2, 1);
+    EXPECT_NEAR(small[3], band + box[3] / 2, 1);
+}
+
+TEST_F(RenderCommand, TheSamplePictureIsSeenWholeInTheMovieFrame) {
+    const fs::path out = dir_ / "sample.png";
+    ASSERT_EQ(run(std::string(ZX_SAMPLES_DIR) + "/sample.zxp --image 0 --frame 0 --quality 0 -o " +
+                  out.string()),
+              0)
+        << stderrText();
+    const RasterImage r = readPicture(out);
+    ASSERT_EQ(r.width(), 640);
+    ASSERT_EQ(r.height(), 480);
+    // The 512 × 512 picture over the grid canvas: fitted to the frame's height, square.
+    const auto box = extent(r, 0xFFB0B0C0u);
+    EXPECT_EQ(box[1], 0);
+    EXPECT_EQ(box[3], 479);
+    EXPECT_NEAR(box[2] - box[0], box[3] - box[1], 1);
+    EXPECT_NEAR(box[0] + box[2], 639, 1) << "centred";
+}
+
+TEST_F(RenderCommand, JpegFollowsTheQualitySetting) {
+    const fs::path project = writeProject();
+    const std::string frame = project.string() + " --image 0 --frame 0 --quality 1 -o ";
+    writeSettings("JPEGquality=0\n");
+    ASSERT_EQ(run(frame + (dir_ / "low.jpg").string()), 0) << stderrText();
+    writeSettings("JPEGquality=3\n");
+    ASSERT_EQ(run(frame + (dir_ / "high.jpg").string()), 0) << stderrText();
+    EXPECT_LT(fs::file_size(dir_ / "low.jpg"), fs::file_size(dir_ / "high.jpg"));
+}
+
+TEST_F(RenderCommand, LibraryFileIsRefusedAsResaveAndMeshRefuseIt) {
+    const fs::path library = dir_ / "object.zxl", out = dir_ / "out.zxp";
+    std::ofstream(library) << "not read";
+    EXPECT_NE(run(library.string() + " --image 0 -o " + (dir_ / "x.png").string()), 0);
+    const std::string rendered = stderrText();
+    EXPECT_NE(run(library.string() + " " + out.string(), "resave"), 0);
+    EXPECT_EQ(rendered, stderrText());
+    EXPECT_NE(run(library.string() + " --image 0 -o " + out.string(), "mesh"), 0);
+    EXPECT_EQ(rendered, stderrText());
+}
+
+TEST_F(RenderCommand, AllFramesEndsWithALineAndRefusesASingleFrame) {
+    const fs::path project = writeProject();
+    const fs::path frames = dir_ / "frames";
+    EXPECT_NE(run(project.string() + " --image 0 --frame 3 --all-frames " + frames.string()), 0);
+    EXPECT_FALSE(fs::exists(frames));
+    ASSERT_EQ(run(project.string() + " --image 0 --quality 0 --all-frames " + frames.string()), 0)
+        << stderrText();
+    EXPECT_EQ(stdoutText(), "wrote 10 frames to " + frames.string() + "\n");
 }
 
 } // namespace

@@ -53,7 +53,7 @@ protected:
     // Frame k of the image at its own size, as the Animate view renders it.
     static RasterImage renderDemoFrame(int k) {
         AnimationModel scene;
-        prepareImageScene(*image_, scene);
+        EXPECT_TRUE(loadImageScene(*image_, scene).isOk());
         refreshRenderSettings(scene.renderSettings, MoviePanelSettings{}, RenderQuality::Medium);
         FrameLayoutSettings layout;
         layout.quality = RenderQuality::Medium;

@@ -69,7 +69,7 @@ TEST_F(WorkspaceWithImage, SavedAnimationKeepsEveryVisibleObjectAndItsMotion) {
     auto demo = smallDemo(6);
     ASSERT_TRUE(demo);
     AnimationModel scene;
-    ASSERT_TRUE(prepareImageScene(*demo, scene));
+    ASSERT_TRUE(loadImageScene(*demo, scene).isOk());
     int visibleVertices = 0;
     for (int s = 0; s < scene.objectCount; ++s)
         if (!scene.object(s).hidden) visibleVertices += scene.object(s).vertexCount;
@@ -114,9 +114,7 @@ TEST_F(WorkspaceWithImage, LoadObjectIsOneUndoableStep) {
 
     // The record names the file; the scene reads the mesh back from it.
     AnimationModel scene;
-    RecordReadOptions read;
-    read.loadLibrary = recordLibraryLoader({});
-    ASSERT_TRUE(prepareImageScene(*image, scene, read));
+    ASSERT_TRUE(loadImageScene(*image, scene).isOk());
     ASSERT_EQ(scene.objectCount, 1);
     EXPECT_TRUE(scene.object(0).isLibrary());
     EXPECT_GT(scene.object(0).vertexCount, 0);

@@ -36,7 +36,7 @@ TEST(ImageScene, SceneTakesSubjectBackgroundAndAnimation) {
     image->animation = writeAnimationRecord(source);
 
     AnimationModel scene;
-    ASSERT_TRUE(prepareImageScene(*image, scene));
+    ASSERT_TRUE(loadImageScene(*image, scene).isOk());
     EXPECT_EQ(scene.objectCount, 2);
     EXPECT_EQ(scene.lastFrameIndex, 7);
     EXPECT_EQ(scene.startWidth, 16);
@@ -45,7 +45,7 @@ TEST(ImageScene, SceneTakesSubjectBackgroundAndAnimation) {
 
     image->setLayerPicture(kBackgroundLayer, RasterImage(16, 12, 0xFF0000FFu));
     image->animation.reset();
-    ASSERT_TRUE(prepareImageScene(*image, scene));
+    ASSERT_TRUE(loadImageScene(*image, scene).isOk());
     EXPECT_EQ(scene.objectCount, 0) << "the scene is cleared first";
     ASSERT_TRUE(scene.background);
     EXPECT_EQ(scene.background->at(0, 0), 0xFF0000FFu);
@@ -54,7 +54,7 @@ TEST(ImageScene, SceneTakesSubjectBackgroundAndAnimation) {
     auto words = writeAnimationRecord(source);
     words.resize(words.size() - 3);
     image->animation = words;
-    EXPECT_FALSE(prepareImageScene(*image, scene));
+    EXPECT_FALSE(loadImageScene(*image, scene).isOk());
     EXPECT_EQ(scene.lastFrameIndex, 7);
 }
 
