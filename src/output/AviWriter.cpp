@@ -82,16 +82,19 @@ Status AviWriter::open(const std::filesystem::path& path, int framesPerSecond, i
     const Status cannotCreate = Status::failed(path.string() + ": Cannot create file");
     if (framesPerSecond <= 0 || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
         return cannotCreate;
+    fps_ = framesPerSecond, width_ = width, height_ = height;
+    stride_ = (uint32_t(width) * 3 + 3) & ~3u;
+    offsets_.clear();
+    position_ = 0;
+    // Not even one frame would fit.
+    if (kHeaderSize + kChunkHead + frameBytes() + kChunkHead + kIndexEntry > fileLimit_)
+        return tooLarge();
     file_ = std::make_unique<SafeFileWriter>(path);
     if (!file_->ok() || !(out_ = std::fopen(file_->tempPath().c_str(), "wb"))) {
         file_.reset();
         return cannotCreate;
     }
-    fps_ = framesPerSecond, width_ = width, height_ = height;
-    stride_ = (uint32_t(width) * 3 + 3) & ~3u;
-    offsets_.clear();
-    position_ = 0;
-    const std::vector<uint8_t> header = headerBytes(fps_, width_, height_, frameBytes());
+    const std::vector<uint8_t> header = headerBytes(fps_, width_, height_, uint32_t(frameBytes()));
     if (!write(header.data(), header.size())) {
         abandon();
         return cannotCreate;
@@ -117,12 +120,10 @@ Status AviWriter::addFrame(const RasterImage& frame) {
         return Status::refused(std::string(kFrameSizeMismatch));
     // The frame, and the index entry it adds, must leave the file within its limit.
     const uint64_t indexBytes = kChunkHead + uint64_t(kIndexEntry) * (offsets_.size() + 1);
-    if (position_ + kChunkHead + frameBytes() + indexBytes > fileLimit_)
-        return Status::refused("The movie is too large for an AVI file, which holds at most 4 GB.",
-                               "Export fewer frames or a smaller movie size.");
+    if (position_ + kChunkHead + frameBytes() + indexBytes > fileLimit_) return tooLarge();
     std::vector<uint8_t> chunk;
     rowsOf(frame, chunk);
-    const uint32_t length = frameBytes();
+    const uint32_t length = uint32_t(frameBytes());
     const uint32_t offset = uint32_t(position_ - kMoviOffset);
     if (!write("00db", 4) || !write(&length, 4) || !write(chunk.data(), chunk.size()))
         return writeFailure();
@@ -136,10 +137,10 @@ Status AviWriter::close() {
     const uint32_t indexLength = kIndexEntry * count;
     bool ok = write("idx1", 4) && write(&indexLength, 4);
     for (size_t i = 0; ok && i < offsets_.size(); ++i) {
-        const std::array<uint32_t, 3> entry{kKeyFrame, offsets_[i], frameBytes()};
+        const std::array<uint32_t, 3> entry{kKeyFrame, offsets_[i], uint32_t(frameBytes())};
         ok = write("00db", 4) && write(entry.data(), sizeof entry);
     }
-    const uint32_t moviLength = (frameBytes() + kChunkHead) * count + 4;
+    const auto moviLength = uint32_t((frameBytes() + kChunkHead) * count + 4);
     ok = ok && patch(4, uint32_t(position_ - 8)) && patch(48, count) && patch(140, count) &&
          patch(2040, moviLength);
     ok = std::fclose(out_) == 0 && ok;
@@ -161,6 +162,12 @@ bool AviWriter::write(const void* data, size_t size) {
 
 bool AviWriter::patch(long offset, uint32_t value) {
     return std::fseek(out_, offset, SEEK_SET) == 0 && std::fwrite(&value, 4, 1, out_) == 1;
+}
+
+Status AviWriter::tooLarge() {
+    return Status::refused("The movie is too large: its uncompressed form would pass the 4 GB "
+                           "limit of an AVI file.",
+                           "Export fewer frames or a smaller movie size.");
 }
 
 Status AviWriter::writeFailure() const {

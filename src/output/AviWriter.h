@@ -52,9 +52,10 @@ public:
     uint32_t stride() const { return stride_; }
 
 private:
-    uint32_t frameBytes() const { return stride_ * uint32_t(height_); }
+    uint64_t frameBytes() const { return uint64_t(stride_) * uint64_t(height_); }
     bool write(const void* data, size_t size);
     bool patch(long offset, uint32_t value);
+    static Status tooLarge();
     Status writeFailure() const;
     void rowsOf(const RasterImage& frame, std::vector<uint8_t>& bytes) const;
 

@@ -124,6 +124,10 @@ TEST(AviWriter, StopsBeforeTheFileLimitAndLeavesNothingBehind) {
     EXPECT_NE(third.message().find("too large"), std::string::npos);
     avi.abandon();
     EXPECT_TRUE(dir.names().empty());
+    // A frame of 65535 × 65535 pixels alone passes 4 GB.
+    AviWriter huge;
+    EXPECT_EQ(huge.open(dir / "m.avi", 30, 0xFFFF, 0xFFFF).code(), StatusCode::Refused);
+    EXPECT_TRUE(dir.names().empty());
 }
 
 TEST(AviWriter, AnUnclosedMovieLeavesNoFile) {
