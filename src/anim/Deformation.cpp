@@ -41,10 +41,6 @@ bool updates(const AnimPoint& point, bool selectedOnly) {
     return !selectedOnly || point.isSelected();
 }
 
-Vec3 lerp(const Vec3& a, const Vec3& b, double f) {
-    return {a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f};
-}
-
 // ---------------------------------------------------------------- bones
 
 void computeBoneTransforms(AnimObject& object, double p) {
