@@ -1,6 +1,7 @@
 #include "mesh3d/FlatShapeBuilder.h"
 
 #include "mesh3d/DistanceMap.h"
+#include "mesh3d/HeightMap.h"
 #include "mesh3d/MeshBuildContext.h"
 #include "mesh3d/ObjectMesh.h"
 #include "mesh3d/PointGrid.h"
@@ -76,7 +77,7 @@ bool splitEncroachedEdges(std::vector<OutlineLoop>& loops) {
 size_t countBoundaryCracks(const RasterImage& mask) {
     const int w = mask.width(), h = mask.height();
     auto in = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < w && y < h && (mask.at(x, y) & 0x200);
+        return x >= 0 && y >= 0 && x < w && y < h && (mask.at(x, y) & kMaskInside);
     };
     size_t n = 0;
     for (int y = 0; y < h; ++y)
@@ -124,7 +125,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
 
     MeshBuildContext ctx(prompter);
     Rng& rng = model.rng;
-    const int32_t outlineKind = MeshVertexFlag::Outline | MeshVertexFlag::Protected;
+    const int32_t outlineKind = PointFlag::Outline | PointFlag::Protected;
     for (const OutlineLoop& loop : loops) {
         std::vector<int32_t> run;
         run.reserve(loop.size());

@@ -25,7 +25,7 @@ int32_t MeshBuildContext::addVertex(double x, double y, double z, int32_t kindBi
     }
     const int32_t index = int32_t(vertices.size());
     AnimPoint p;
-    p.flags = MeshVertexFlag::New | kindBits;
+    p.flags = PointFlag::NewMeshVertex | kindBits;
     p.texture = p.start = p.end = p.current = {x, y, z};
     vertices.push_back(p);
     curveEnd.push_back(-1);

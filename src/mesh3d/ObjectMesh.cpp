@@ -53,7 +53,7 @@ std::vector<Vec3> meshPointPositions(const AnimObject& object) {
     std::vector<Vec3> out(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const AnimPoint& p = object.points[i];
-        out[i] = (p.flags & MeshVertexFlag::Deleted) ? Vec3{kFarPoint, kFarPoint, 0} : p.texture;
+        out[i] = (p.flags & PointFlag::Deleted) ? Vec3{kFarPoint, kFarPoint, 0} : p.texture;
     }
     return out;
 }

@@ -80,11 +80,11 @@ int markDuplicateVertices(AnimObject& object) {
     int marked = 0;
     for (int i = 0; i < n; ++i) {
         AnimPoint& p = object.points[i];
-        if (p.flags & MeshVertexFlag::Deleted) continue;
+        if (p.flags & PointFlag::Deleted) continue;
         // +0.0 and -0.0 compare equal; normalise them so they hash alike.
         Key k{p.texture.x + 0.0, p.texture.y + 0.0, p.texture.z + 0.0};
         if (!first.emplace(k, i).second) {
-            p.flags |= MeshVertexFlag::Deleted;
+            p.flags |= PointFlag::Deleted;
             ++marked;
         }
     }

@@ -45,7 +45,7 @@ RegionLabels labelRegions(const RasterImage& mask, size_t maxRegions) {
     std::vector<std::pair<int, int>> stack;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            if (!(mask.at(x, y) & kRegionInside) || out.labels[size_t(y) * w + x]) continue;
+            if (!(mask.at(x, y) & kMaskInside) || out.labels[size_t(y) * w + x]) continue;
             if (out.regions.size() >= maxRegions) {
                 out.more = true;
                 return out;
@@ -70,7 +70,7 @@ RegionLabels labelRegions(const RasterImage& mask, size_t maxRegions) {
                         const int qx = px + dx, qy = py + dy;
                         if (qx < 0 || qy < 0 || qx >= w || qy >= h) continue;
                         int32_t& l = out.labels[size_t(qy) * w + qx];
-                        if (l || !(mask.at(qx, qy) & kRegionInside)) continue;
+                        if (l || !(mask.at(qx, qy) & kMaskInside)) continue;
                         l = region.label;
                         stack.push_back({qx, qy});
                     }

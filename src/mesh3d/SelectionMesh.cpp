@@ -20,13 +20,13 @@ namespace {
 // The polygon as a region mask of the given size: its outline and inside.
 RasterImage polygonRegion(std::span<const IntPoint> polygon, int width, int height) {
     RasterImage mask(width, height);
-    if (polygon.size() >= 3) fillPolygon(mask, polygon, 0, kRegionInside);
+    if (polygon.size() >= 3) fillPolygon(mask, polygon, 0, kMaskInside);
     return mask;
 }
 
 int64_t insideCount(const RasterImage& mask) {
     int64_t n = 0;
-    for (uint32_t w : mask.pixelVector()) n += (w & kRegionInside) ? 1 : 0;
+    for (uint32_t w : mask.pixelVector()) n += (w & kMaskInside) ? 1 : 0;
     return n;
 }
 
@@ -88,8 +88,8 @@ int objectTouchedBySelection(const AnimationModel& model, std::span<const IntPoi
         if (!crop || crop->imageWidth != w || crop->imageHeight != h) return false;
         for (int y = 0; y < crop->mask.height(); ++y)
             for (int x = 0; x < crop->mask.width(); ++x)
-                if ((crop->mask.at(x, y) & kRegionInside) &&
-                    (area.at(x + crop->left, y + crop->top) & kRegionInside))
+                if ((crop->mask.at(x, y) & kMaskInside) &&
+                    (area.at(x + crop->left, y + crop->top) & kMaskInside))
                     return true;
         return false;
     };
@@ -118,7 +118,7 @@ std::optional<RasterImage> combinedRegion(const AnimationModel& model, int slot,
     uint32_t* r = region->pixels();
     const uint32_t* a = area.pixels();
     for (size_t i = 0, n = region->pixelCount(); i < n; ++i) {
-        const bool in = r[i] & kRegionInside, sel = a[i] & kRegionInside;
+        const bool in = r[i] & kMaskInside, sel = a[i] & kMaskInside;
         bool keep = false;
         switch (how) {
         case Combine::Inside:

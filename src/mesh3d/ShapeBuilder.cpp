@@ -217,7 +217,7 @@ double optimizeSpacing(int32_t definition, double diagonal) {
 int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal) {
     const double d = optimizeSpacing(definition, diagonal);
     size_t start = 0;
-    while (start < vertices.size() && !(vertices[start].flags & 0x40)) ++start;
+    while (start < vertices.size() && !(vertices[start].flags & PointFlag::Interior)) ++start;
     if (start >= vertices.size()) return 0;
     double l = 1e300, t = 1e300, r = -1e300, b = -1e300;
     for (size_t i = start; i < vertices.size(); ++i) {
@@ -233,16 +233,14 @@ int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, doubl
     const double d2 = d * d;
     for (size_t j = start; j < vertices.size(); ++j) {
         const AnimPoint& pj = vertices[j];
-        if (pj.flags & MeshVertexFlag::Deleted) continue;
+        if (pj.flags & PointFlag::Deleted) continue;
         buckets.near(pj.texture.x, pj.texture.y, d, [&](int32_t k) {
             AnimPoint& pk = vertices[size_t(k)];
-            if (size_t(k) == j ||
-                (pk.flags & (MeshVertexFlag::Deleted | MeshVertexFlag::Protected)))
-                return;
+            if (size_t(k) == j || (pk.flags & (PointFlag::Deleted | PointFlag::Protected))) return;
             const double dx = pk.texture.x - pj.texture.x, dy = pk.texture.y - pj.texture.y;
             const double dz = pk.texture.z - pj.texture.z;
             if (dx * dx + dy * dy + dz * dz <= d2) {
-                pk.flags |= MeshVertexFlag::Deleted;
+                pk.flags |= PointFlag::Deleted;
                 ++removed;
             }
         });
@@ -252,9 +250,9 @@ int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, doubl
 
 namespace {
 
-constexpr int32_t kInnerFlags = MeshVertexFlag::New;
+constexpr int32_t kInnerFlags = PointFlag::NewMeshVertex;
 constexpr int32_t kOutlineFlags =
-    MeshVertexFlag::New | MeshVertexFlag::Outline | MeshVertexFlag::Protected;
+    PointFlag::NewMeshVertex | PointFlag::Outline | PointFlag::Protected;
 
 uint64_t edgeKey(int32_t a, int32_t b) {
     if (a > b) std::swap(a, b);
@@ -573,7 +571,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
                 all.near(mx, my, r, [&](int32_t k) {
                     AnimPoint& p = vertices[size_t(k)];
                     if (std::hypot(p.texture.x - mx, p.texture.y - my) < r)
-                        p.flags |= MeshVertexFlag::Deleted;
+                        p.flags |= PointFlag::Deleted;
                 });
             }
     }
@@ -583,7 +581,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
     std::vector<int32_t> remap(vertices.size(), -1);
     std::vector<AnimPoint> kept;
     for (size_t i = 0; i < vertices.size(); ++i)
-        if (!(vertices[i].flags & MeshVertexFlag::Deleted)) {
+        if (!(vertices[i].flags & PointFlag::Deleted)) {
             remap[i] = int32_t(kept.size());
             kept.push_back(vertices[i]);
         }
@@ -626,7 +624,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
 
     const HeightMap heights = buildHeightMap(mask);
     for (AnimPoint& p : kept) {
-        const double z = (p.flags & MeshVertexFlag::Outline)
+        const double z = (p.flags & PointFlag::Outline)
                              ? 0.0
                              : depthAt(heights, distance, options.blend, p.texture.x, p.texture.y);
         setPosition(p, p.texture.x, p.texture.y, z);
@@ -637,7 +635,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
         std::vector<int32_t> twin(front);
         for (size_t i = 0; i < front; ++i) {
             // The outline, and any point left in the image plane, serve both surfaces.
-            if ((kept[i].flags & MeshVertexFlag::Outline) || kept[i].texture.z == 0) {
+            if ((kept[i].flags & PointFlag::Outline) || kept[i].texture.z == 0) {
                 twin[i] = int32_t(i);
                 continue;
             }
@@ -646,7 +644,7 @@ ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImag
                 return result;
             }
             AnimPoint back = kept[i];
-            back.flags |= SurfaceVertex::Back;
+            back.flags |= PointFlag::BackSurface;
             setPosition(back, back.texture.x, back.texture.y, -kept[i].texture.z);
             twin[i] = int32_t(kept.size());
             kept.push_back(back);
@@ -740,10 +738,10 @@ bool applyDepth(AnimationModel& model, int slot, double blend, const RasterImage
     const DistanceMap distance = buildDistanceMap(*mask);
     for (int i = 0; i < count; ++i) {
         AnimPoint& p = o.points[size_t(i)];
-        double z = (p.flags & MeshVertexFlag::Outline)
+        double z = (p.flags & PointFlag::Outline)
                        ? 0.0
                        : depthAt(heights, distance, blend, p.texture.x, p.texture.y);
-        if (p.flags & SurfaceVertex::Back) z = -z;
+        if (p.flags & PointFlag::BackSurface) z = -z;
         p.texture.z = p.start.z = p.end.z = p.current.z = z;
     }
     return true;
@@ -780,8 +778,8 @@ bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* pro
     for (int m = 0; m <= rows; ++m)
         for (int k = 0; k <= columns; ++k) {
             AnimPoint p;
-            p.flags = MeshVertexFlag::New;
-            if (m == 0 || k == 0 || m == rows || k == columns) p.flags |= MeshVertexFlag::Outline;
+            p.flags = PointFlag::NewMeshVertex;
+            if (m == 0 || k == 0 || m == rows || k == columns) p.flags |= PointFlag::Outline;
             const double x = rect.left + k * w / columns + model.rng.jitter();
             const double y = rect.top + m * h / rows + model.rng.jitter();
             setPosition(p, x, y, 0);

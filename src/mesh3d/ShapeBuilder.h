@@ -13,7 +13,8 @@
 //   Outline edges that another outline point comes close to (inside the circle over
 //   the edge) are halved until none does, so that every outline edge is also an
 //   edge of the Delaunay triangulation and no triangle can cross the outline. The
-//   outline points become the first vertices (protected, flag 0x408 besides 0x41).
+//   outline points become the first vertices (PointFlag::Outline and Protected besides
+//   NewMeshVertex).
 //   The skeleton branches, sampled every h, give the inner vertices; a skeleton of
 //   eight entries or fewer gives one inner vertex at the centre of the region's box
 //   (or, when that lies outside the region, at its deepest pixel).
@@ -36,7 +37,7 @@
 // edge by the blend percentage (clamped to 0 .. 100); outline vertices stay at depth
 // 0. A vertex's depth is thus that of the surface-curve point it was sampled at. A
 // solid also gets a back surface: every inner vertex mirrored to the negative depth
-// (flag 0x80), sharing the outline and any vertex left at depth 0, with its
+// (PointFlag::BackSurface), sharing the outline and any vertex left at depth 0, with its
 // triangles turned the other way round. Front triangles come first, then their
 // mirrored twins in the same order.
 
@@ -58,12 +59,6 @@ namespace zx {
 class AnimationModel;
 class Progress;
 class Prompter;
-
-// The back surface's vertices carry this flag besides MeshVertexFlag::New; outline
-// vertices (MeshVertexFlag::Outline | Protected) belong to both surfaces.
-namespace SurfaceVertex {
-inline constexpr int32_t Back = 0x80;
-} // namespace SurfaceVertex
 
 // Vertices one object may have (the vertex registry's capacity less one).
 inline constexpr int kMaxObjectVertices = VertexRegistry::kMaxVertices;

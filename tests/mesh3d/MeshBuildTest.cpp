@@ -97,8 +97,7 @@ TEST(MeshBuild, DefinitionRefinesTheMesh) {
         EXPECT_LT(o.outlineVertexCount, o.vertexCount);
         // The outline vertices come first and are protected from thinning.
         for (int i = 0; i < o.outlineVertexCount; ++i)
-            EXPECT_EQ(o.points[i].flags,
-                      0x41 | MeshVertexFlag::Outline | MeshVertexFlag::Protected);
+            EXPECT_EQ(o.points[i].flags, 0x41 | PointFlag::Outline | PointFlag::Protected);
         for (int i = o.outlineVertexCount; i < o.vertexCount; ++i)
             EXPECT_EQ(o.points[i].flags, 0x41);
     }

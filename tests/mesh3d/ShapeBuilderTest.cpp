@@ -69,7 +69,7 @@ TEST(ShapeBuilder, VerticesOutlineFirstDepthsFollowTheDome) {
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
         const double d = std::hypot(p.texture.x - 50, p.texture.y - 50);
-        EXPECT_EQ(p.flags & 0x41, 0x41);
+        EXPECT_EQ(p.flags & PointFlag::NewMeshVertex, PointFlag::NewMeshVertex);
         EXPECT_EQ(p.texture, p.start);
         EXPECT_EQ(p.start, p.end);
         if (i < o.outlineVertexCount) {
@@ -98,7 +98,7 @@ TEST(ShapeBuilder, VerticesOutlineFirstDepthsFollowTheDome) {
         EXPECT_EQ(c.points[16], c.end);
     }
     // No back surface was asked for.
-    for (const AnimPoint& p : o.points) EXPECT_FALSE(p.flags & SurfaceVertex::Back);
+    for (const AnimPoint& p : o.points) EXPECT_FALSE(p.flags & PointFlag::BackSurface);
 }
 
 TEST(ShapeBuilder, SolidMirrorsTheInnerVerticesBehindTheImage) {
@@ -108,10 +108,10 @@ TEST(ShapeBuilder, SolidMirrorsTheInnerVerticesBehindTheImage) {
     int front = 0, back = 0;
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
-        if (p.flags & SurfaceVertex::Back) {
+        if (p.flags & PointFlag::BackSurface) {
             ++back;
             EXPECT_LE(p.start.z, 0.0);
-        } else if (!(p.flags & MeshVertexFlag::Outline)) {
+        } else if (!(p.flags & PointFlag::Outline)) {
             ++front;
             EXPECT_GE(p.start.z, 0.0);
         }
@@ -123,7 +123,7 @@ TEST(ShapeBuilder, SolidMirrorsTheInnerVerticesBehindTheImage) {
     for (const MeshTriangle& t : o.triangles) {
         bool anyBack = false;
         for (int k = 0; k < 3; ++k)
-            anyBack |= bool(o.points[size_t(t.v[k])].flags & SurfaceVertex::Back);
+            anyBack |= bool(o.points[size_t(t.v[k])].flags & PointFlag::BackSurface);
         if (!anyBack)
             ++frontTriangles;
         else
@@ -433,7 +433,7 @@ TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
         double best = 1e9, z = 0;
         for (int i = 0; i < o.vertexCount; ++i) {
             const AnimPoint& p = o.points[size_t(i)];
-            if (p.flags & SurfaceVertex::Back) continue;
+            if (p.flags & PointFlag::BackSurface) continue;
             double off = std::abs(std::hypot(p.texture.x - 50, p.texture.y - 50) - d);
             if (off < best) best = off, z = p.start.z;
         }
@@ -444,11 +444,11 @@ TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
     EXPECT_NEAR(depthNear(15), 15, 2.0);
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
-        if (p.flags & SurfaceVertex::Back)
+        if (p.flags & PointFlag::BackSurface)
             EXPECT_LE(p.start.z, 0);
         else
             EXPECT_GE(p.start.z, 0);
-        if (p.flags & MeshVertexFlag::Outline) {
+        if (p.flags & PointFlag::Outline) {
             EXPECT_EQ(p.start.z, 0);
         }
     }
@@ -476,13 +476,13 @@ TEST(ShapeBuilder, OptimizingThinsByTheDefinitionSpacing) {
         vertex(13.6, 10, 0x41),
     };
     EXPECT_EQ(optimizeVertices(v, 1, 100), 2); // spacing 1
-    EXPECT_FALSE(v[0].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[1].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[2].flags & MeshVertexFlag::Deleted);
-    EXPECT_TRUE(v[3].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[4].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[5].flags & MeshVertexFlag::Deleted);
-    EXPECT_TRUE(v[6].flags & MeshVertexFlag::Deleted);
+    EXPECT_FALSE(v[0].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[1].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[2].flags & PointFlag::Deleted);
+    EXPECT_TRUE(v[3].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[4].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[5].flags & PointFlag::Deleted);
+    EXPECT_TRUE(v[6].flags & PointFlag::Deleted);
 }
 
 TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
