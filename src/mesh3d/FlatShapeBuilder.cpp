@@ -93,17 +93,17 @@ double flatVertexSpacing(int32_t definition, double innerRadius) {
     return std::max(2.0, innerRadius / samplesPerCurve(definition));
 }
 
-FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
-                                  Prompter* prompter, int maskLeft, int maskTop) {
-    FlatBuildResult result;
+Result<FlatVertices> buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
+                                       Prompter& prompter, int maskLeft, int maskTop) {
+    const Status tooComplex = Status::failed(std::string(kVertexLimitMessage));
     // A region with a very long outline (noise, a checkerboard) is refused before its
     // outline is traced: it could not be meshed within the vertex limit anyway.
     if (countBoundaryCracks(mask) > kMaxOutlinePoints) {
-        if (prompter) prompter->message(kVertexLimitMessage);
-        return result;
+        prompter.message(kVertexLimitMessage);
+        return tooComplex;
     }
     std::vector<OutlineLoop> traced = traceRegionOutlines(mask);
-    if (traced.empty()) return result;
+    if (traced.empty()) return Status::refused({}, "the region is empty");
 
     const DistanceMap distance = buildDistanceMap(mask);
     const double spacing =
@@ -119,8 +119,8 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
     }
     for (OutlineLoop& l : loops) l = subdivideOutline(l, spacing);
     if (!splitEncroachedEdges(loops)) {
-        if (prompter) prompter->message(kVertexLimitMessage);
-        return result;
+        prompter.message(kVertexLimitMessage);
+        return tooComplex;
     }
 
     MeshBuildContext ctx(prompter);
@@ -132,7 +132,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
         for (const OutlinePoint& p : loop) {
             const int32_t v = ctx.addVertex(p.x + maskLeft + rng.jitter(),
                                             p.y + maskTop + rng.jitter(), 0, outlineKind);
-            if (v < 0) return result;
+            if (v < 0) return tooComplex; // told by the context
             if (run.empty() || run.back() != v) run.push_back(v);
         }
         appendContourRun(ctx.contour, run, true);
@@ -176,7 +176,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
             });
             if (encroaches) continue;
             if (ctx.addVertex(x + maskLeft + rng.jitter(), y + maskTop + rng.jitter(), 0, 0) < 0)
-                return result;
+                return tooComplex;
         }
     }
 
@@ -192,10 +192,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
         o.outline.push_back(px | (py << 16));
     }
     o.outline.push_back(0x80008000u);
-    result.ok = true;
-    result.vertices = o.vertexCount;
-    result.outlineVertices = outlineCount;
-    return result;
+    return FlatVertices{o.vertexCount, outlineCount};
 }
 
 } // namespace zx

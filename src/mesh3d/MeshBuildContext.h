@@ -25,7 +25,7 @@ int samplesPerCurve(int32_t definition);
 
 class MeshBuildContext {
 public:
-    explicit MeshBuildContext(Prompter* prompter = nullptr);
+    explicit MeshBuildContext(Prompter& prompter);
 
     // The index of the vertex at exactly (x, y), or of a new vertex with flags
     // PointFlag::NewMeshVertex | kindBits. -1 after "Shape is too complex, please retry with lower
@@ -49,7 +49,7 @@ public:
     std::vector<int32_t> curveEnd;
 
 private:
-    Prompter* prompter_;
+    Prompter& prompter_;
     std::unique_ptr<VertexRegistry> registry_;
     std::vector<double> xs_, ys_;
     bool failed_ = false;

@@ -96,13 +96,13 @@ int addRegionObject(AnimationModel& model, const IntRect& bounds, bool threeD) {
 } // namespace
 
 InitRegionsResult initDotsToRegions(AnimationModel& model, const RasterImage& regionMask,
-                                    RegionMode mode, Prompter* prompter, bool threeD) {
+                                    RegionMode mode, Prompter& prompter, bool threeD) {
     InitRegionsResult result;
     const int w = regionMask.width(), h = regionMask.height();
     if (w <= 0 || h <= 0 || regionMask.isDescriptor()) return result;
     auto warn = [&] {
         result.limitReached = true;
-        if (prompter) prompter->message(kRegionLimitWarning);
+        prompter.message(kRegionLimitWarning);
     };
     if (mode == RegionMode::FullImage) {
         const IntRect all{0, 0, w, h};

@@ -5,6 +5,7 @@
 #include "mesh3d/MaskShapes.h"
 #include "mesh3d/ShapeBuilder.h"
 #include "mesh3d/Skeleton.h"
+#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -241,7 +242,8 @@ TEST(VolumeTools, GrowingABuiltDiscKeepsItsRim) {
     AnimationModel model;
     model.addObject(nullptr);
     RasterImage disc = discMask(100, 100, 50, 50, 30);
-    ASSERT_TRUE(build3dObject(model, 0, disc, {}, nullptr, nullptr).ok);
+    SilentPrompter silent;
+    ASSERT_TRUE(build3dObject(model, 0, disc, {}, nullptr, silent).isOk());
     AnimObject& o = model.object(0);
     ASSERT_TRUE(hasBackSurface(o));
     const AnimObject before = o;
