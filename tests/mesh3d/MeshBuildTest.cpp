@@ -146,6 +146,21 @@ TEST(MeshBuild, RebuildShowsItsProgressTextsAndClearsTheStatus) {
     EXPECT_EQ(b.model.selectedObject, -1);
 }
 
+TEST(MeshBuild, CancelledRebuildSaysSoAndDropsTheObjectsLeftWithoutMesh) {
+    Built b;
+    RasterImage two = discMask(120, 60, 30, 30, 20);
+    const RasterImage second = discMask(120, 60, 90, 30, 20);
+    for (size_t i = 0; i < two.pixelCount(); ++i) two.pixels()[i] |= second.pixels()[i];
+    initDotsToRegions(b.model, two, RegionMode::Contours, b.prompter);
+    ASSERT_EQ(b.model.objectCount, 2);
+    NullProgress progress;
+    progress.cancel();
+    const Result<RebuildCounts> r = rebuildMeshes(b.model, RebuildOptions(b.prompter, &progress));
+    EXPECT_TRUE(r.status().isCancelled());
+    EXPECT_EQ(b.model.objectCount, 0);
+    EXPECT_TRUE(b.prompter.entries.empty()) << "cancelling is not a message";
+}
+
 TEST(MeshBuild, OnePixelAndTinyRegionsMeshWithoutTrouble) {
     RasterImage m(30, 30);
     m.at(5, 5) = 0x2FF;                  // one pixel
