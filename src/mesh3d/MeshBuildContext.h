@@ -28,9 +28,9 @@ public:
     explicit MeshBuildContext(Prompter& prompter);
 
     // The index of the vertex at exactly (x, y), or of a new vertex with flags
-    // PointFlag::NewMeshVertex | kindBits. -1 after "Shape is too complex, please retry with lower
-    // mesh definition" when the object already has 131071 vertices; from then on the build has
-    // failed and every further call returns -1 without a message.
+    // PointFlag::NewMeshVertex | kindBits. -1 after kVertexLimitMessage when the
+    // object already has 131071 vertices; from then on the build has failed and
+    // every further call returns -1 without a message.
     int32_t addVertex(double x, double y, double z, int32_t kindBits);
 
     // Samples the segment from `start` to the image position of vertex `end` in n
