@@ -39,9 +39,12 @@ struct SelectionMeshChange {
     int slot = -1;          // the new object (Convert, Split) or the changed one
 };
 
-// A new user-defined region (kind 4) from the polygon, made the selected object. Fails
-// with "Maximum number of regions/objects reached!!!" when 256 objects exist, and for
-// a polygon of fewer than three corners (a repeated closing point not counted).
+// A new user-defined region (kind 4) from the polygon, made the selected object.
+// Refused after "Maximum number of regions/objects reached!!!" when 256 objects exist,
+// and for a polygon of fewer than three corners (a repeated closing point not
+// counted). Each command is refused when it would change nothing or leave an object
+// without a region, and fails when the new region gives no mesh; the model is then
+// as it was.
 Result<SelectionMeshChange> convertToMesh(AnimationModel& model, std::span<const IntPoint> polygon,
                                           const RebuildOptions& options);
 

@@ -120,7 +120,8 @@ Result<MeshSize> build3dObjectFromOutline(AnimationModel& model, int slot,
 
 // The shape builder as the rebuild of all meshes calls it for 3D objects: each object
 // at its own mesh definition level (AnimObject::settingWord), with the blend and the
-// solid choice of `options`.
+// solid choice of `options`. The builder keeps a reference to `prompter`, which must
+// outlive it.
 VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress, Prompter& prompter);
 
 // Recomputes the depth of every vertex of a built object from the height map of its
