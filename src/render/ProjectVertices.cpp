@@ -75,7 +75,7 @@ void computeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& no
             const size_t v = size_t(t.v[k]);
             if (counts[v] >= kMaxFaceNormals) continue;
             ++counts[v];
-            normals[v] = {normals[v].x + face.x, normals[v].y + face.y, normals[v].z + face.z};
+            normals[v] = normals[v] + face;
         }
     }
     const Vec3& fallback = model.renderSettings.defaultNormal;
