@@ -9,29 +9,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-Vec3 sub(const Vec3& a, const Vec3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vec3 add(const Vec3& a, const Vec3& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vec3 scaled(const Vec3& a, double s) {
-    return {a.x * s, a.y * s, a.z * s};
-}
-double dot(const Vec3& a, const Vec3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double length(const Vec3& a) {
-    return std::sqrt(dot(a, a));
-}
-Vec3 unit(const Vec3& a) {
-    const double l = length(a);
-    return l > 0 ? scaled(a, 1 / l) : Vec3{};
-}
-
 bool allFinite(const Matrix4& m) {
     for (double v : m)
         if (!std::isfinite(v)) return false;
@@ -49,7 +26,7 @@ double planarAngle(const Vec3& u, const Vec3& v) {
 // thickness of the limb equally well (only the length of the component is used).
 Vec3 acrossDirection(const Vec3& q, const Vec3& r) {
     const Vec3 uq = unit(q);
-    const Vec3 bisector = add(uq, unit(r));
+    const Vec3 bisector = uq + unit(r);
     if (length(bisector) > 1e-9) return unit(bisector);
     const Vec3 normal = cross(q, r);
     if (length(normal) > 1e-12) return unit(cross(normal, uq));
@@ -68,13 +45,13 @@ double boneRestAngle(const Vec3& restA, const Vec3& restB) {
 }
 
 double boneRestLength(const Bone& bone, const Vec3& restA, const Vec3& restB) {
-    const Vec3 d = sub(restA, restB);
+    const Vec3 d = restA - restB;
     const double l = bone.isFixed() ? length(d) : std::hypot(d.x, d.y);
     return std::isfinite(l) ? l : 0;
 }
 
 Matrix4 boneTransform(const Bone& bone, const Vec3& restB, const Vec3& a, const Vec3& b) {
-    const Vec3 d = sub(a, b); // from B towards A, the way the rest angle is measured
+    const Vec3 d = a - b; // from B towards A, the way the rest angle is measured
     const double planar = std::hypot(d.x, d.y);
     const double full = length(d);
 
@@ -125,9 +102,9 @@ Matrix4 boneTransform(const Bone& bone, const Vec3& restB, const Vec3& a, const 
 
 Vec3 applyJointCorrection(const JointCorrectionInput& in) {
     if (in.jointValue == 0 || !std::isfinite(in.jointValue)) return in.vertexNow;
-    const Vec3 qNow = sub(in.farQNow, in.jointNow);
-    const Vec3 rNow = sub(in.farRNow, in.jointNow);
-    const Vec3 vNow = sub(in.vertexNow, in.jointNow);
+    const Vec3 qNow = in.farQNow - in.jointNow;
+    const Vec3 rNow = in.farRNow - in.jointNow;
+    const Vec3 vNow = in.vertexNow - in.jointNow;
 
     // Only a vertex inside the angle between the bones (the inner side of the bend)
     // is squeezed by blending; judge that by the signed angles from J→Q in the plane.
@@ -143,16 +120,16 @@ Vec3 applyJointCorrection(const JointCorrectionInput& in) {
     const double normalLength = length(normal);
     const double cosNormal = normalLength > 0 ? dot(vNow, normal) / (vLength * normalLength) : 0;
 
-    const Vec3 qRest = sub(in.farQRest, in.jointRest);
-    const Vec3 rRest = sub(in.farRRest, in.jointRest);
-    const Vec3 vRest = sub(in.vertexRest, in.jointRest);
+    const Vec3 qRest = in.farQRest - in.jointRest;
+    const Vec3 rRest = in.farRRest - in.jointRest;
+    const Vec3 vRest = in.vertexRest - in.jointRest;
     const double acrossRest = std::fabs(dot(vRest, acrossDirection(qRest, rRest)));
     const double acrossNow = std::fabs(dot(vNow, acrossDirection(qNow, rNow)));
     const double change = acrossNow - acrossRest;
 
     const double push = 2 * double(in.jointValue) * (1 - std::fabs(cosNormal)) * std::fabs(change);
     if (!std::isfinite(push)) return in.vertexNow;
-    return add(in.jointNow, scaled(vNow, 1 + push / vLength));
+    return in.jointNow + vNow * (1 + push / vLength);
 }
 
 } // namespace zx

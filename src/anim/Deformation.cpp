@@ -41,10 +41,6 @@ bool updates(const AnimPoint& point, bool selectedOnly) {
     return !selectedOnly || point.isSelected();
 }
 
-Vec3 lerp(const Vec3& a, const Vec3& b, double f) {
-    return {a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f};
-}
-
 // ---------------------------------------------------------------- bones
 
 void computeBoneTransforms(AnimObject& object, double p) {
@@ -219,11 +215,10 @@ void solveOrdinary(AnimObject& object, double p, bool selectedOnly) {
         if (!object.is3d() && spin != 0 && spin != 1000 && std::isfinite(spin) &&
             solveSpin(object, n, p, now, dot.start, selectedOnly))
             return;
-        const Vec3 d{now.x - dot.start.x, now.y - dot.start.y, now.z - dot.start.z};
+        const Vec3 d = now - dot.start;
         for (int v = 0; v < n; ++v) {
             AnimPoint& vertex = object.points[size_t(v)];
-            if (updates(vertex, selectedOnly))
-                vertex.current = {vertex.start.x + d.x, vertex.start.y + d.y, vertex.start.z + d.z};
+            if (updates(vertex, selectedOnly)) vertex.current = vertex.start + d;
         }
         return;
     }
@@ -389,7 +384,7 @@ bool findBindingMotion(AnimationModel& model, int slot, double t, VisitedFlags& 
     }
 
     motion = {};
-    motion.shift = {now1.x - rest1.x, now1.y - rest1.y, now1.z - rest1.z};
+    motion.shift = now1 - rest1;
     if (twoPairs) {
         const double a = std::atan2(now2.y - now1.y, now2.x - now1.x) -
                          std::atan2(rest2.y - rest1.y, rest2.x - rest1.x);

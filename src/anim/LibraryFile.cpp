@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kVertexWords = 15;
-constexpr uint32_t kFlagsKept = 0x1040;
+constexpr uint32_t kFlagsKept = uint32_t(PointFlag::Interior | PointFlag::Selected);
 constexpr float kMotionThreshold = 0.1f;
 constexpr size_t kInitialReserve = 400000;
 

@@ -69,19 +69,17 @@ int runMesh(const MeshOptions& o, Context& context) {
     model.startHeight = h;
     model.defaultSettingWord = o.definition >= 0 ? o.definition : context.settings().contourDef;
 
-    InitRegionsResult made = initDotsToRegions(model, regions, o.regions, &prompter, o.volume);
+    InitRegionsResult made = initDotsToRegions(model, regions, o.regions, prompter, o.volume);
     TerminalProgress progress(context.quiet);
-    RebuildOptions rebuild;
-    rebuild.progress = &progress;
-    rebuild.prompter = &prompter;
+    RebuildOptions rebuild(prompter, &progress);
     if (o.volume) {
         ShapeBuildOptions shape;
         shape.blend = o.blend;
-        rebuild.volumeBuilder = shapeVolumeBuilder(shape, &progress, &prompter);
+        rebuild.volumeBuilder = shapeVolumeBuilder(shape, &progress, prompter);
     }
-    RebuildResult built = rebuildMeshes(model, rebuild);
+    Result<RebuildCounts> built = rebuildMeshes(model, rebuild);
     progress.finish();
-    if (built.cancelled) return 1;
+    if (built.status().isCancelled()) return 1;
 
     image->animation = writeAnimationRecord(model);
     if (!saveProjectDocument(*project, o.output, prompter)) return 1;

@@ -318,19 +318,18 @@ DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
     const RasterImage* subject = image.layerPicture(kSubjectLayer);
     if (!mask || !subject) return {};
     model.defaultSettingWord = std::clamp(options.meshDefinition, 0, 2);
-    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, prompter);
+    SilentPrompter silent;
+    Prompter& told = prompter ? *prompter : silent;
+    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, told);
     DemoObjects objects = findDemoObjects(model, w, h);
     if (objects.head < 0) return {};
     model.object(objects.head).flag3d = 1;
 
-    RebuildOptions rebuild;
-    rebuild.progress = progress;
-    rebuild.prompter = prompter;
+    RebuildOptions rebuild(told, progress);
     ShapeBuildOptions shape;
     shape.definition = model.defaultSettingWord;
-    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, prompter);
-    const RebuildResult built = rebuildMeshes(model, rebuild);
-    if (built.cancelled) return {};
+    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, told);
+    if (rebuildMeshes(model, rebuild).status().isCancelled()) return {};
     // Objects left without triangles are gone; find the two again.
     objects = findDemoObjects(model, w, h);
     if (objects.head >= 0) animateHead(model, objects.head, inPixels(kDemoHead, w, h), options);

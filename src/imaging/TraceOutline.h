@@ -2,6 +2,7 @@
 // Outline of a selection: follows the border of every selected region with an
 // 8-neighbour contour follower and flags the pixels it visits.
 
+#include "imaging/MaskLayer.h"
 #include "storage/RasterImage.h"
 
 #include <cstdint>
@@ -13,7 +14,8 @@ namespace zx {
 // `insideBit`. Pixels that already carry `outlineBit` are not started from again.
 // A pixel with `insideBit` and no such 8-neighbour loses both bits (isolated pixels
 // drop out of the selection).
-void traceOutline(RasterImage& mask, uint32_t insideBit = 0x200, uint32_t outlineBit = 0x100);
+void traceOutline(RasterImage& mask, uint32_t insideBit = MaskBit::Selected,
+                  uint32_t outlineBit = MaskBit::Outline);
 
 // The contour follower alone: the pixels visited from (startX, startY), in order,
 // where `isInside(x, y)` tells the region. The start must be inside the region and

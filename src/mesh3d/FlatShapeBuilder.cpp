@@ -1,6 +1,7 @@
 #include "mesh3d/FlatShapeBuilder.h"
 
 #include "mesh3d/DistanceMap.h"
+#include "mesh3d/HeightMap.h"
 #include "mesh3d/MeshBuildContext.h"
 #include "mesh3d/ObjectMesh.h"
 #include "mesh3d/PointGrid.h"
@@ -76,7 +77,7 @@ bool splitEncroachedEdges(std::vector<OutlineLoop>& loops) {
 size_t countBoundaryCracks(const RasterImage& mask) {
     const int w = mask.width(), h = mask.height();
     auto in = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < w && y < h && (mask.at(x, y) & 0x200);
+        return x >= 0 && y >= 0 && x < w && y < h && (mask.at(x, y) & kMaskInside);
     };
     size_t n = 0;
     for (int y = 0; y < h; ++y)
@@ -92,17 +93,17 @@ double flatVertexSpacing(int32_t definition, double innerRadius) {
     return std::max(2.0, innerRadius / samplesPerCurve(definition));
 }
 
-FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
-                                  Prompter* prompter, int maskLeft, int maskTop) {
-    FlatBuildResult result;
+Result<FlatVertices> buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
+                                       Prompter& prompter, int maskLeft, int maskTop) {
+    const Status tooComplex = Status::failed(std::string(kVertexLimitMessage));
     // A region with a very long outline (noise, a checkerboard) is refused before its
     // outline is traced: it could not be meshed within the vertex limit anyway.
     if (countBoundaryCracks(mask) > kMaxOutlinePoints) {
-        if (prompter) prompter->message(kVertexLimitMessage);
-        return result;
+        prompter.message(kVertexLimitMessage);
+        return tooComplex;
     }
     std::vector<OutlineLoop> traced = traceRegionOutlines(mask);
-    if (traced.empty()) return result;
+    if (traced.empty()) return Status::refused({}, "the region is empty");
 
     const DistanceMap distance = buildDistanceMap(mask);
     const double spacing =
@@ -118,20 +119,20 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
     }
     for (OutlineLoop& l : loops) l = subdivideOutline(l, spacing);
     if (!splitEncroachedEdges(loops)) {
-        if (prompter) prompter->message(kVertexLimitMessage);
-        return result;
+        prompter.message(kVertexLimitMessage);
+        return tooComplex;
     }
 
     MeshBuildContext ctx(prompter);
     Rng& rng = model.rng;
-    const int32_t outlineKind = MeshVertexFlag::Outline | MeshVertexFlag::Protected;
+    const int32_t outlineKind = PointFlag::Outline | PointFlag::Protected;
     for (const OutlineLoop& loop : loops) {
         std::vector<int32_t> run;
         run.reserve(loop.size());
         for (const OutlinePoint& p : loop) {
             const int32_t v = ctx.addVertex(p.x + maskLeft + rng.jitter(),
                                             p.y + maskTop + rng.jitter(), 0, outlineKind);
-            if (v < 0) return result;
+            if (v < 0) return tooComplex; // told by the context
             if (run.empty() || run.back() != v) run.push_back(v);
         }
         appendContourRun(ctx.contour, run, true);
@@ -175,7 +176,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
             });
             if (encroaches) continue;
             if (ctx.addVertex(x + maskLeft + rng.jitter(), y + maskTop + rng.jitter(), 0, 0) < 0)
-                return result;
+                return tooComplex;
         }
     }
 
@@ -191,10 +192,7 @@ FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterI
         o.outline.push_back(px | (py << 16));
     }
     o.outline.push_back(0x80008000u);
-    result.ok = true;
-    result.vertices = o.vertexCount;
-    result.outlineVertices = outlineCount;
-    return result;
+    return FlatVertices{o.vertexCount, outlineCount};
 }
 
 } // namespace zx

@@ -14,6 +14,7 @@
 // nudged by the model's jitter so that no four lie exactly on one circle.
 
 #include "anim/AnimationModel.h"
+#include "platform/Status.h"
 #include "storage/RasterImage.h"
 
 namespace zx {
@@ -24,8 +25,7 @@ class Prompter;
 // the largest disc inside the region.
 double flatVertexSpacing(int32_t definition, double innerRadius);
 
-struct FlatBuildResult {
-    bool ok = false;
+struct FlatVertices {
     int vertices = 0;
     int outlineVertices = 0;
 };
@@ -34,9 +34,10 @@ struct FlatBuildResult {
 // inside region (flag 0x200; the mask's pixel (0, 0) lies at image point (maskLeft,
 // maskTop)) at the object's definition (AnimObject::settingWord),
 // keeping its user dots, and clears its 3D flag. Triangulation follows with
-// buildObjectMesh. Fails, leaving the object as it was, for an empty region or after
-// "Shape is too complex, please retry with lower mesh definition".
-FlatBuildResult buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
-                                  Prompter* prompter, int maskLeft = 0, int maskTop = 0);
+// buildObjectMesh. Leaves the object as it was when refused (an empty region) or
+// failed (after telling "Shape is too complex, please retry with lower mesh
+// definition").
+Result<FlatVertices> buildFlatVertices(AnimationModel& model, int slot, const RasterImage& mask,
+                                       Prompter& prompter, int maskLeft = 0, int maskTop = 0);
 
 } // namespace zx

@@ -5,6 +5,7 @@
 // round region becomes a dome whose centre height is its radius, a long thin one a
 // low ridge.
 
+#include "imaging/MaskLayer.h"
 #include "storage/RasterImage.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 namespace zx {
 
 // Inside flag of a mask word (the "selected" bit of the mask layer).
-inline constexpr uint32_t kMaskInside = 0x200;
+inline constexpr uint32_t kMaskInside = MaskBit::Selected;
 
 // The smallest rectangle holding every inside pixel of the mask (right and bottom
 // exclusive); none when nothing is inside.

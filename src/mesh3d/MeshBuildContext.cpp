@@ -9,7 +9,7 @@ int samplesPerCurve(int32_t definition) {
     return definition == 0 ? 8 : definition == 1 ? 16 : 32;
 }
 
-MeshBuildContext::MeshBuildContext(Prompter* prompter)
+MeshBuildContext::MeshBuildContext(Prompter& prompter)
     : prompter_(prompter), registry_(std::make_unique<VertexRegistry>()) {}
 
 int32_t MeshBuildContext::addVertex(double x, double y, double z, int32_t kindBits) {
@@ -20,12 +20,12 @@ int32_t MeshBuildContext::addVertex(double x, double y, double z, int32_t kindBi
         // The registry keeps one slot free so that every probe ends; past this the
         // object is too big for it.
         failed_ = true;
-        if (prompter_) prompter_->message(kVertexLimitMessage);
+        prompter_.message(kVertexLimitMessage);
         return -1;
     }
     const int32_t index = int32_t(vertices.size());
     AnimPoint p;
-    p.flags = MeshVertexFlag::New | kindBits;
+    p.flags = PointFlag::NewMeshVertex | kindBits;
     p.texture = p.start = p.end = p.current = {x, y, z};
     vertices.push_back(p);
     curveEnd.push_back(-1);

@@ -17,13 +17,6 @@ namespace zx {
 class Prompter;
 class Rng;
 
-namespace MeshVertexFlag {
-inline constexpr int32_t New = 0x41;        // every vertex the builder makes
-inline constexpr int32_t Outline = 0x08;    // on the object's outline
-inline constexpr int32_t Protected = 0x400; // kept by the vertex thinning
-inline constexpr int32_t Deleted = int32_t(0x80000000u);
-} // namespace MeshVertexFlag
-
 inline constexpr std::string_view kVertexLimitMessage =
     "Shape is too complex, please retry with lower mesh definition";
 
@@ -32,12 +25,12 @@ int samplesPerCurve(int32_t definition);
 
 class MeshBuildContext {
 public:
-    explicit MeshBuildContext(Prompter* prompter = nullptr);
+    explicit MeshBuildContext(Prompter& prompter);
 
-    // The index of the vertex at exactly (x, y), or of a new vertex with flags 0x41 |
-    // kindBits. -1 after "Shape is too complex, please retry with lower mesh
-    // definition" when the object already has 131071 vertices; from then on the
-    // build has failed and every further call returns -1 without a message.
+    // The index of the vertex at exactly (x, y), or of a new vertex with flags
+    // PointFlag::NewMeshVertex | kindBits. -1 after kVertexLimitMessage when the
+    // object already has 131071 vertices; from then on the build has failed and
+    // every further call returns -1 without a message.
     int32_t addVertex(double x, double y, double z, int32_t kindBits);
 
     // Samples the segment from `start` to the image position of vertex `end` in n
@@ -56,7 +49,7 @@ public:
     std::vector<int32_t> curveEnd;
 
 private:
-    Prompter* prompter_;
+    Prompter& prompter_;
     std::unique_ptr<VertexRegistry> registry_;
     std::vector<double> xs_, ys_;
     bool failed_ = false;

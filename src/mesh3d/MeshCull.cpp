@@ -1,5 +1,6 @@
 #include "mesh3d/MeshCull.h"
 
+#include "mesh3d/HeightMap.h"
 #include "mesh3d/PointGrid.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ bool coversInsidePixel(const Vec3& a, const Vec3& b, const Vec3& c, const Raster
         xr = std::min(xr, w - 1);
         const auto row = mask.row(y);
         for (int x = xl; x <= xr; ++x)
-            if (row[x] & 0x200) return true;
+            if (row[x] & kMaskInside) return true;
     }
     return false;
 }
@@ -186,7 +187,7 @@ void markOuterEdges(std::vector<MeshEdge>& edges, std::span<const Vec3> position
                 const double my = (positions[a].y + positions[b].y) / 2;
                 const double tx = std::trunc(mx), ty = std::trunc(my);
                 outer = !(tx >= 0 && ty >= 0 && tx < mask->width() && ty < mask->height()) ||
-                        !(mask->at(int(tx), int(ty)) & 0x200);
+                        !(mask->at(int(tx), int(ty)) & kMaskInside);
             }
         }
         e[EdgeField::Outer] = outer ? 1 : 0;

@@ -53,14 +53,14 @@ std::vector<Vec3> meshPointPositions(const AnimObject& object) {
     std::vector<Vec3> out(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const AnimPoint& p = object.points[i];
-        out[i] = (p.flags & MeshVertexFlag::Deleted) ? Vec3{kFarPoint, kFarPoint, 0} : p.texture;
+        out[i] = (p.flags & PointFlag::Deleted) ? Vec3{kFarPoint, kFarPoint, 0} : p.texture;
     }
     return out;
 }
 
-ObjectMeshResult buildObjectMesh(AnimationModel& model, int slot, bool useContours,
-                                 const RasterImage* mask, Progress* progress, int maskLeft,
-                                 int maskTop) {
+Result<int> buildObjectMesh(AnimationModel& model, int slot, bool useContours,
+                            const RasterImage* mask, Progress* progress, int maskLeft,
+                            int maskTop) {
     AnimObject& o = model.object(slot);
     std::optional<RegionCrop> crop;
     if (!mask) {
@@ -80,23 +80,22 @@ ObjectMeshResult buildObjectMesh(AnimationModel& model, int slot, bool useContou
                 p.x -= maskLeft;
                 p.y -= maskTop;
             }
-    ObjectMeshResult result;
+    Status made;
     const ContourList& contour = objectContourList(o);
     if (useContours && contour.size() > 2) {
         const ContourList seeds = delaunaySafeContour(contour, positions);
-        TriangulateResult tr = triangulate(positions, o.edges, o.triangles,
-                                           seeds.size() > 2 ? &seeds : nullptr, progress);
-        result.cancelled = tr.cancelled;
+        made = triangulate(positions, o.edges, o.triangles, seeds.size() > 2 ? &seeds : nullptr,
+                           progress)
+                   .status();
         removeTrianglesOutsideContour(o.triangles, positions, contour);
         markOuterEdges(o.edges, onMask, o.triangles, mask, OuterEdgeMode::Mask);
     } else {
-        TriangulateResult tr = triangulate(positions, o.edges, o.triangles, nullptr, progress);
-        result.cancelled = tr.cancelled;
+        made = triangulate(positions, o.edges, o.triangles, nullptr, progress).status();
         if (mask) cullTriangles(o.triangles, onMask, *mask);
         markOuterEdges(o.edges, onMask, o.triangles, mask, OuterEdgeMode::Triangles);
     }
-    result.triangles = int(o.triangles.size());
-    return result;
+    if (!made) return made;
+    return int(o.triangles.size());
 }
 
 } // namespace zx

@@ -3,6 +3,7 @@
 // every mesh builder and the selection mesh commands end with.
 
 #include "anim/AnimationModel.h"
+#include "platform/Status.h"
 #include "storage/RasterImage.h"
 
 #include <vector>
@@ -24,20 +25,16 @@ void replaceMeshVertices(AnimationModel& model, int slot, std::vector<AnimPoint>
 // vertex (flag bit 31) becomes the far point (1e8, 1e8, 0).
 std::vector<Vec3> meshPointPositions(const AnimObject& object);
 
-struct ObjectMeshResult {
-    int triangles = 0;
-    bool cancelled = false;
-};
-
 // Triangulates the object's mesh vertices. With `useContours` the object's contour
 // list seeds the triangulation (only the outline edges certain to be Delaunay edges,
 // so that no two triangles can overlap), the triangles outside the outline are
 // removed and the outer edges marked by the mask; without, the closest pair seeds it,
 // triangles over no inside pixel of `mask` are culled and the outer edges are marked
 // by the triangles. `mask` (whose pixel (0, 0) lies at image point (maskLeft,
-// maskTop)) defaults to the object's region.
-ObjectMeshResult buildObjectMesh(AnimationModel& model, int slot, bool useContours,
-                                 const RasterImage* mask, Progress* progress, int maskLeft = 0,
-                                 int maskTop = 0);
+// maskTop)) defaults to the object's region. Returns the number of triangles, or
+// cancelled (the triangles found so far are kept).
+Result<int> buildObjectMesh(AnimationModel& model, int slot, bool useContours,
+                            const RasterImage* mask, Progress* progress, int maskLeft = 0,
+                            int maskTop = 0);
 
 } // namespace zx

@@ -99,7 +99,7 @@ std::optional<RegionCrop> objectRegionCrop(const AnimObject& object) {
     // First pass: the bounds of the inside pixels, from the tokens alone.
     int left = width, top = height, right = 0, bottom = 0;
     bool ok = walkRuns(*coded, [&](uint64_t pos, uint64_t count, uint32_t value) {
-        if (!(value & kRegionInside)) return;
+        if (!(value & kMaskInside)) return;
         const uint64_t last = pos + count - 1;
         const int y0 = int(pos / uint64_t(width)), y1 = int(last / uint64_t(width));
         top = std::min(top, y0);
@@ -123,7 +123,7 @@ std::optional<RegionCrop> objectRegionCrop(const AnimObject& object) {
     crop.mask = RasterImage(cropRight - crop.left, cropBottom - crop.top);
     // Second pass: copy the stretches that meet the crop.
     walkRuns(*coded, [&](uint64_t pos, uint64_t count, uint32_t value) {
-        if (!(value & kRegionInside)) return;
+        if (!(value & kMaskInside)) return;
         uint64_t p = pos, end = pos + count;
         while (p < end) {
             const int y = int(p / uint64_t(width)), x = int(p % uint64_t(width));
@@ -142,7 +142,7 @@ std::optional<RegionCrop> objectRegionCrop(const AnimObject& object) {
 
 void setObjectRegionMask(AnimObject& object, const RasterImage& mask) {
     RunLengthWriter writer(mask.width(), mask.height());
-    for (uint32_t w : mask.pixelVector()) writer.push((w & kRegionInside) ? kRegionWord : 0, 1);
+    for (uint32_t w : mask.pixelVector()) writer.push((w & kMaskInside) ? kRegionWord : 0, 1);
     object.ownedMasks[kRegionMaskSlot] = writer.finish();
 }
 
@@ -181,7 +181,7 @@ IntRect regionBounds(const RasterImage& mask) {
     for (int y = 0; y < mask.height(); ++y) {
         const auto row = mask.row(y);
         for (int x = 0; x < mask.width(); ++x)
-            if (row[x] & kRegionInside) {
+            if (row[x] & kMaskInside) {
                 left = std::min(left, x);
                 right = std::max(right, x + 1);
                 top = std::min(top, y);

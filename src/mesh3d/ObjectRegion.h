@@ -4,6 +4,7 @@
 // so that its mesh can be rebuilt at another definition after a reload.
 
 #include "anim/AnimObject.h"
+#include "mesh3d/HeightMap.h"
 #include "storage/RasterImage.h"
 #include "storage/RunLengthImage.h"
 
@@ -13,9 +14,9 @@
 
 namespace zx {
 
-inline constexpr uint32_t kRegionInside = 0x200;
-inline constexpr uint32_t kRegionWord = kRegionInside | 0xFF; // an inside pixel, fully shown
-inline constexpr int kRegionMaskSlot = 0;                     // index in AnimObject::ownedMasks
+inline constexpr uint32_t kRegionWord =
+    kMaskInside | MaskBit::Value;         // an inside pixel, fully shown
+inline constexpr int kRegionMaskSlot = 0; // index in AnimObject::ownedMasks
 
 // The object's region mask at image size; none when it has none or the coding is
 // damaged.

@@ -19,7 +19,7 @@ namespace {
 
 void detail(const RebuildOptions& options, std::string_view text) {
     if (options.progress) options.progress->setDetail(text);
-    if (options.prompter) options.prompter->status(text);
+    options.prompter.status(text);
 }
 
 bool cancelled(const RebuildOptions& options) {
@@ -35,12 +35,13 @@ bool buildObjectVertices(AnimationModel& model, int slot, const RebuildOptions& 
     if (o.is3d() && options.volumeBuilder) {
         std::optional<RasterImage> mask = objectRegionMask(o);
         if (!mask) return false;
-        complete = options.volumeBuilder(model, slot, *mask);
+        complete = options.volumeBuilder(model, slot, *mask).isOk();
         return complete;
     }
     std::optional<RegionCrop> crop = objectRegionCrop(o);
     if (!crop) return false;
-    return buildFlatVertices(model, slot, crop->mask, options.prompter, crop->left, crop->top).ok;
+    return buildFlatVertices(model, slot, crop->mask, options.prompter, crop->left, crop->top)
+        .isOk();
 }
 
 // A new mesh under existing bones: the bones' outline records and the vertices'
@@ -80,35 +81,37 @@ int markDuplicateVertices(AnimObject& object) {
     int marked = 0;
     for (int i = 0; i < n; ++i) {
         AnimPoint& p = object.points[i];
-        if (p.flags & MeshVertexFlag::Deleted) continue;
+        if (p.flags & PointFlag::Deleted) continue;
         // +0.0 and -0.0 compare equal; normalise them so they hash alike.
         Key k{p.texture.x + 0.0, p.texture.y + 0.0, p.texture.z + 0.0};
         if (!first.emplace(k, i).second) {
-            p.flags |= MeshVertexFlag::Deleted;
+            p.flags |= PointFlag::Deleted;
             ++marked;
         }
     }
     return marked;
 }
 
-RebuildResult rebuildMeshes(AnimationModel& model, const RebuildOptions& options) {
-    RebuildResult result;
+Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions& options) {
+    RebuildCounts result;
+    bool stopped = false;
     if (options.progress) options.progress->setTitle(kBuildShapeTitle);
     detail(options, kBuildingContours);
     std::vector<char> needsMesh(size_t(model.objectCount), 0);
-    for (int slot = 0; slot < model.objectCount && !result.cancelled; ++slot) {
+    for (int slot = 0; slot < model.objectCount && !stopped; ++slot) {
         if (options.progress) options.progress->setPosition(slot, model.objectCount);
         if (!hasRegion(model.object(slot))) continue;
         bool complete = false;
         if (buildObjectVertices(model, slot, options, complete) && !complete) needsMesh[slot] = 1;
-        result.cancelled = cancelled(options);
+        stopped = cancelled(options);
     }
 
     detail(options, kBuildingMesh);
-    for (int slot = 0; slot < model.objectCount && !result.cancelled; ++slot) {
+    for (int slot = 0; slot < model.objectCount && !stopped; ++slot) {
         if (!needsMesh[slot]) continue;
         markDuplicateVertices(model.object(slot));
-        result.cancelled = buildObjectMesh(model, slot, true, nullptr, options.progress).cancelled;
+        stopped =
+            buildObjectMesh(model, slot, true, nullptr, options.progress).status().isCancelled();
         refreshBones(model, slot);
     }
 
@@ -120,7 +123,8 @@ RebuildResult rebuildMeshes(AnimationModel& model, const RebuildOptions& options
     }
     result.built = model.objectCount;
     model.selectedObject = -1;
-    if (options.prompter) options.prompter->status("");
+    options.prompter.status("");
+    if (stopped) return Status::cancelled();
     return result;
 }
 
@@ -135,7 +139,9 @@ bool rebuildObjectMesh(AnimationModel& model, int slot, const RebuildOptions& op
     bool ok = buildObjectVertices(model, slot, options, complete);
     if (ok && !complete) {
         markDuplicateVertices(model.object(slot));
-        buildObjectMesh(model, slot, true, nullptr, options.progress);
+        // A cancelled triangulation keeps the triangles it found, as in rebuildMeshes;
+        // an object left without any is restored below.
+        static_cast<void>(buildObjectMesh(model, slot, true, nullptr, options.progress));
     }
     if (!ok || model.object(slot).triangles.empty()) {
         model.object(slot) = backup;

@@ -5,6 +5,7 @@
 // are removed.
 
 #include "anim/AnimationModel.h"
+#include "platform/Status.h"
 #include "storage/RasterImage.h"
 
 #include <functional>
@@ -19,27 +20,30 @@ inline constexpr std::string_view kBuildShapeTitle = "Building 3d shape, please 
 inline constexpr std::string_view kBuildingContours = "Building contours...";
 inline constexpr std::string_view kBuildingMesh = "Building Mesh...";
 
-// Builds a whole 3D object from its image-sized region mask (the shape builder);
-// false when it could not.
-using VolumeBuilder = std::function<bool(AnimationModel& model, int slot, const RasterImage& mask)>;
+// Builds a whole 3D object from its image-sized region mask (the shape builder).
+using VolumeBuilder =
+    std::function<Status(AnimationModel& model, int slot, const RasterImage& mask)>;
 
 struct RebuildOptions {
-    Progress* progress = nullptr;
-    Prompter* prompter = nullptr; // messages, and the status bar mirroring the detail
+    explicit RebuildOptions(Prompter& prompter, Progress* progress = nullptr)
+        : prompter(prompter), progress(progress) {}
+
+    Prompter& prompter;           // messages, and the status bar mirroring the detail
+    Progress* progress = nullptr; // may be none
     // Used for the objects whose 3D flag is set; without it they are built flat.
     VolumeBuilder volumeBuilder;
 };
 
-struct RebuildResult {
+struct RebuildCounts {
     int built = 0;   // objects that ended with triangles
     int removed = 0; // objects removed for having none
-    bool cancelled = false;
 };
 
 // Rebuilds every object that has a region (library objects and objects without a
 // region keep their mesh), removes the objects that end with no triangle, and resets
-// the selection.
-RebuildResult rebuildMeshes(AnimationModel& model, const RebuildOptions& options);
+// the selection. Cancelled when the progress was cancelled (objects without a
+// triangle are removed all the same).
+Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions& options);
 
 // Rebuilds one object from its region (as after a change of its mesh definition).
 // False when it has no region or ended without a triangle (it is then kept as is).

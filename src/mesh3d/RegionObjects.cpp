@@ -45,7 +45,7 @@ RegionLabels labelRegions(const RasterImage& mask, size_t maxRegions) {
     std::vector<std::pair<int, int>> stack;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            if (!(mask.at(x, y) & kRegionInside) || out.labels[size_t(y) * w + x]) continue;
+            if (!(mask.at(x, y) & kMaskInside) || out.labels[size_t(y) * w + x]) continue;
             if (out.regions.size() >= maxRegions) {
                 out.more = true;
                 return out;
@@ -70,7 +70,7 @@ RegionLabels labelRegions(const RasterImage& mask, size_t maxRegions) {
                         const int qx = px + dx, qy = py + dy;
                         if (qx < 0 || qy < 0 || qx >= w || qy >= h) continue;
                         int32_t& l = out.labels[size_t(qy) * w + qx];
-                        if (l || !(mask.at(qx, qy) & kRegionInside)) continue;
+                        if (l || !(mask.at(qx, qy) & kMaskInside)) continue;
                         l = region.label;
                         stack.push_back({qx, qy});
                     }
@@ -96,13 +96,13 @@ int addRegionObject(AnimationModel& model, const IntRect& bounds, bool threeD) {
 } // namespace
 
 InitRegionsResult initDotsToRegions(AnimationModel& model, const RasterImage& regionMask,
-                                    RegionMode mode, Prompter* prompter, bool threeD) {
+                                    RegionMode mode, Prompter& prompter, bool threeD) {
     InitRegionsResult result;
     const int w = regionMask.width(), h = regionMask.height();
     if (w <= 0 || h <= 0 || regionMask.isDescriptor()) return result;
     auto warn = [&] {
         result.limitReached = true;
-        if (prompter) prompter->message(kRegionLimitWarning);
+        prompter.message(kRegionLimitWarning);
     };
     if (mode == RegionMode::FullImage) {
         const IntRect all{0, 0, w, h};

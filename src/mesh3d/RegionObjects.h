@@ -55,7 +55,7 @@ struct InitRegionsResult {
 // when the table of 256 objects is full. `threeD` sets the new objects' 3D flag.
 // The meshes are built afterwards by rebuildMeshes.
 InitRegionsResult initDotsToRegions(AnimationModel& model, const RasterImage& regionMask,
-                                    RegionMode mode, Prompter* prompter, bool threeD = false);
+                                    RegionMode mode, Prompter& prompter, bool threeD = false);
 
 // Mesh definition commands: step the object's level within 0..2 and rebuild its mesh.
 inline constexpr std::string_view kIncreaseDefinitionLabel =

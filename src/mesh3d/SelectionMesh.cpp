@@ -20,13 +20,13 @@ namespace {
 // The polygon as a region mask of the given size: its outline and inside.
 RasterImage polygonRegion(std::span<const IntPoint> polygon, int width, int height) {
     RasterImage mask(width, height);
-    if (polygon.size() >= 3) fillPolygon(mask, polygon, 0, kRegionInside);
+    if (polygon.size() >= 3) fillPolygon(mask, polygon, 0, kMaskInside);
     return mask;
 }
 
 int64_t insideCount(const RasterImage& mask) {
     int64_t n = 0;
-    for (uint32_t w : mask.pixelVector()) n += (w & kRegionInside) ? 1 : 0;
+    for (uint32_t w : mask.pixelVector()) n += (w & kMaskInside) ? 1 : 0;
     return n;
 }
 
@@ -34,6 +34,16 @@ int64_t insideCount(const RasterImage& mask) {
 void imageSize(const AnimationModel& model, int& width, int& height) {
     width = std::max(1, model.startWidth);
     height = std::max(1, model.startHeight);
+}
+
+Status noFreeSlot() {
+    return Status::refused({}, "no free object slot"); // addObject told the user
+}
+Status noMesh() {
+    return Status::failed({}, "the new region gave no mesh");
+}
+Status leavesNoRegion() {
+    return Status::refused({}, "the polygon misses the object or covers all of it");
 }
 
 // Gives the object `region` and rebuilds it; on failure the object keeps its old
@@ -53,29 +63,27 @@ bool remesh(AnimationModel& model, int slot, const RasterImage& region,
 
 } // namespace
 
-SelectionMeshResult convertToMesh(AnimationModel& model, std::span<const IntPoint> polygon,
-                                  const RebuildOptions& options) {
-    SelectionMeshResult result;
+Result<SelectionMeshChange> convertToMesh(AnimationModel& model, std::span<const IntPoint> polygon,
+                                          const RebuildOptions& options) {
     // A closed selection of more than three points: three corners and the closing
     // point, or more.
     std::vector<IntPoint> corners(polygon.begin(), polygon.end());
     if (corners.size() > 1 && corners.front() == corners.back()) corners.pop_back();
-    if (corners.size() < 3) return result;
+    if (corners.size() < 3) return Status::refused({}, "fewer than three corners");
     int w, h;
     imageSize(model, w, h);
     const RasterImage region = polygonRegion(corners, w, h);
-    if (insideCount(region) == 0) return result;
-    const int slot = model.addObject(options.prompter);
-    if (slot < 0) return result;
+    if (insideCount(region) == 0) return Status::refused({}, "the polygon covers no pixel");
+    const int slot = model.addObject(&options.prompter);
+    if (slot < 0) return noFreeSlot();
     AnimObject& o = model.object(slot);
     o.kindFlags = (o.kindFlags & ~ObjectKind::ConductorBox) | ObjectKind::UserRegion;
     if (!remesh(model, slot, region, options)) {
         model.removeObject(slot);
-        return result;
+        return noMesh();
     }
     model.selectedObject = slot;
-    result = {true, kConvertToMeshLabel, slot};
-    return result;
+    return SelectionMeshChange{kConvertToMeshLabel, slot};
 }
 
 int objectTouchedBySelection(const AnimationModel& model, std::span<const IntPoint> polygon) {
@@ -88,8 +96,8 @@ int objectTouchedBySelection(const AnimationModel& model, std::span<const IntPoi
         if (!crop || crop->imageWidth != w || crop->imageHeight != h) return false;
         for (int y = 0; y < crop->mask.height(); ++y)
             for (int x = 0; x < crop->mask.width(); ++x)
-                if ((crop->mask.at(x, y) & kRegionInside) &&
-                    (area.at(x + crop->left, y + crop->top) & kRegionInside))
+                if ((crop->mask.at(x, y) & kMaskInside) &&
+                    (area.at(x + crop->left, y + crop->top) & kMaskInside))
                     return true;
         return false;
     };
@@ -118,7 +126,7 @@ std::optional<RasterImage> combinedRegion(const AnimationModel& model, int slot,
     uint32_t* r = region->pixels();
     const uint32_t* a = area.pixels();
     for (size_t i = 0, n = region->pixelCount(); i < n; ++i) {
-        const bool in = r[i] & kRegionInside, sel = a[i] & kRegionInside;
+        const bool in = r[i] & kMaskInside, sel = a[i] & kMaskInside;
         bool keep = false;
         switch (how) {
         case Combine::Inside:
@@ -138,15 +146,15 @@ std::optional<RasterImage> combinedRegion(const AnimationModel& model, int slot,
 
 } // namespace
 
-SelectionMeshResult splitMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                              const RebuildOptions& options) {
-    SelectionMeshResult result;
+Result<SelectionMeshChange> splitMesh(AnimationModel& model, int slot,
+                                      std::span<const IntPoint> polygon,
+                                      const RebuildOptions& options) {
     std::optional<RasterImage> inside = combinedRegion(model, slot, polygon, Combine::Inside);
     std::optional<RasterImage> outside = combinedRegion(model, slot, polygon, Combine::Outside);
     if (!inside || !outside || insideCount(*inside) == 0 || insideCount(*outside) == 0)
-        return result;
-    const int part = model.addObject(options.prompter);
-    if (part < 0) return result;
+        return leavesNoRegion();
+    const int part = model.addObject(&options.prompter);
+    if (part < 0) return noFreeSlot();
     // The new part takes the object's settings, not its points, bones or binding.
     AnimObject& n = model.object(part);
     const AnimObject& src = model.object(slot);
@@ -158,40 +166,34 @@ SelectionMeshResult splitMesh(AnimationModel& model, int slot, std::span<const I
     n.bones.clear();
     n.binding = ObjectBinding{};
     n.spin = 0;
-    if (!remesh(model, part, *inside, options)) {
+    if (!remesh(model, part, *inside, options) || !remesh(model, slot, *outside, options)) {
         model.removeObject(part);
-        return result;
+        return noMesh();
     }
-    if (!remesh(model, slot, *outside, options)) {
-        model.removeObject(part);
-        return result;
-    }
-    result = {true, kSplitMeshLabel, part};
-    return result;
+    return SelectionMeshChange{kSplitMeshLabel, part};
 }
 
-SelectionMeshResult cutMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                            const RebuildOptions& options) {
-    SelectionMeshResult result;
+Result<SelectionMeshChange> cutMesh(AnimationModel& model, int slot,
+                                    std::span<const IntPoint> polygon,
+                                    const RebuildOptions& options) {
     std::optional<RasterImage> rest = combinedRegion(model, slot, polygon, Combine::Outside);
-    if (!rest || insideCount(*rest) == 0) return result;
+    if (!rest || insideCount(*rest) == 0) return leavesNoRegion();
     std::optional<RasterImage> cut = combinedRegion(model, slot, polygon, Combine::Inside);
-    if (!cut || insideCount(*cut) == 0) return result; // the polygon misses the object
-    if (!remesh(model, slot, *rest, options)) return result;
-    result = {true, kCutMeshLabel, slot};
-    return result;
+    if (!cut || insideCount(*cut) == 0) return leavesNoRegion(); // the polygon misses the object
+    if (!remesh(model, slot, *rest, options)) return noMesh();
+    return SelectionMeshChange{kCutMeshLabel, slot};
 }
 
-SelectionMeshResult addToMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                              const RebuildOptions& options) {
-    SelectionMeshResult result;
+Result<SelectionMeshChange> addToMesh(AnimationModel& model, int slot,
+                                      std::span<const IntPoint> polygon,
+                                      const RebuildOptions& options) {
     std::optional<RasterImage> joined = combinedRegion(model, slot, polygon, Combine::Union);
     std::optional<RasterImage> own = objectRegionMask(model.object(slot));
-    if (!joined || !own) return result;
-    if (insideCount(*joined) == insideCount(*own)) return result; // nothing new
-    if (!remesh(model, slot, *joined, options)) return result;
-    result = {true, kAddToMeshLabel, slot};
-    return result;
+    if (!joined || !own) return Status::refused({}, "no such object, or it has no region");
+    if (insideCount(*joined) == insideCount(*own))
+        return Status::refused({}, "the polygon adds nothing");
+    if (!remesh(model, slot, *joined, options)) return noMesh();
+    return SelectionMeshChange{kAddToMeshLabel, slot};
 }
 
 } // namespace zx

@@ -14,6 +14,7 @@
 #include "anim/AnimationModel.h"
 #include "imaging/PolygonFill.h"
 #include "mesh3d/RebuildMeshes.h"
+#include "platform/Status.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,27 +34,32 @@ inline constexpr uint32_t kSelectionEnd = 0x80008000u;
 // terminator 0x80008000.
 std::vector<IntPoint> unpackSelectionPolygon(std::span<const uint32_t> packed);
 
-struct SelectionMeshResult {
-    bool ok = false;
-    std::string_view label; // the undo step's label when ok
+struct SelectionMeshChange {
+    std::string_view label; // the undo step's label
     int slot = -1;          // the new object (Convert, Split) or the changed one
 };
 
-// A new user-defined region (kind 4) from the polygon, made the selected object. Fails
-// with "Maximum number of regions/objects reached!!!" when 256 objects exist, and for
-// a polygon of fewer than three corners (a repeated closing point not counted).
-SelectionMeshResult convertToMesh(AnimationModel& model, std::span<const IntPoint> polygon,
-                                  const RebuildOptions& options);
+// A new user-defined region (kind 4) from the polygon, made the selected object.
+// Refused after "Maximum number of regions/objects reached!!!" when 256 objects exist,
+// and for a polygon of fewer than three corners (a repeated closing point not
+// counted). Each command is refused when it would change nothing or leave an object
+// without a region, and fails when the new region gives no mesh; the model is then
+// as it was.
+Result<SelectionMeshChange> convertToMesh(AnimationModel& model, std::span<const IntPoint> polygon,
+                                          const RebuildOptions& options);
 
 // The object the polygon touches: the selected object when it does, else the first
 // in slot order whose region has a pixel inside the polygon; -1 for none.
 int objectTouchedBySelection(const AnimationModel& model, std::span<const IntPoint> polygon);
 
-SelectionMeshResult splitMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                              const RebuildOptions& options);
-SelectionMeshResult cutMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                            const RebuildOptions& options);
-SelectionMeshResult addToMesh(AnimationModel& model, int slot, std::span<const IntPoint> polygon,
-                              const RebuildOptions& options);
+Result<SelectionMeshChange> splitMesh(AnimationModel& model, int slot,
+                                      std::span<const IntPoint> polygon,
+                                      const RebuildOptions& options);
+Result<SelectionMeshChange> cutMesh(AnimationModel& model, int slot,
+                                    std::span<const IntPoint> polygon,
+                                    const RebuildOptions& options);
+Result<SelectionMeshChange> addToMesh(AnimationModel& model, int slot,
+                                      std::span<const IntPoint> polygon,
+                                      const RebuildOptions& options);
 
 } // namespace zx

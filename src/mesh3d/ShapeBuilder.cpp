@@ -97,18 +97,12 @@ bool insidePixel(const RasterImage& mask, double x, double y) {
 // one pixel, which the registry's pixel-based hash does not.
 class VertexList {
 public:
-    VertexList(Prompter* prompter) : prompter_(prompter) {}
-
     // Index of the vertex at (x, y), adding it when new; -1 past the vertex limit.
     int add(double x, double y, int32_t flags) {
         const Key key{bitsOf(x), bitsOf(y)};
         auto found = index_.find(key);
         if (found != index_.end()) return found->second;
-        if (int(xs.size()) >= kMaxObjectVertices) {
-            if (!failed_ && prompter_) prompter_->message(kVertexLimitMessage);
-            failed_ = true;
-            return -1;
-        }
+        if (int(xs.size()) >= kMaxObjectVertices) return -1;
         index_.emplace(key, int(xs.size()));
         xs.push_back(x);
         ys.push_back(y);
@@ -141,13 +135,11 @@ private:
     }
 
     std::unordered_map<Key, int, KeyHash> index_;
-    Prompter* prompter_;
-    bool failed_ = false;
 };
 
-void announce(Progress* progress, Prompter* prompter, std::string_view text) {
+void announce(Progress* progress, Prompter& prompter, std::string_view text) {
     if (progress) progress->setDetail(text);
-    if (prompter) prompter->status(text);
+    prompter.status(text);
 }
 
 bool cancelled(Progress* progress) {
@@ -217,7 +209,7 @@ double optimizeSpacing(int32_t definition, double diagonal) {
 int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, double diagonal) {
     const double d = optimizeSpacing(definition, diagonal);
     size_t start = 0;
-    while (start < vertices.size() && !(vertices[start].flags & 0x40)) ++start;
+    while (start < vertices.size() && !(vertices[start].flags & PointFlag::Interior)) ++start;
     if (start >= vertices.size()) return 0;
     double l = 1e300, t = 1e300, r = -1e300, b = -1e300;
     for (size_t i = start; i < vertices.size(); ++i) {
@@ -233,16 +225,14 @@ int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, doubl
     const double d2 = d * d;
     for (size_t j = start; j < vertices.size(); ++j) {
         const AnimPoint& pj = vertices[j];
-        if (pj.flags & MeshVertexFlag::Deleted) continue;
+        if (pj.flags & PointFlag::Deleted) continue;
         buckets.near(pj.texture.x, pj.texture.y, d, [&](int32_t k) {
             AnimPoint& pk = vertices[size_t(k)];
-            if (size_t(k) == j ||
-                (pk.flags & (MeshVertexFlag::Deleted | MeshVertexFlag::Protected)))
-                return;
+            if (size_t(k) == j || (pk.flags & (PointFlag::Deleted | PointFlag::Protected))) return;
             const double dx = pk.texture.x - pj.texture.x, dy = pk.texture.y - pj.texture.y;
             const double dz = pk.texture.z - pj.texture.z;
             if (dx * dx + dy * dy + dz * dz <= d2) {
-                pk.flags |= MeshVertexFlag::Deleted;
+                pk.flags |= PointFlag::Deleted;
                 ++removed;
             }
         });
@@ -252,9 +242,9 @@ int optimizeVertices(std::vector<AnimPoint>& vertices, int32_t definition, doubl
 
 namespace {
 
-constexpr int32_t kInnerFlags = MeshVertexFlag::New;
+constexpr int32_t kInnerFlags = PointFlag::NewMeshVertex;
 constexpr int32_t kOutlineFlags =
-    MeshVertexFlag::New | MeshVertexFlag::Outline | MeshVertexFlag::Protected;
+    PointFlag::NewMeshVertex | PointFlag::Outline | PointFlag::Protected;
 
 uint64_t edgeKey(int32_t a, int32_t b) {
     if (a > b) std::swap(a, b);
@@ -454,275 +444,384 @@ void replaceMesh(AnimationModel& model, int slot, std::vector<AnimPoint> vertice
 
 } // namespace
 
-ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImage& imageMask,
-                               const ShapeBuildOptions& options, Progress* progress,
-                               Prompter* prompter) {
-    ShapeBuildResult result;
-    if (slot < 0 || slot >= model.objectCount || imageMask.isDescriptor() || imageMask.empty())
-        return result;
-    const Box imageBox = regionBox(imageMask);
-    if (imageBox.empty()) return result;
-    // Work on the region's box grown by one pixel. Outside the image counts as outside
-    // as much as an outside pixel does, so the chords, the skeleton and the outline
-    // are those of the whole mask, shifted.
-    const int left = std::max(0, imageBox.left - 1), top = std::max(0, imageBox.top - 1);
+namespace {
+
+// The build of one shape, stage by stage in the order of ShapeBuilder.h: the region
+// cut to its box, its skeleton and outline, the outline, inner and surface-curve
+// vertices, the optimizing step, the constrained triangulation, the depths, the
+// back surface, and the move back to image coordinates. Each stage that can fail
+// returns why; the vertex limit and cancelling end the build with the object as it
+// was.
+struct ShapeBuild {
+    ShapeBuild(Rng& rng, Progress* progress) : rng(rng), progress(progress) {}
+
+    Rng& rng;
+    Progress* progress;
+    // The region's box grown by one pixel: the working mask and its place in the image.
+    RasterImage mask;
+    int left = 0, top = 0;
+    Box box; // the region's box inside `mask`
+    double diagonal = 0;
+    int samples = 0; // per surface curve
+    double spacing = 0;
+
+    std::vector<uint32_t> skeleton;
+    std::optional<DistanceMap> distance;
+    std::vector<OutlineLoop> loops;
+    VertexList vertexList;
+    std::vector<std::vector<int32_t>> loopIndices;
+    int outlineCount = 0;
+    std::vector<int32_t> inner;
+    std::vector<SurfaceCurve> curves;
+
+    std::vector<AnimPoint> vertices;
+    ContourList contour;
+    std::vector<MeshTriangle> triangles;
+    std::vector<MeshEdge> edges;
+};
+
+Status vertexLimit() {
+    return Status::failed(std::string(kVertexLimitMessage));
+}
+
+Status cancelIfAsked(const ShapeBuild& b) {
+    return cancelled(b.progress) ? Status::cancelled() : Status::ok();
+}
+
+// Works on the region's box grown by one pixel. Outside the image counts as outside
+// as much as an outside pixel does, so the chords, the skeleton and the outline are
+// those of the whole mask, shifted.
+void cropToRegion(ShapeBuild& b, const RasterImage& imageMask, const Box& imageBox,
+                  int32_t definition) {
+    b.left = std::max(0, imageBox.left - 1), b.top = std::max(0, imageBox.top - 1);
     const int right = std::min(imageMask.width() - 1, imageBox.right + 1);
     const int bottom = std::min(imageMask.height() - 1, imageBox.bottom + 1);
-    RasterImage mask(right - left + 1, bottom - top + 1, 0);
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x)
-            mask.at(x, y) = imageMask.at(x + left, y + top) & kMaskInside;
-    const Box box{imageBox.left - left, imageBox.top - top, imageBox.right - left,
-                  imageBox.bottom - top};
-    const double diagonal = box.diagonal();
-    const int n = samplesPerCurve(options.definition);
+    b.mask = RasterImage(right - b.left + 1, bottom - b.top + 1, 0);
+    for (int y = 0; y < b.mask.height(); ++y)
+        for (int x = 0; x < b.mask.width(); ++x)
+            b.mask.at(x, y) = imageMask.at(x + b.left, y + b.top) & kMaskInside;
+    b.box = {imageBox.left - b.left, imageBox.top - b.top, imageBox.right - b.left,
+             imageBox.bottom - b.top};
+    b.diagonal = b.box.diagonal();
+    b.samples = samplesPerCurve(definition);
+}
 
-    announce(progress, prompter, "Building Skeleton...");
-    std::vector<uint32_t> skeleton = buildSkeleton(mask);
-    if (cancelled(progress)) return result.cancelled = true, result;
-
-    announce(progress, prompter, "Building Surface...");
-    const DistanceMap distance = buildDistanceMap(mask);
-    const double spacing =
-        std::clamp(diagonal / (2.0 * n), 1.0, std::max(1.0, double(distance.maximum())));
-    std::vector<OutlineLoop> loops = traceRegionOutlines(mask);
-    {
-        std::vector<OutlineLoop> simple;
-        for (double tolerance = std::max(kSafeTolerance, spacing / 8);;
-             tolerance = std::max(kSafeTolerance, tolerance / 2)) {
-            simple.clear();
-            for (auto& loop : loops) simple.push_back(simplifyOutline(loop, tolerance));
-            if (tolerance <= kSafeTolerance || !outlinesSelfIntersect(simple)) break;
-        }
-        loops.clear();
-        for (auto& loop : simple) loops.push_back(subdivideOutline(loop, spacing));
+// The outline loops, simplified as far as they stay apart, cut to the spacing and
+// halved where another outline point crowds an edge.
+void traceSurfaceOutline(ShapeBuild& b) {
+    b.distance = buildDistanceMap(b.mask);
+    b.spacing = std::clamp(b.diagonal / (2.0 * b.samples), 1.0,
+                           std::max(1.0, double(b.distance->maximum())));
+    const std::vector<OutlineLoop> traced = traceRegionOutlines(b.mask);
+    std::vector<OutlineLoop> simple;
+    for (double tolerance = std::max(kSafeTolerance, b.spacing / 8);;
+         tolerance = std::max(kSafeTolerance, tolerance / 2)) {
+        simple.clear();
+        for (auto& loop : traced) simple.push_back(simplifyOutline(loop, tolerance));
+        if (tolerance <= kSafeTolerance || !outlinesSelfIntersect(simple)) break;
     }
-    conformOutline(loops, spacing);
+    b.loops.clear();
+    for (auto& loop : simple) b.loops.push_back(subdivideOutline(loop, b.spacing));
+    conformOutline(b.loops, b.spacing);
+}
 
-    VertexList vl(prompter);
-    Rng& rng = model.rng;
-    std::vector<std::vector<int32_t>> loopIndices;
-    for (auto& loop : loops) {
+// The outline points become the first vertices; loops that shrink below three
+// vertices are dropped.
+Status placeOutlineVertices(ShapeBuild& b) {
+    for (auto& loop : b.loops) {
         std::vector<int32_t> indices;
         for (auto p : loop) {
-            const int v = vl.add(p.x + rng.jitter(), p.y + rng.jitter(), kOutlineFlags);
-            if (v < 0) return result;
+            const int v =
+                b.vertexList.add(p.x + b.rng.jitter(), p.y + b.rng.jitter(), kOutlineFlags);
+            if (v < 0) return vertexLimit();
             if (indices.empty() || indices.back() != v) indices.push_back(v);
         }
         while (indices.size() > 1 && indices.back() == indices.front()) indices.pop_back();
-        if (indices.size() >= 3) loopIndices.push_back(std::move(indices));
+        if (indices.size() >= 3) b.loopIndices.push_back(std::move(indices));
     }
-    const int outlineCount = vl.size();
-    if (loopIndices.empty()) return result;
+    b.outlineCount = b.vertexList.size();
+    if (b.loopIndices.empty()) return Status::refused({}, "the region has no outline");
+    return Status::ok();
+}
 
-    std::vector<int32_t> inner;
-    for (auto p : innerPoints(skeleton, mask, box, distance, spacing)) {
-        const int v = vl.add(p.x + rng.jitter(), p.y + rng.jitter(), kInnerFlags);
-        if (v < 0) return result;
-        if (v >= outlineCount) inner.push_back(v);
+Status placeInnerVertices(ShapeBuild& b) {
+    for (auto p : innerPoints(b.skeleton, b.mask, b.box, *b.distance, b.spacing)) {
+        const int v = b.vertexList.add(p.x + b.rng.jitter(), p.y + b.rng.jitter(), kInnerFlags);
+        if (v < 0) return vertexLimit();
+        if (v >= b.outlineCount) b.inner.push_back(v);
     }
-    if (cancelled(progress)) return result.cancelled = true, result;
+    return cancelIfAsked(b);
+}
 
-    announce(progress, prompter, "Building surface curves...");
-    std::vector<SurfaceCurve> curves;
-    if (!inner.empty()) {
-        PointBuckets innerBuckets(box.left - 1, box.top - 1, box.right + 2, box.bottom + 2,
-                                  spacing);
-        for (int32_t i : inner) innerBuckets.add(vl.xs[size_t(i)], vl.ys[size_t(i)], i);
-        for (int s = 0; s < outlineCount; ++s) {
-            const int e = curveEnd(vl, innerBuckets, s, mask, diagonal);
-            if (e < 0) continue;
-            SurfaceCurve curve;
-            curve.start = s;
-            curve.end = e;
-            const double sx = vl.xs[size_t(s)], sy = vl.ys[size_t(s)];
-            const double ex = vl.xs[size_t(e)], ey = vl.ys[size_t(e)];
-            curve.points.push_back(s);
-            for (int k = 1; k <= n - 2; ++k) {
-                const double t = double(k) / n;
-                const int v = vl.add(sx + t * (ex - sx) + rng.jitter(),
-                                     sy + t * (ey - sy) + rng.jitter(), kInnerFlags);
-                if (v < 0) return result;
-                curve.points.push_back(v);
-            }
-            curve.points.push_back(-1);
-            curve.points.push_back(e);
-            curves.push_back(std::move(curve));
-            if ((s & 255) == 0 && cancelled(progress)) return result.cancelled = true, result;
+// One curve from every outline vertex to the nearest inner vertex it reaches, sampled
+// into samples - 1 vertices.
+Status sampleSurfaceCurves(ShapeBuild& b) {
+    if (b.inner.empty()) return Status::ok();
+    VertexList& vl = b.vertexList;
+    const Box& box = b.box;
+    PointBuckets innerBuckets(box.left - 1, box.top - 1, box.right + 2, box.bottom + 2, b.spacing);
+    for (int32_t i : b.inner) innerBuckets.add(vl.xs[size_t(i)], vl.ys[size_t(i)], i);
+    const int n = b.samples;
+    for (int s = 0; s < b.outlineCount; ++s) {
+        const int e = curveEnd(vl, innerBuckets, s, b.mask, b.diagonal);
+        if (e < 0) continue;
+        SurfaceCurve curve;
+        curve.start = s;
+        curve.end = e;
+        const double sx = vl.xs[size_t(s)], sy = vl.ys[size_t(s)];
+        const double ex = vl.xs[size_t(e)], ey = vl.ys[size_t(e)];
+        curve.points.push_back(s);
+        for (int k = 1; k <= n - 2; ++k) {
+            const double t = double(k) / n;
+            const int v = vl.add(sx + t * (ex - sx) + b.rng.jitter(),
+                                 sy + t * (ey - sy) + b.rng.jitter(), kInnerFlags);
+            if (v < 0) return vertexLimit();
+            curve.points.push_back(v);
         }
+        curve.points.push_back(-1);
+        curve.points.push_back(e);
+        b.curves.push_back(std::move(curve));
+        if ((s & 255) == 0 && cancelled(b.progress)) return Status::cancelled();
     }
+    return Status::ok();
+}
 
-    announce(progress, prompter, "Optimizing...");
+// Inner vertices too close to an outline edge would keep it out of the triangulation;
+// the outline alone covers that strip.
+void dropVerticesNearOutline(ShapeBuild& b) {
+    const Box& box = b.box;
+    PointBuckets all(box.left - 1, box.top - 1, box.right + 2, box.bottom + 2, b.spacing);
+    std::vector<AnimPoint>& vertices = b.vertices;
+    for (size_t i = size_t(b.outlineCount); i < vertices.size(); ++i)
+        all.add(vertices[i].texture.x, vertices[i].texture.y, int32_t(i));
+    for (auto& loop : b.loopIndices)
+        for (size_t i = 0; i < loop.size(); ++i) {
+            const Vec3 a = vertices[size_t(loop[i])].texture;
+            const Vec3 c = vertices[size_t(loop[(i + 1) % loop.size()])].texture;
+            const double mx = (a.x + c.x) / 2, my = (a.y + c.y) / 2;
+            const double r = std::hypot(c.x - a.x, c.y - a.y) / 2 * 1.02 + 0.02;
+            all.near(mx, my, r, [&](int32_t k) {
+                AnimPoint& p = vertices[size_t(k)];
+                if (std::hypot(p.texture.x - mx, p.texture.y - my) < r)
+                    p.flags |= PointFlag::Deleted;
+            });
+        }
+}
+
+// The optimizing step, then the deleted vertices go (the outline ones come first and
+// are never deleted) and the curves follow the new indices.
+Status optimizeShapeVertices(ShapeBuild& b, int32_t definition) {
+    const VertexList& vl = b.vertexList;
     std::vector<AnimPoint> vertices(size_t(vl.size()));
     for (size_t i = 0; i < vertices.size(); ++i) {
         vertices[i].flags = vl.flags_[i];
         setPosition(vertices[i], vl.xs[i], vl.ys[i], 0);
     }
-    {
-        // Inner vertices too close to an outline edge would keep it out of the
-        // triangulation; the outline alone covers that strip.
-        PointBuckets all(box.left - 1, box.top - 1, box.right + 2, box.bottom + 2, spacing);
-        for (size_t i = size_t(outlineCount); i < vertices.size(); ++i)
-            all.add(vertices[i].texture.x, vertices[i].texture.y, int32_t(i));
-        for (auto& loop : loopIndices)
-            for (size_t i = 0; i < loop.size(); ++i) {
-                const Vec3 a = vertices[size_t(loop[i])].texture;
-                const Vec3 b = vertices[size_t(loop[(i + 1) % loop.size()])].texture;
-                const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-                const double r = std::hypot(b.x - a.x, b.y - a.y) / 2 * 1.02 + 0.02;
-                all.near(mx, my, r, [&](int32_t k) {
-                    AnimPoint& p = vertices[size_t(k)];
-                    if (std::hypot(p.texture.x - mx, p.texture.y - my) < r)
-                        p.flags |= MeshVertexFlag::Deleted;
-                });
-            }
-    }
-    optimizeVertices(vertices, options.definition, diagonal);
+    b.vertices = std::move(vertices);
+    dropVerticesNearOutline(b);
+    optimizeVertices(b.vertices, definition, b.diagonal);
 
-    // Drop the deleted vertices; the outline ones come first and are never deleted.
-    std::vector<int32_t> remap(vertices.size(), -1);
+    std::vector<int32_t> remap(b.vertices.size(), -1);
     std::vector<AnimPoint> kept;
-    for (size_t i = 0; i < vertices.size(); ++i)
-        if (!(vertices[i].flags & MeshVertexFlag::Deleted)) {
+    for (size_t i = 0; i < b.vertices.size(); ++i)
+        if (!(b.vertices[i].flags & PointFlag::Deleted)) {
             remap[i] = int32_t(kept.size());
-            kept.push_back(vertices[i]);
+            kept.push_back(b.vertices[i]);
         }
-    for (SurfaceCurve& c : curves) {
+    b.vertices = std::move(kept);
+    for (SurfaceCurve& c : b.curves) {
         c.start = remap[size_t(c.start)];
         c.end = remap[size_t(c.end)];
         for (int32_t& p : c.points)
             if (p >= 0) p = remap[size_t(p)];
     }
-    ContourList contour;
-    for (auto& loop : loopIndices) appendContourRun(contour, loop, true);
-    if (cancelled(progress)) return result.cancelled = true, result;
+    for (auto& loop : b.loopIndices) appendContourRun(b.contour, loop, true);
+    return cancelIfAsked(b);
+}
 
+// The triangulation with the outline as constraint, cut to the triangles inside it.
+Status triangulateShape(ShapeBuild& b) {
     std::vector<Vec3> points;
-    points.reserve(kept.size() + 4);
-    for (const AnimPoint& p : kept) points.push_back(p.texture);
+    points.reserve(b.vertices.size() + 4);
+    for (const AnimPoint& p : b.vertices) points.push_back(p.texture);
     // Four far corners around everything: no outline point is then on the hull, where
     // a straight run of nearly collinear points (a region along the image border)
     // would give slivers with circles too large to compare reliably. The corners
     // only make triangles outside the region, which are dropped below.
-    {
-        const double margin = std::max(8.0, diagonal / 4);
-        const double l = box.left - margin, t = box.top - margin;
-        const double r = box.right + 1 + margin, b = box.bottom + 1 + margin;
-        for (Vec3 corner : {Vec3{l, t, 0}, Vec3{l, b, 0}, Vec3{r, b, 0}, Vec3{r, t, 0}})
-            points.push_back({corner.x + rng.jitter(), corner.y + rng.jitter(), 0});
-    }
+    const Box& box = b.box;
+    const double margin = std::max(8.0, b.diagonal / 4);
+    const double l = box.left - margin, t = box.top - margin;
+    const double r = box.right + 1 + margin, bottom = box.bottom + 1 + margin;
+    for (Vec3 corner : {Vec3{l, t, 0}, Vec3{l, bottom, 0}, Vec3{r, bottom, 0}, Vec3{r, t, 0}})
+        points.push_back({corner.x + b.rng.jitter(), corner.y + b.rng.jitter(), 0});
+
     std::vector<MeshEdge> triangulatorEdges;
     std::vector<MeshTriangle> triangles;
-    TriangulateResult tr = triangulate(points, triangulatorEdges, triangles, &contour, progress);
-    if (tr.cancelled) return result.cancelled = true, result;
-    triangles = insideTriangles(triangles, points, loopIndices, mask);
-    for (const MeshTriangle& t : triangles)
+    const Result<int> made =
+        triangulate(points, triangulatorEdges, triangles, &b.contour, b.progress);
+    if (!made) return made.status();
+    b.triangles = insideTriangles(triangles, points, b.loopIndices, b.mask);
+    for (const MeshTriangle& tri : b.triangles)
         for (int k = 0; k < 3; ++k)
-            if (t.v[k] >= int(kept.size()))
-                return result; // cannot happen: flood stops at the outline
-    points.resize(kept.size());
-    if (triangles.empty()) return result;
-    std::vector<MeshEdge> edges = edgeSet(triangles);
+            if (tri.v[k] >= int(b.vertices.size())) // cannot happen: flood stops at the outline
+                return Status::failed({}, "a triangle reached a far corner");
+    if (b.triangles.empty()) return Status::refused({}, "no triangle inside the region");
+    b.edges = edgeSet(b.triangles);
+    return Status::ok();
+}
 
-    const HeightMap heights = buildHeightMap(mask);
-    for (AnimPoint& p : kept) {
-        const double z = (p.flags & MeshVertexFlag::Outline)
+void setShapeDepths(ShapeBuild& b, double blend) {
+    const HeightMap heights = buildHeightMap(b.mask);
+    for (AnimPoint& p : b.vertices) {
+        const double z = (p.flags & PointFlag::Outline)
                              ? 0.0
-                             : depthAt(heights, distance, options.blend, p.texture.x, p.texture.y);
+                             : depthAt(heights, *b.distance, blend, p.texture.x, p.texture.y);
         setPosition(p, p.texture.x, p.texture.y, z);
     }
+}
 
-    if (options.solid) {
-        const size_t front = kept.size();
-        std::vector<int32_t> twin(front);
-        for (size_t i = 0; i < front; ++i) {
-            // The outline, and any point left in the image plane, serve both surfaces.
-            if ((kept[i].flags & MeshVertexFlag::Outline) || kept[i].texture.z == 0) {
-                twin[i] = int32_t(i);
-                continue;
-            }
-            if (int(kept.size()) >= kMaxObjectVertices) {
-                if (prompter) prompter->message(kVertexLimitMessage);
-                return result;
-            }
-            AnimPoint back = kept[i];
-            back.flags |= SurfaceVertex::Back;
-            setPosition(back, back.texture.x, back.texture.y, -kept[i].texture.z);
-            twin[i] = int32_t(kept.size());
-            kept.push_back(back);
+// Every vertex off the image plane gets a mirrored twin; the twins' triangles turn
+// the other way round, and the edges between twins join the edge set.
+Status addBackSurface(ShapeBuild& b) {
+    std::vector<AnimPoint>& vertices = b.vertices;
+    const size_t front = vertices.size();
+    std::vector<int32_t> twin(front);
+    for (size_t i = 0; i < front; ++i) {
+        // The outline, and any point left in the image plane, serve both surfaces.
+        if ((vertices[i].flags & PointFlag::Outline) || vertices[i].texture.z == 0) {
+            twin[i] = int32_t(i);
+            continue;
         }
-        const size_t frontTriangles = triangles.size();
-        for (size_t t = 0; t < frontTriangles; ++t) {
-            MeshTriangle b = triangles[t];
-            b.v[0] = twin[size_t(triangles[t].v[0])];
-            b.v[1] = twin[size_t(triangles[t].v[2])];
-            b.v[2] = twin[size_t(triangles[t].v[1])];
-            triangles.push_back(b);
-        }
-        const size_t frontEdges = edges.size();
-        for (size_t e = 0; e < frontEdges; ++e) {
-            const int32_t a = twin[size_t(edges[e][0])], b = twin[size_t(edges[e][1])];
-            if (a == edges[e][0] && b == edges[e][1]) continue; // shared outline edge
-            edges.push_back({std::min(a, b), std::max(a, b), 0, 0});
-        }
+        if (int(vertices.size()) >= kMaxObjectVertices) return vertexLimit();
+        AnimPoint back = vertices[i];
+        back.flags |= PointFlag::BackSurface;
+        setPosition(back, back.texture.x, back.texture.y, -vertices[i].texture.z);
+        twin[i] = int32_t(vertices.size());
+        vertices.push_back(back);
     }
-
-    for (AnimPoint& p : kept) setPosition(p, p.texture.x + left, p.texture.y + top, p.texture.z);
-    {
-        // Into image coordinates, run by run (a code, points, the terminator).
-        std::vector<uint32_t> shifted;
-        bool fits = true;
-        for (size_t i = 0; i < skeleton.size();) {
-            shifted.push_back(skeleton[i++]);
-            for (; i < skeleton.size() && skeleton[i] != kPointListEnd; ++i) {
-                const uint32_t x = (skeleton[i] & 0xFFFF) + uint32_t(left);
-                const uint32_t y = (skeleton[i] >> 16) + uint32_t(top);
-                fits = fits && x <= 0x7FFF && y <= 0x7FFF;
-                shifted.push_back(x | (y << 16));
-            }
-            shifted.push_back(kPointListEnd);
-            ++i;
-        }
-        skeleton = fits ? std::move(shifted) : std::vector<uint32_t>{};
+    const size_t frontTriangles = b.triangles.size();
+    for (size_t t = 0; t < frontTriangles; ++t) {
+        const MeshTriangle& f = b.triangles[t];
+        MeshTriangle m = f;
+        m.v[0] = twin[size_t(f.v[0])];
+        m.v[1] = twin[size_t(f.v[2])];
+        m.v[2] = twin[size_t(f.v[1])];
+        b.triangles.push_back(m);
     }
+    const size_t frontEdges = b.edges.size();
+    for (size_t e = 0; e < frontEdges; ++e) {
+        const int32_t a = twin[size_t(b.edges[e][0])], c = twin[size_t(b.edges[e][1])];
+        if (a == b.edges[e][0] && c == b.edges[e][1]) continue; // shared outline edge
+        b.edges.push_back({std::min(a, c), std::max(a, c), 0, 0});
+    }
+    return Status::ok();
+}
 
-    result.vertices = int(kept.size());
-    result.triangles = int(triangles.size());
-    replaceMesh(model, slot, std::move(kept), std::move(triangles), std::move(edges),
-                std::move(contour), outlineCount);
+// Vertices and skeleton into image coordinates; the skeleton run by run (a code,
+// points, the terminator), dropped when a point no longer fits its 15 bits.
+void moveToImage(ShapeBuild& b) {
+    for (AnimPoint& p : b.vertices)
+        setPosition(p, p.texture.x + b.left, p.texture.y + b.top, p.texture.z);
+    const std::vector<uint32_t>& skeleton = b.skeleton;
+    std::vector<uint32_t> shifted;
+    bool fits = true;
+    for (size_t i = 0; i < skeleton.size();) {
+        shifted.push_back(skeleton[i++]);
+        for (; i < skeleton.size() && skeleton[i] != kPointListEnd; ++i) {
+            const uint32_t x = (skeleton[i] & 0xFFFF) + uint32_t(b.left);
+            const uint32_t y = (skeleton[i] >> 16) + uint32_t(b.top);
+            fits = fits && x <= 0x7FFF && y <= 0x7FFF;
+            shifted.push_back(x | (y << 16));
+        }
+        shifted.push_back(kPointListEnd);
+        ++i;
+    }
+    b.skeleton = fits ? std::move(shifted) : std::vector<uint32_t>{};
+}
+
+MeshSize commitShape(AnimationModel& model, int slot, ShapeBuild& b, const RasterImage& imageMask,
+                     const Box& imageBox) {
+    const MeshSize size{int(b.vertices.size()), int(b.triangles.size())};
+    replaceMesh(model, slot, std::move(b.vertices), std::move(b.triangles), std::move(b.edges),
+                std::move(b.contour), b.outlineCount);
     AnimObject& o = model.object(slot);
     o.flag3d = 1;
-    o.skeleton = std::move(skeleton);
-    o.surfaceCurves = std::move(curves);
+    o.skeleton = std::move(b.skeleton);
+    o.surfaceCurves = std::move(b.curves);
     if (o.textureRect.right <= o.textureRect.left || o.textureRect.bottom <= o.textureRect.top)
         o.textureRect = {imageBox.left, imageBox.top, imageBox.right + 1, imageBox.bottom + 1};
     if (!o.ownedMasks[kRegionMaskSlot]) setObjectRegionMask(o, imageMask);
-    result.ok = true;
-    return result;
+    return size;
 }
 
-ShapeBuildResult build3dObjectFromOutline(AnimationModel& model, int slot,
+// The stages from the skeleton to the finished mesh, with the progress texts.
+Status buildShape(ShapeBuild& b, const ShapeBuildOptions& options, Prompter& prompter) {
+    announce(b.progress, prompter, kBuildingSkeleton);
+    b.skeleton = buildSkeleton(b.mask);
+    if (Status s = cancelIfAsked(b); !s) return s;
+
+    announce(b.progress, prompter, kBuildingSurface);
+    traceSurfaceOutline(b);
+    if (Status s = placeOutlineVertices(b); !s) return s;
+    if (Status s = placeInnerVertices(b); !s) return s;
+
+    announce(b.progress, prompter, kBuildingSurfaceCurves);
+    if (Status s = sampleSurfaceCurves(b); !s) return s;
+
+    announce(b.progress, prompter, kOptimizing);
+    if (Status s = optimizeShapeVertices(b, options.definition); !s) return s;
+    if (Status s = triangulateShape(b); !s) return s;
+    setShapeDepths(b, options.blend);
+    if (options.solid) {
+        if (Status s = addBackSurface(b); !s) return s;
+    }
+    moveToImage(b);
+    return Status::ok();
+}
+
+} // namespace
+
+Result<MeshSize> build3dObject(AnimationModel& model, int slot, const RasterImage& imageMask,
+                               const ShapeBuildOptions& options, Progress* progress,
+                               Prompter& prompter) {
+    if (slot < 0 || slot >= model.objectCount || imageMask.isDescriptor() || imageMask.empty())
+        return Status::refused({}, "no such object, or no region mask");
+    const Box imageBox = regionBox(imageMask);
+    if (imageBox.empty()) return Status::refused({}, "the region is empty");
+    ShapeBuild b(model.rng, progress);
+    cropToRegion(b, imageMask, imageBox, options.definition);
+    Status built = buildShape(b, options, prompter);
+    if (!built) {
+        if (!built.message().empty()) prompter.message(built.message());
+        return built;
+    }
+    return commitShape(model, slot, b, imageMask, imageBox);
+}
+
+Result<MeshSize> build3dObjectFromOutline(AnimationModel& model, int slot,
                                           std::span<const uint32_t> outline,
                                           const ShapeBuildOptions& options, Progress* progress,
-                                          Prompter* prompter) {
+                                          Prompter& prompter) {
     std::vector<IntPoint> polygon;
     for (uint32_t word : outline) {
         if (word == kPointListEnd) break;
         polygon.push_back({int(word & 0xFFFF), int(word >> 16)});
     }
-    if (polygon.size() < 3 || model.startWidth <= 0 || model.startHeight <= 0) return {};
+    if (polygon.size() < 3 || model.startWidth <= 0 || model.startHeight <= 0)
+        return Status::refused({}, "the outline has fewer than three points");
     RasterImage mask(model.startWidth, model.startHeight, 0);
-    fillPolygon(mask, polygon, 0x100, kMaskInside);
+    fillPolygon(mask, polygon, MaskBit::Outline, kMaskInside);
     return build3dObject(model, slot, mask, options, progress, prompter);
 }
 
 VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress,
-                                 Prompter* prompter) {
-    return [options, progress, prompter](AnimationModel& model, int slot, const RasterImage& mask) {
-        ShapeBuildOptions own = options;
-        own.definition = model.object(slot).settingWord;
-        return build3dObject(model, slot, mask, own, progress, prompter).ok;
-    };
+                                 Prompter& prompter) {
+    return
+        [options, progress, &prompter](AnimationModel& model, int slot, const RasterImage& mask) {
+            ShapeBuildOptions own = options;
+            own.definition = model.object(slot).settingWord;
+            return build3dObject(model, slot, mask, own, progress, prompter).status();
+        };
 }
 
 bool applyDepth(AnimationModel& model, int slot, double blend, const RasterImage* mask) {
@@ -740,24 +839,24 @@ bool applyDepth(AnimationModel& model, int slot, double blend, const RasterImage
     const DistanceMap distance = buildDistanceMap(*mask);
     for (int i = 0; i < count; ++i) {
         AnimPoint& p = o.points[size_t(i)];
-        double z = (p.flags & MeshVertexFlag::Outline)
+        double z = (p.flags & PointFlag::Outline)
                        ? 0.0
                        : depthAt(heights, distance, blend, p.texture.x, p.texture.y);
-        if (p.flags & SurfaceVertex::Back) z = -z;
+        if (p.flags & PointFlag::BackSurface) z = -z;
         p.texture.z = p.start.z = p.end.z = p.current.z = z;
     }
     return true;
 }
 
-bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter) {
+bool acceptViewImages(std::span<const std::string> paths, Prompter& prompter) {
     if (!paths.empty() && !paths.front().empty()) return true;
-    if (prompter) prompter->message(kFrontViewRequired);
+    prompter.message(kFrontViewRequired);
     return false;
 }
 
-bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter) {
+bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter& prompter) {
     if (model.objectCount == 0) {
-        const int slot = model.addObject(prompter);
+        const int slot = model.addObject(&prompter);
         if (slot < 0) return false;
         model.object(slot).textureRect = {0, 0, model.startWidth, model.startHeight};
     }
@@ -780,8 +879,8 @@ bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* pro
     for (int m = 0; m <= rows; ++m)
         for (int k = 0; k <= columns; ++k) {
             AnimPoint p;
-            p.flags = MeshVertexFlag::New;
-            if (m == 0 || k == 0 || m == rows || k == columns) p.flags |= MeshVertexFlag::Outline;
+            p.flags = PointFlag::NewMeshVertex;
+            if (m == 0 || k == 0 || m == rows || k == columns) p.flags |= PointFlag::Outline;
             const double x = rect.left + k * w / columns + model.rng.jitter();
             const double y = rect.top + m * h / rows + model.rng.jitter();
             setPosition(p, x, y, 0);

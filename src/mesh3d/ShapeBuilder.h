@@ -13,7 +13,8 @@
 //   Outline edges that another outline point comes close to (inside the circle over
 //   the edge) are halved until none does, so that every outline edge is also an
 //   edge of the Delaunay triangulation and no triangle can cross the outline. The
-//   outline points become the first vertices (protected, flag 0x408 besides 0x41).
+//   outline points become the first vertices (PointFlag::Outline and Protected besides
+//   NewMeshVertex).
 //   The skeleton branches, sampled every h, give the inner vertices; a skeleton of
 //   eight entries or fewer gives one inner vertex at the centre of the region's box
 //   (or, when that lies outside the region, at its deepest pixel).
@@ -36,7 +37,7 @@
 // edge by the blend percentage (clamped to 0 .. 100); outline vertices stay at depth
 // 0. A vertex's depth is thus that of the surface-curve point it was sampled at. A
 // solid also gets a back surface: every inner vertex mirrored to the negative depth
-// (flag 0x80), sharing the outline and any vertex left at depth 0, with its
+// (PointFlag::BackSurface), sharing the outline and any vertex left at depth 0, with its
 // triangles turned the other way round. Front triangles come first, then their
 // mirrored twins in the same order.
 
@@ -44,6 +45,7 @@
 #include "mesh3d/MeshBuildContext.h"
 #include "mesh3d/RebuildMeshes.h"
 #include "mesh3d/VertexRegistry.h"
+#include "platform/Status.h"
 #include "storage/RasterImage.h"
 
 #include <cstdint>
@@ -58,12 +60,6 @@ namespace zx {
 class AnimationModel;
 class Progress;
 class Prompter;
-
-// The back surface's vertices carry this flag besides MeshVertexFlag::New; outline
-// vertices (MeshVertexFlag::Outline | Protected) belong to both surfaces.
-namespace SurfaceVertex {
-inline constexpr int32_t Back = 0x80;
-} // namespace SurfaceVertex
 
 // Vertices one object may have (the vertex registry's capacity less one).
 inline constexpr int kMaxObjectVertices = VertexRegistry::kMaxVertices;
@@ -92,9 +88,13 @@ struct ShapeBuilderSettings {
     void markUsed() { lastUsed = current; }
 };
 
-struct ShapeBuildResult {
-    bool ok = false;
-    bool cancelled = false;
+// The progress texts of the build, in order.
+inline constexpr std::string_view kBuildingSkeleton = "Building Skeleton...";
+inline constexpr std::string_view kBuildingSurface = "Building Surface...";
+inline constexpr std::string_view kBuildingSurfaceCurves = "Building surface curves...";
+inline constexpr std::string_view kOptimizing = "Optimizing...";
+
+struct MeshSize {
     int vertices = 0;
     int triangles = 0;
 };
@@ -103,24 +103,26 @@ struct ShapeBuildResult {
 // 0x200): replaces its mesh vertices, triangles, edge set and contour list, keeps its
 // user dots (their indices move with the new vertex count, in bones and bindings
 // too), sets its 3D flag and, when it has none yet, keeps the mask as its region. On
-// failure (empty region, too many vertices, cancelled) the object is left as it was.
+// failure the object is left as it was: refused for an empty region, failed with
+// kVertexLimitMessage (told the user) past the vertex limit, or cancelled.
 // Uses the model's jitter. The work is done on the region's box, so a small region
 // of a large image costs little.
-ShapeBuildResult build3dObject(AnimationModel& model, int slot, const RasterImage& mask,
+Result<MeshSize> build3dObject(AnimationModel& model, int slot, const RasterImage& mask,
                                const ShapeBuildOptions& options, Progress* progress,
-                               Prompter* prompter);
+                               Prompter& prompter);
 
 // The same for a region given as a closed polygon of image points (x | (y << 16),
 // ended by 0x80008000 or by the end of the list), filled as a lasso selection is.
-ShapeBuildResult build3dObjectFromOutline(AnimationModel& model, int slot,
+Result<MeshSize> build3dObjectFromOutline(AnimationModel& model, int slot,
                                           std::span<const uint32_t> outline,
                                           const ShapeBuildOptions& options, Progress* progress,
-                                          Prompter* prompter);
+                                          Prompter& prompter);
 
 // The shape builder as the rebuild of all meshes calls it for 3D objects: each object
 // at its own mesh definition level (AnimObject::settingWord), with the blend and the
-// solid choice of `options`.
-VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress, Prompter* prompter);
+// solid choice of `options`. The builder keeps a reference to `prompter`, which must
+// outlive it.
+VolumeBuilder shapeVolumeBuilder(ShapeBuildOptions options, Progress* progress, Prompter& prompter);
 
 // Recomputes the depth of every vertex of a built object from the height map of its
 // region (or of `mask` when given), mixed with the distance depth by `blend` percent
@@ -141,11 +143,11 @@ inline constexpr std::string_view kViewImageFilter = "Image files (*.jpg, *png)|
 inline constexpr std::string_view kFrontViewRequired = "At least a front view is required";
 // True when the dialog may close: a front view is given. Otherwise tells the user
 // kFrontViewRequired (the dialog stays open).
-bool acceptViewImages(std::span<const std::string> paths, Prompter* prompter);
+bool acceptViewImages(std::span<const std::string> paths, Prompter& prompter);
 
 // Replaces the first object's mesh by a flat grid over its rectangle (the whole
 // image; an object covering the image is added when there is none). Returns false
 // when no object can be added. The caller records the step kInitFlat3dLabel.
-bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter* prompter);
+bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter& prompter);
 
 } // namespace zx

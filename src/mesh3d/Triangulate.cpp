@@ -62,11 +62,10 @@ public:
 
     int validCount() const { return validCount_; }
 
-    TriangulateResult run(const ContourList* contour) {
+    Result<int> run(const ContourList* contour) {
         edges_.clear();
         triangles_.clear();
-        TriangulateResult result;
-        if (validCount_ < 3) return result;
+        if (validCount_ < 3) return 0;
         if (search_ == FacetSearch::Grid) grid_.build(xs_, ys_, valid_);
         edges_.reserve(size_t(validCount_) * 4);
         index_.reserve(size_t(validCount_) * 4);
@@ -79,7 +78,7 @@ public:
             });
         } else {
             auto pair = closestPair();
-            if (pair.first < 0) return result; // nothing close enough to start from
+            if (pair.first < 0) return 0; // nothing close enough to start from
             addEdge(pair.first, pair.second, -1, -1);
         }
 
@@ -92,9 +91,8 @@ public:
             if (cancelled_ || triangles_.size() > triangleCap) break;
         }
         for (MeshEdge& e : edges_) e[EdgeField::Left] = e[EdgeField::Right] = 0;
-        result.triangles = int(triangles_.size());
-        result.cancelled = cancelled_;
-        return result;
+        if (cancelled_) return Status::cancelled();
+        return int(triangles_.size());
     }
 
 private:
@@ -238,9 +236,9 @@ private:
 
 } // namespace
 
-TriangulateResult triangulate(std::span<const Vec3> points, std::vector<MeshEdge>& edges,
-                              std::vector<MeshTriangle>& triangles, const ContourList* contour,
-                              Progress* progress, FacetSearch search) {
+Result<int> triangulate(std::span<const Vec3> points, std::vector<MeshEdge>& edges,
+                        std::vector<MeshTriangle>& triangles, const ContourList* contour,
+                        Progress* progress, FacetSearch search) {
     Triangulator t(points, edges, triangles, progress, search);
     return t.run(contour);
 }

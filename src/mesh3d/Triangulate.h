@@ -7,6 +7,7 @@
 #include "anim/AnimPoint.h"
 #include "anim/MeshTriangle.h"
 #include "mesh3d/ContourList.h"
+#include "platform/Status.h"
 
 #include <array>
 #include <cstdint>
@@ -38,19 +39,15 @@ inline constexpr int Outer = 2;
 // (quadratic) and serves as the reference.
 enum class FacetSearch { Grid, Scan };
 
-struct TriangulateResult {
-    int triangles = 0;
-    bool cancelled = false;
-};
-
 // Replaces `triangles` and `edges` by the triangulation of `points` (x, y used).
 // With a contour list of more than 2 entries its edges are the seeds; otherwise the
 // closest pair of valid points closer than 4472 pixels (coincident points make no
 // edge, so they are passed over). Fewer than 3 valid points
 // give nothing. Every 100 triangles the progress detail reads "Building mesh, N
-// triangles so far...". Finally every face field is 0.
-TriangulateResult triangulate(std::span<const Vec3> points, std::vector<MeshEdge>& edges,
-                              std::vector<MeshTriangle>& triangles, const ContourList* contour,
-                              Progress* progress, FacetSearch search = FacetSearch::Grid);
+// triangles so far...". Finally every face field is 0. Returns the number of
+// triangles, or cancelled (the triangles found so far stay).
+Result<int> triangulate(std::span<const Vec3> points, std::vector<MeshEdge>& edges,
+                        std::vector<MeshTriangle>& triangles, const ContourList* contour,
+                        Progress* progress, FacetSearch search = FacetSearch::Grid);
 
 } // namespace zx

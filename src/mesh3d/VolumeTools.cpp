@@ -88,7 +88,7 @@ bool collectVertices(const AnimObject& object, VolumeSelection& selection) {
     std::vector<char> chosen(size_t(count), 0);
     for (int i = 0; i < count; ++i) {
         const AnimPoint& p = object.points[size_t(i)];
-        if (p.flags & MeshVertexFlag::Deleted) continue;
+        if (p.flags & PointFlag::Deleted) continue;
         if (selectedAt(selection.mask, p.texture.x, p.texture.y)) {
             selection.vertices.push_back(i);
             chosen[size_t(i)] = 1;
@@ -120,7 +120,7 @@ void replay(VolumeSelection& selection, int width, int height) {
 bool hasBackSurface(const AnimObject& object) {
     const int count = meshVertexCount(object);
     for (int i = 0; i < count; ++i)
-        if (object.points[size_t(i)].flags & SurfaceVertex::Back) return true;
+        if (object.points[size_t(i)].flags & PointFlag::BackSurface) return true;
     return false;
 }
 
@@ -258,10 +258,10 @@ void VolumeStroke::apply(AnimObject& object, double dx, double dy) const {
     for (size_t e = 0; e < vertices_.size(); ++e) {
         if (vertices_[e] >= count) break;
         const AnimPoint& p = object.points[size_t(vertices_[e])];
-        if (!(p.flags & 1)) break;
-        if (!(p.flags & 0x40)) continue;
-        const bool back = p.flags & SurfaceVertex::Back;
-        const bool outline = p.flags & MeshVertexFlag::Outline;
+        if (!(p.flags & PointFlag::MeshVertex)) break;
+        if (!(p.flags & PointFlag::Interior)) continue;
+        const bool back = p.flags & PointFlag::BackSurface;
+        const bool outline = p.flags & PointFlag::Outline;
         if (tool_ == VolumeTool::TiltPlane) {
             // The plane rises along the drag, through the centre, with slope
             // 0.01 x the drag length: z = 0.01 (V - C) . (dx, dy). On a solid the

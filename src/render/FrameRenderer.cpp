@@ -20,10 +20,12 @@ double sane(double v, double fallback) {
     return std::isfinite(v) ? v : fallback;
 }
 
-// The jitter of the vertex normals comes from the model's own generator; starting it
-// from the same state for every render of a frame makes renders repeatable.
+// The largest frame side the renderer accepts: movie sizes stop at 4095, doubled at
+// Maximum quality.
 constexpr int kMaxFrameSide = 8192;
 
+// The jitter of the vertex normals comes from the model's own generator; starting it
+// from the same state for every render of a frame makes renders repeatable.
 constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
 
 } // namespace
@@ -39,8 +41,7 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
     RenderScratch local;
     RenderScratch& work = scratch ? *scratch : local;
     const int fw = std::max(0, frame.width), fh = std::max(0, frame.height);
-    // Movie sizes stop at 4095, doubled at Maximum; a record asking for more is not
-    // one this program laid out.
+    // A record asking for more is not one this program laid out.
     if (fw > kMaxFrameSide || fh > kMaxFrameSide) return std::nullopt;
     const int q = std::clamp(frame.quality, 0, 3);
     RenderSettings& rs = model.renderSettings;

@@ -7,19 +7,6 @@ namespace zx {
 
 namespace {
 
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-Vec3 sub(const Vec3& a, const Vec3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-double dot(const Vec3& a, const Vec3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-double length(const Vec3& a) {
-    return std::sqrt(dot(a, a));
-}
-
 constexpr int kMaxFaceNormals = 32;
 
 } // namespace
@@ -81,14 +68,14 @@ void computeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& no
             p.y += model.rng.jitter();
         }
         const Vec3& p0 = o.points[size_t(t.v[0])].current;
-        const Vec3 face = cross(sub(o.points[size_t(t.v[1])].current, p0),
-                                sub(o.points[size_t(t.v[2])].current, p0));
+        const Vec3 face =
+            cross(o.points[size_t(t.v[1])].current - p0, o.points[size_t(t.v[2])].current - p0);
         if (!(length(face) >= 1e-9)) continue;
         for (int k = 0; k < 3; ++k) {
             const size_t v = size_t(t.v[k]);
             if (counts[v] >= kMaxFaceNormals) continue;
             ++counts[v];
-            normals[v] = {normals[v].x + face.x, normals[v].y + face.y, normals[v].z + face.z};
+            normals[v] = normals[v] + face;
         }
     }
     const Vec3& fallback = model.renderSettings.defaultNormal;
@@ -105,7 +92,7 @@ void computeVertexNormals(AnimationModel& model, int slot, std::vector<Vec3>& no
 
 double flatOffset(const Vec3& p0, const Vec3& p1, const Vec3& p2, const Vec3& light,
                   double backLight, double ambient, double m) {
-    const Vec3 N = cross(sub(p1, p0), sub(p2, p0));
+    const Vec3 N = cross(p1 - p0, p2 - p0);
     const double lengths = length(N) * length(light);
     double c = lengths < 1e-9 ? 1.0 : dot(N, light) / lengths;
     if (c < 0) c = std::fabs(c * backLight);

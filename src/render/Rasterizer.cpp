@@ -13,11 +13,10 @@ namespace zx {
 
 namespace {
 
+// The slope of a horizontal edge (dy = 0), which no row walks.
 constexpr double kNoSlope = 1e9;
-
-inline uint32_t texelAt(const RasterImage& t, int x, int y) {
-    return t.pixels()[size_t(y) * size_t(t.width()) + size_t(x)];
-}
+// Texture coordinates this close to an integer are taken as that integer.
+constexpr double kTexelSnap = 1e-5;
 
 inline uint32_t lerpChannel(uint32_t a, uint32_t b, double f) {
     return uint32_t(double(a) + (double(b) - double(a)) * f);
@@ -48,10 +47,6 @@ inline double slopeOf(int dx, int dy) {
 inline int spanX(int start, int e, double slope) {
     const double x = double(start) + std::trunc(double(e) * slope);
     return int(std::clamp(x, -1073741824.0, 1073741824.0));
-}
-
-inline bool finite3(const Vec3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
 inline int32_t roundCoord(double x) {
@@ -122,9 +117,7 @@ inline uint32_t blendOpaque(uint32_t A, uint32_t B, uint32_t C, uint32_t D, doub
 
 // The alpha-aware bilinear sample at texel (j, k) with fractions (fx, fy); j in
 // [−1, width), k in [−1, height).
-inline uint32_t sampleAt(const RasterImage& texture, int j, int k, double fx, double fy) {
-    const int w = texture.width(), h = texture.height();
-    const uint32_t* px = texture.pixels();
+inline uint32_t sampleAt(const uint32_t* px, int w, int h, int j, int k, double fx, double fy) {
     const size_t stride = size_t(w);
     if (j >= 0 && k >= 0 && j < w - 1 && k < h - 1) {
         const uint32_t* p = px + size_t(k) * stride + size_t(j);
@@ -152,9 +145,9 @@ inline int texelIndex(double u, double& fraction) {
     int j = int(u);
     if (u < 0 && double(j) != u) --j;
     double f = u - j;
-    if (f < 1e-5) {
+    if (f < kTexelSnap) {
         f = 0;
-    } else if (f > 1 - 1e-5) {
+    } else if (f > 1 - kTexelSnap) {
         ++j;
         f = 0;
     }
@@ -168,245 +161,397 @@ bool sampleBilinear(const RasterImage& texture, double u, double v, uint32_t& ou
     const int w = texture.width(), h = texture.height();
     if (!(u >= -1.0 && u < double(w) && v >= -1.0 && v < double(h))) return false;
     const int j = floorIndex(u), k = floorIndex(v);
-    out = sampleAt(texture, j, k, u - j, v - k);
+    out = sampleAt(texture.pixels(), w, h, j, k, u - j, v - k);
     return true;
 }
 
 namespace {
 
-template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag cancel) {
-    RasterImage* target = tri.colour;
-    DepthRaster* depth = tri.depth;
-    if (!target || !depth) return true;
-    const int width = std::min(target->width(), depth->width());
-    const int height = std::min(target->height(), depth->height());
-    if (width <= 0 || height <= 0) return true;
-    for (const Vec3& p : tri.screen)
-        if (!finite3(p)) return true; // a vertex that does not exist draws nothing
+// ---------------------------------------------------------------- the filler
+//
+// Scan-line rasterisation with barycentric interpolation. The triangle set-up
+// derives, once per triangle, the barycentric weights l1 and l2 as affine functions
+// of the pixel position (from the exact vertices), the edge slopes (from the rounded
+// vertices), the rows and columns to visit, the texture coordinates as affine
+// functions of the weights, and what of the shading is constant over the face. Then,
+// row by row:
+//   span set-up    the row's first and last pixel from the edge slopes;
+//   depth test     the interpolated depth against the stored one: behind an opaque
+//                  pixel nothing is drawn, behind a translucent one the new pixel
+//                  goes under it;
+//   texel sampling nearest or alpha-aware bilinear, then the opacity;
+//   shading        the interpolated normal lit by the light (ambient, diffuse as
+//                  |cos|, a specular highlight, the back light on the far side), or
+//                  a flat offset; and the edge-mask weight of a surface seen edge-on;
+//   store          the seam rule, blending over or under, the depth and edge flag.
 
+// Weights this far outside 0 … 1 come from a pixel well off the triangle (spans run
+// between rounded vertices, weights come from the exact ones, and a sliver amplifies
+// the difference); such a pixel takes the middle of the triangle instead.
+constexpr double kWeightMin = -3, kWeightMax = 4;
+// Beyond these weights the interpolated normal is not trusted: the mean normal serves.
+constexpr double kNormalWeightMin = -2, kNormalWeightMax = 3;
+// Areas and lengths below this count as zero.
+constexpr double kTiny = 1e-9;
+
+// Depths far beyond this cannot be stored in an entry.
+constexpr double kDepthLimit = 32767;
+// An entry holds the depth × 65536 in bits 31..1 (DepthRaster).
+constexpr double kDepthScale = 65536;
+constexpr double kEntryLimit = 2147418112.0;
+// Border pixels whose depths differ by at most a quarter of a unit lie on a seam
+// between two triangles of one object.
+constexpr int64_t kSeamTolerance = 16384;
+
+// Shading: the exponent of the specular highlight (cos^50 of the angle to the light).
+constexpr double kSpecularExponent = 50;
+// A surface whose normal leans further than this from the view axis (|n.z| / |n|
+// below it) is seen nearly edge-on and gets an edge-mask weight, rising to 255 when
+// seen exactly edge-on.
+constexpr double kEdgeOnLimit = 0.25;
+constexpr double kEdgeWeightPerUnit = 255 / kEdgeOnLimit;
+
+#define ZX_STAGE [[gnu::always_inline]] inline
+
+// The edges walked from the rounded vertices.
+struct EdgeWalk {
+    int x0, y0, x1, y1, x2, y2;
+    double slope01, slope02, slope12;
+};
+
+// Barycentric weights of a pixel: l1 = a1 (x − x0) + b1 (y − y0), l2 likewise.
+struct WeightPlane {
+    double x0, y0;
+    double a1, b1, a2, b2;
+    bool degenerate;
+};
+
+struct TextureMap {
+    const uint32_t* texels;            // width × height, row by row
+    double u0, v0, du1, du2, dv1, dv2; // u = u0 + l1 du1 + l2 du2, v likewise
+    int width, height;
+    bool filtered;
+    bool solid;
+    uint32_t solidPixel;
+};
+
+struct Shading {
+    bool smooth, flatShade;
+    int32_t flatOffset;
+    Vec3 n0, n1, n2, meanNormal;
+    int32_t faceMaskWeight;
+    Vec3 light;
+    double lightLength;
+    double intensity, specular, backLight, ambient;
+    int32_t brightness;
+};
+
+struct TriangleSetup {
+    WeightPlane weights;
+    EdgeWalk edges;
+    double z0, z1, z2;
+    int rowFirst, rowLast, colMin, colMax, step;
+    TextureMap map;
+    int32_t opacity; // 0 … 256
+    Shading shading;
+    EdgeMask* mask;
+};
+
+ZX_STAGE int32_t edgeMaskWeight(double nz, double length) {
+    const double n = length < kTiny ? 1.0 : std::fabs(nz) / length;
+    return n < kEdgeOnLimit ? int32_t((kEdgeOnLimit - n) * kEdgeWeightPerUnit) : 0;
+}
+
+ZX_STAGE void setUpEdges(const TriangleRaster& tri, EdgeWalk& w) {
+    const Vec3 &p0 = tri.screen[0], &p1 = tri.screen[1], &p2 = tri.screen[2];
+    w.x0 = roundCoord(p0.x), w.y0 = roundCoord(p0.y);
+    w.x1 = roundCoord(p1.x), w.y1 = roundCoord(p1.y);
+    w.x2 = roundCoord(p2.x), w.y2 = roundCoord(p2.y);
+    w.slope01 = slopeOf(w.x1 - w.x0, w.y1 - w.y0);
+    w.slope02 = slopeOf(w.x2 - w.x0, w.y2 - w.y0);
+    w.slope12 = slopeOf(w.x2 - w.x1, w.y2 - w.y1);
+}
+
+ZX_STAGE void setUpWeights(const TriangleRaster& tri, WeightPlane& w) {
+    const Vec3 &p0 = tri.screen[0], &p1 = tri.screen[1], &p2 = tri.screen[2];
+    const double d = (p2.x - p0.x) * (p1.y - p0.y) - (p2.y - p0.y) * (p1.x - p0.x);
+    w.degenerate = !(std::fabs(d) >= kTiny);
+    const double invD = w.degenerate ? 0.0 : 1.0 / d;
+    w.x0 = p0.x, w.y0 = p0.y;
+    w.a1 = -(p2.y - p0.y) * invD, w.b1 = (p2.x - p0.x) * invD;
+    w.a2 = (p1.y - p0.y) * invD, w.b2 = -(p1.x - p0.x) * invD;
+}
+
+ZX_STAGE void setUpTexture(const TriangleRaster& tri, bool solid, TextureMap& m) {
+    m.texels = solid ? nullptr : tri.texture->pixels();
+    m.solid = solid;
+    m.solidPixel = tri.solidColour | 0xFF000000u;
+    m.u0 = tri.tex[0].u, m.v0 = tri.tex[0].v;
+    m.du1 = tri.tex[1].u - m.u0, m.du2 = tri.tex[2].u - m.u0;
+    m.dv1 = tri.tex[1].v - m.v0, m.dv2 = tri.tex[2].v - m.v0;
+    m.width = solid ? 0 : tri.texture->width();
+    m.height = solid ? 0 : tri.texture->height();
+    m.filtered = tri.filtered != 0;
+}
+
+ZX_STAGE void setUpShading(const TriangleRaster& tri, Shading& s) {
+    const Vec3 &p0 = tri.screen[0], &p1 = tri.screen[1], &p2 = tri.screen[2];
+    s.smooth = tri.smooth != 0;
+    s.n0 = tri.normals[0], s.n1 = tri.normals[1], s.n2 = tri.normals[2];
+    s.meanNormal = {(s.n0.x + s.n1.x + s.n2.x) / 3, (s.n0.y + s.n1.y + s.n2.y) / 3,
+                    (s.n0.z + s.n1.z + s.n2.z) / 3};
+    s.light = tri.light;
+    s.lightLength = length(tri.light);
+    // The face normal stands in for the vertex normals when they are not interpolated.
+    const Vec3 face = cross(p1 - p0, p2 - p0);
+    s.faceMaskWeight = edgeMaskWeight(face.z, length(face));
+    s.flatShade = !s.smooth && (tri.brightness + tri.intensity) != 0;
+    s.flatOffset = s.flatShade ? tri.brightness + int32_t(tri.intensity) : 0;
+    s.intensity = tri.intensity;
+    s.specular = tri.specular;
+    s.backLight = tri.backLight;
+    s.ambient = tri.ambient;
+    s.brightness = tri.brightness;
+}
+
+// Everything constant over the triangle. False when it draws nothing.
+template <bool Preview> ZX_STAGE bool setUpTriangle(const TriangleRaster& tri, TriangleSetup& s) {
+    if (!tri.colour || !tri.depth) return false;
+    const int width = std::min(tri.colour->width(), tri.depth->width());
+    const int height = std::min(tri.colour->height(), tri.depth->height());
+    if (width <= 0 || height <= 0) return false;
+    for (const Vec3& p : tri.screen)
+        if (!isFinite(p)) return false; // a vertex that does not exist draws nothing
     const bool solid = tri.solidColour != kTexturedTriangle;
     const RasterImage* texture = tri.texture;
     if (!solid && (!texture || texture->empty() || texture->isDescriptor()))
-        return true; // nothing to sample: every pixel would be skipped
-    const int step = Preview ? std::max(1, tri.step) : 1;
+        return false; // nothing to sample: every pixel would be skipped
 
-    const Vec3 &p0 = tri.screen[0], &p1 = tri.screen[1], &p2 = tri.screen[2];
-    // Depths far beyond ±32767 cannot be stored; keep them in range.
-    const double z0 = std::clamp(p0.z, -32767.0, 32767.0);
-    const double z1 = std::clamp(p1.z, -32767.0, 32767.0);
-    const double z2 = std::clamp(p2.z, -32767.0, 32767.0);
+    s.step = Preview ? std::max(1, tri.step) : 1;
+    s.z0 = std::clamp(tri.screen[0].z, -kDepthLimit, kDepthLimit);
+    s.z1 = std::clamp(tri.screen[1].z, -kDepthLimit, kDepthLimit);
+    s.z2 = std::clamp(tri.screen[2].z, -kDepthLimit, kDepthLimit);
+    setUpWeights(tri, s.weights);
+    setUpEdges(tri, s.edges);
 
-    // Barycentric weights from the exact vertices.
-    const double d = (p2.x - p0.x) * (p1.y - p0.y) - (p2.y - p0.y) * (p1.x - p0.x);
-    const bool degenerate = !(std::fabs(d) >= 1e-9);
-    const double invD = degenerate ? 0.0 : 1.0 / d;
-    const double a1 = -(p2.y - p0.y) * invD, b1 = (p2.x - p0.x) * invD;
-    const double a2 = (p1.y - p0.y) * invD, b2 = -(p1.x - p0.x) * invD;
-
-    // Spans from the rounded vertices.
-    const int X0 = roundCoord(p0.x), Y0 = roundCoord(p0.y);
-    const int X1 = roundCoord(p1.x), Y1 = roundCoord(p1.y);
-    const int X2 = roundCoord(p2.x), Y2 = roundCoord(p2.y);
-    const double slope01 = slopeOf(X1 - X0, Y1 - Y0);
-    const double slope02 = slopeOf(X2 - X0, Y2 - Y0);
-    const double slope12 = slopeOf(X2 - X1, Y2 - Y1);
-
-    int rowFirst = std::max(Y0, 0), rowLast = std::min(Y2, height - 1);
-    int colMin = 0, colMax = width - 1;
+    s.rowFirst = std::max(s.edges.y0, 0), s.rowLast = std::min(s.edges.y2, height - 1);
+    s.colMin = 0, s.colMax = width - 1;
     if constexpr (Preview) {
-        rowFirst = std::max(rowFirst, tri.clip.top);
-        rowLast = std::min(rowLast, tri.clip.bottom - 1);
-        colMin = std::max(colMin, tri.clip.left);
-        colMax = std::min(colMax, tri.clip.right - 1);
-        rowFirst -= rowFirst % step;
-        if (rowFirst < std::max(0, tri.clip.top)) rowFirst += step;
+        s.rowFirst = std::max(s.rowFirst, tri.clip.top);
+        s.rowLast = std::min(s.rowLast, tri.clip.bottom - 1);
+        s.colMin = std::max(s.colMin, tri.clip.left);
+        s.colMax = std::min(s.colMax, tri.clip.right - 1);
+        s.rowFirst -= s.rowFirst % s.step;
+        if (s.rowFirst < std::max(0, tri.clip.top)) s.rowFirst += s.step;
     }
-    if (rowFirst > rowLast || colMin > colMax) return true;
+    if (s.rowFirst > s.rowLast || s.colMin > s.colMax) return false;
 
-    // Texture coordinates as affine functions of l1 and l2.
-    const double u0 = tri.tex[0].u, v0 = tri.tex[0].v;
-    const double du1 = tri.tex[1].u - u0, du2 = tri.tex[2].u - u0;
-    const double dv1 = tri.tex[1].v - v0, dv2 = tri.tex[2].v - v0;
-    const int texW = solid ? 0 : texture->width();
-    const int texH = solid ? 0 : texture->height();
-    const bool filtered = tri.filtered != 0;
-    EdgeMask* mask = (filtered && tri.edgeMask && tri.edgeMask->width() >= width &&
-                      tri.edgeMask->height() >= height)
-                         ? tri.edgeMask
-                         : nullptr;
-    const int maskStride = mask ? mask->width() : 0;
+    setUpTexture(tri, solid, s.map);
+    s.opacity = tri.opacity;
+    s.mask = (s.map.filtered && tri.edgeMask && tri.edgeMask->width() >= width &&
+              tri.edgeMask->height() >= height)
+                 ? tri.edgeMask
+                 : nullptr;
+    setUpShading(tri, s.shading);
+    return true;
+}
 
-    const bool smooth = tri.smooth != 0;
-    const Vec3 &n0 = tri.normals[0], &n1 = tri.normals[1], &n2 = tri.normals[2];
-    const Vec3 meanNormal{(n0.x + n1.x + n2.x) / 3, (n0.y + n1.y + n2.y) / 3,
-                          (n0.z + n1.z + n2.z) / 3};
-    const Vec3& L = tri.light;
-    const double lightLen = std::sqrt(L.x * L.x + L.y * L.y + L.z * L.z);
-    // The face normal stands in for the vertex normals when they are not interpolated.
-    Vec3 face{(p1.y - p0.y) * (p2.z - p0.z) - (p1.z - p0.z) * (p2.y - p0.y),
-              (p1.z - p0.z) * (p2.x - p0.x) - (p1.x - p0.x) * (p2.z - p0.z),
-              (p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x)};
-    int32_t faceMaskWeight = 0;
-    {
-        const double len = std::sqrt(face.x * face.x + face.y * face.y + face.z * face.z);
-        const double n = len < 1e-9 ? 1.0 : std::fabs(face.z) / len;
-        faceMaskWeight = n < 0.25 ? int32_t((0.25 - n) * 1020) : 0;
+struct Span {
+    int first, last;
+};
+
+// Span set-up: the row's extent between the long edge (0–2) and the short edges
+// (0–1 above vertex 1, 1–2 below it).
+ZX_STAGE Span spanOfRow(const EdgeWalk& w, int y) {
+    const int e = y - w.y0;
+    int xa, xb;
+    if (e == 0 && w.slope01 == kNoSlope) {
+        // Flat top: the first row runs between the two top vertices (and the third
+        // when all three share the row).
+        xa = std::min(w.x0, w.x1);
+        xb = std::max(w.x0, w.x1);
+        if (w.slope02 == kNoSlope) {
+            xa = std::min(xa, w.x2);
+            xb = std::max(xb, w.x2);
+        }
+    } else {
+        xa = w.slope02 == kNoSlope ? w.x0 : spanX(w.x0, e, w.slope02);
+        if (e > w.y1 - w.y0)
+            xb = w.slope12 == kNoSlope ? w.x1 : spanX(w.x1, e - (w.y1 - w.y0), w.slope12);
+        else
+            xb = w.slope01 == kNoSlope ? w.x0 : spanX(w.x0, e, w.slope01);
     }
+    if (xa > xb) std::swap(xa, xb);
+    return {xa, xb};
+}
 
-    const bool flatShade = !smooth && (tri.brightness + tri.intensity) != 0;
-    const int32_t flatOffset = flatShade ? tri.brightness + int32_t(tri.intensity) : 0;
-    const uint32_t solidPixel = tri.solidColour | 0xFF000000u;
-    const int32_t opacity = tri.opacity;
+// The weights at pixel x of a row whose y terms are l1Row, l2Row.
+ZX_STAGE void weightsAt(const WeightPlane& w, double l1Row, double l2Row, int x, double& l1,
+                        double& l2) {
+    l1 = 0, l2 = 0;
+    if (w.degenerate) return;
+    const double ex = double(x) - w.x0;
+    l1 = w.a1 * ex + l1Row;
+    l2 = w.a2 * ex + l2Row;
+    if (l1 < kWeightMin || l1 > kWeightMax || l2 < kWeightMin || l2 > kWeightMax) l1 = l2 = 0.5;
+}
 
-    uint32_t* colourBase = target->pixels();
-    int32_t* depthBase = depth->entries();
-    const int colourStride = target->width();
-    const int depthStride = depth->width();
+// Depth test, first half: the entry the pixel would store (its depth, edge flag clear).
+ZX_STAGE int32_t depthEntry(const TriangleSetup& s, double l0, double l1, double l2) {
+    // Bounded weights and depths can still reach past an int; keep them inside.
+    const double zf =
+        std::clamp((l1 * s.z1 + l0 * s.z0 + l2 * s.z2) * kDepthScale, -kEntryLimit, kEntryLimit);
+    return (zf > 0 ? int32_t(zf + 0.5) : int32_t(zf - 0.49999)) & ~1;
+}
 
-    for (int y = rowFirst; y <= rowLast; y += step) {
+// Texel sampling: the pixel's colour, false when it lies outside the texture.
+ZX_STAGE bool sampleTexel(const TextureMap& m, double l1, double l2, uint32_t& pixel) {
+    if (m.solid) {
+        pixel = m.solidPixel;
+        return true;
+    }
+    const double u = l2 * m.du2 + l1 * m.du1 + m.u0;
+    const double v = l2 * m.dv2 + l1 * m.dv1 + m.v0;
+    if (!(u >= -1.0 && u < double(m.width) && v >= -1.0 && v < double(m.height))) return false;
+    double fx, fy;
+    const int j = texelIndex(u, fx), k = texelIndex(v, fy);
+    if (j >= m.width || k >= m.height) return false; // snapped up past the last texel
+    if (!m.filtered) {
+        if (j < 0 || k < 0) return false;
+        pixel = m.texels[size_t(k) * size_t(m.width) + size_t(j)];
+    } else {
+        pixel = sampleAt(m.texels, m.width, m.height, j, k, fx, fy);
+    }
+    return true;
+}
+
+// The triangle's opacity (0 … 256) scales the alpha; false when nothing is left.
+ZX_STAGE bool applyOpacity(uint32_t& pixel, int32_t opacity) {
+    const int32_t a = int32_t(alphaOf(pixel)) * opacity;
+    if (a < 256) return false;
+    pixel = (pixel & 0x00FFFFFFu) | (uint32_t((a % 65536) / 256) << 24);
+    return true;
+}
+
+// The brightness offset of the light on a surface with normal n (length `len`).
+ZX_STAGE int32_t lightOffset(const Shading& s, const Vec3& n, double len) {
+    const double lengths = len * s.lightLength;
+    double c = lengths < kTiny ? 1.0 : dot(n, s.light) / lengths;
+    int32_t highlight = 0;
+    if (c >= 0) {
+        if (s.specular != 0) highlight = int32_t(std::pow(c, kSpecularExponent) * s.specular);
+    } else {
+        c *= s.backLight;
+    }
+    return highlight + int32_t(s.intensity * (s.ambient + std::fabs(c))) + s.brightness;
+}
+
+// Shading: the lit pixel; `maskWeight` receives the edge-mask weight when `wantMask`.
+ZX_STAGE uint32_t shadePixel(const Shading& s, double l0, double l1, double l2, uint32_t pixel,
+                             bool wantMask, int32_t& maskWeight) {
+    maskWeight = s.faceMaskWeight;
+    if (!s.smooth) return s.flatShade ? addToChannels(pixel, s.flatOffset) : pixel;
+    Vec3 n = s.meanNormal;
+    if (l1 >= kNormalWeightMin && l1 <= kNormalWeightMax && l2 >= kNormalWeightMin &&
+        l2 <= kNormalWeightMax) {
+        n = {l2 * s.n2.x + l0 * s.n0.x + l1 * s.n1.x, l2 * s.n2.y + l0 * s.n0.y + l1 * s.n1.y,
+             l2 * s.n2.z + l0 * s.n0.z + l1 * s.n1.z};
+    }
+    const double len = length(n);
+    if (s.intensity != 0) {
+        const int32_t offset = lightOffset(s, n, len);
+        if (offset != 0) pixel = addToChannels(pixel, offset);
+    } else if (s.brightness != 0) {
+        pixel = addToChannels(pixel, s.brightness);
+    }
+    if (wantMask) maskWeight = edgeMaskWeight(n.z, len);
+    return pixel;
+}
+
+// Store: a border pixel on the seam of two triangles of one object keeps the first
+// one's colour; a pixel in front is blended over the stored one and takes its depth;
+// one behind goes under it (except on the last row and column, which the next
+// triangle draws) and leaves the depth.
+ZX_STAGE void storePixel(uint32_t& colour, int32_t& entry, uint32_t storedPixel,
+                         int32_t storedEntry, uint32_t pixel, int32_t z, bool behind, bool border,
+                         bool lastRow, bool lastColumn) {
+    const int64_t storedDepth = storedEntry & ~1;
+    if ((storedEntry & 1) && border && std::abs(int64_t(z) - storedDepth) <= kSeamTolerance) {
+        entry = storedEntry | 1;
+        return;
+    }
+    if (!behind) {
+        colour = blendOver(storedPixel, pixel);
+        entry = z | (storedEntry & 1) | (border ? 1 : 0);
+    } else {
+        if (!lastRow && !lastColumn) colour = blendUnder(storedPixel, pixel);
+        entry = storedEntry | (border ? 1 : 0);
+    }
+}
+
+template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag cancel) {
+    TriangleSetup s;
+    if (!setUpTriangle<Preview>(tri, s)) return true;
+    const int step = s.step;
+    uint32_t* colourBase = tri.colour->pixels();
+    int32_t* depthBase = tri.depth->entries();
+    const size_t colourStride = size_t(tri.colour->width());
+    const size_t depthStride = size_t(tri.depth->width());
+    const size_t maskStride = s.mask ? size_t(s.mask->width()) : 0;
+
+    for (int y = s.rowFirst; y <= s.rowLast; y += step) {
         if constexpr (!Preview) {
             if (isCancelled(cancel)) return false;
         }
-        const int e = y - Y0;
-        int xa, xb;
-        if (e == 0 && slope01 == kNoSlope) {
-            // Flat top: the first row runs between the two top vertices (and the third
-            // when all three share the row).
-            xa = std::min(X0, X1);
-            xb = std::max(X0, X1);
-            if (slope02 == kNoSlope) {
-                xa = std::min(xa, X2);
-                xb = std::max(xb, X2);
-            }
-        } else {
-            xa = slope02 == kNoSlope ? X0 : spanX(X0, e, slope02);
-            if (e > Y1 - Y0)
-                xb = slope12 == kNoSlope ? X1 : spanX(X1, e - (Y1 - Y0), slope12);
-            else
-                xb = slope01 == kNoSlope ? X0 : spanX(X0, e, slope01);
-        }
-        if (xa > xb) std::swap(xa, xb);
-        const int spanFirst = xa, spanLast = xb;
-        const bool borderRow = y == Y0 || y == Y2;
-        const bool lastRow = y == Y2;
-        int xStart = std::max(xa, colMin), xEnd = std::min(xb, colMax);
+        const Span span = spanOfRow(s.edges, y);
+        int xStart = std::max(span.first, s.colMin), xEnd = std::min(span.last, s.colMax);
         if constexpr (Preview) {
             xStart -= xStart % step;
-            if (xStart < colMin) xStart += step;
+            if (xStart < s.colMin) xStart += step;
         }
         if (xStart > xEnd) continue;
-        depth->noteSpan(y, xStart, xEnd);
+        tri.depth->noteSpan(y, xStart, xEnd);
 
-        const double ey = double(y) - p0.y;
-        const double l1Row = b1 * ey, l2Row = b2 * ey;
-        uint32_t* crow = colourBase + size_t(y) * size_t(colourStride);
-        int32_t* drow = depthBase + size_t(y) * size_t(depthStride);
-        uint8_t* mrow = mask ? mask->weights() + size_t(y) * size_t(maskStride) : nullptr;
+        const bool borderRow = y == s.edges.y0 || y == s.edges.y2;
+        const bool lastRow = y == s.edges.y2;
+        const double ey = double(y) - s.weights.y0;
+        const double l1Row = s.weights.b1 * ey, l2Row = s.weights.b2 * ey;
+        uint32_t* crow = colourBase + size_t(y) * colourStride;
+        int32_t* drow = depthBase + size_t(y) * depthStride;
+        uint8_t* mrow = s.mask ? s.mask->weights() + size_t(y) * maskStride : nullptr;
 
         for (int x = xStart; x <= xEnd; x += step) {
-            double l1 = 0, l2 = 0;
-            if (!degenerate) {
-                const double ex = double(x) - p0.x;
-                l1 = a1 * ex + l1Row;
-                l2 = a2 * ex + l2Row;
-                if (l1 < -3 || l1 > 4 || l2 < -3 || l2 > 4) l1 = l2 = 0.5;
-            }
+            double l1, l2;
+            weightsAt(s.weights, l1Row, l2Row, x, l1, l2);
             const double l0 = 1.0 - l1 - l2;
-            const bool border = borderRow || x == spanFirst || x == spanLast;
+            const bool lastColumn = x == span.last;
+            const bool border = borderRow || x == span.first || lastColumn;
 
-            // Bounded weights and depths can still reach past an int; keep them inside.
-            const double zf =
-                std::clamp((l1 * z1 + l0 * z0 + l2 * z2) * 65536.0, -2147418112.0, 2147418112.0);
-            const int32_t z = (zf > 0 ? int32_t(zf + 0.5) : int32_t(zf - 0.49999)) & ~1;
+            const int32_t z = depthEntry(s, l0, l1, l2);
             const int32_t storedEntry = drow[x];
-            const int32_t S = storedEntry & ~1;
             const uint32_t storedPixel = crow[x];
             bool behind = false;
-            if (z < S) {
+            if (z < (storedEntry & ~1)) {
                 if (alphaOf(storedPixel) == 255) continue;
                 behind = true;
             }
 
             uint32_t pixel;
-            if (solid) {
-                pixel = solidPixel;
-            } else {
-                const double u = l2 * du2 + l1 * du1 + u0;
-                const double v = l2 * dv2 + l1 * dv1 + v0;
-                if (!(u >= -1.0 && u < double(texW) && v >= -1.0 && v < double(texH))) continue;
-                double fx, fy;
-                const int j = texelIndex(u, fx), k = texelIndex(v, fy);
-                if (j >= texW || k >= texH) continue; // snapped up past the last texel
-                if (!filtered) {
-                    if (j < 0 || k < 0) continue;
-                    pixel = texelAt(*texture, j, k);
-                } else {
-                    pixel = sampleAt(*texture, j, k, fx, fy);
-                }
-            }
+            if (!sampleTexel(s.map, l1, l2, pixel)) continue;
+            if (!applyOpacity(pixel, s.opacity)) continue;
 
-            // Opacity.
-            const int32_t a = int32_t(alphaOf(pixel)) * opacity;
-            if (a < 256) continue;
-            pixel = (pixel & 0x00FFFFFFu) | (uint32_t((a % 65536) / 256) << 24);
-
-            // Shading.
-            double nx = face.x, ny = face.y, nz = face.z;
-            int32_t maskWeight = faceMaskWeight;
-            if (smooth) {
-                if (l1 >= -2 && l1 <= 3 && l2 >= -2 && l2 <= 3) {
-                    nx = l2 * n2.x + l0 * n0.x + l1 * n1.x;
-                    ny = l2 * n2.y + l0 * n0.y + l1 * n1.y;
-                    nz = l2 * n2.z + l0 * n0.z + l1 * n1.z;
-                } else {
-                    nx = meanNormal.x, ny = meanNormal.y, nz = meanNormal.z;
-                }
-                const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-                if (tri.intensity != 0) {
-                    const double lenProduct = len * lightLen;
-                    double c =
-                        lenProduct < 1e-9 ? 1.0 : (nx * L.x + ny * L.y + nz * L.z) / lenProduct;
-                    int32_t highlightOffset = 0;
-                    if (c >= 0) {
-                        if (tri.specular != 0)
-                            highlightOffset = int32_t(std::pow(c, 50) * tri.specular);
-                    } else {
-                        c *= tri.backLight;
-                    }
-                    const int32_t offset = highlightOffset +
-                                           int32_t(tri.intensity * (tri.ambient + std::fabs(c))) +
-                                           tri.brightness;
-                    if (offset != 0) pixel = addToChannels(pixel, offset);
-                } else if (tri.brightness != 0) {
-                    pixel = addToChannels(pixel, tri.brightness);
-                }
-                if (mrow) {
-                    const double n = len < 1e-9 ? 1.0 : std::fabs(nz) / len;
-                    maskWeight = n < 0.25 ? int32_t((0.25 - n) * 1020) : 0;
-                }
-            } else if (flatShade) {
-                pixel = addToChannels(pixel, flatOffset);
-            }
-
-            const bool seam = (storedEntry & 1) && border && std::abs(int64_t(z) - S) <= 16384;
-
+            int32_t maskWeight;
+            pixel = shadePixel(s.shading, l0, l1, l2, pixel, mrow != nullptr, maskWeight);
             if (mrow && (maskWeight != 0 || !behind)) mrow[x] = uint8_t(maskWeight);
 
-            if (seam) {
-                drow[x] = storedEntry | 1;
-                continue;
-            }
-            if (!behind) {
-                crow[x] = blendOver(storedPixel, pixel);
-                drow[x] = z | (storedEntry & 1) | (border ? 1 : 0);
-            } else {
-                if (!lastRow && x != spanLast) crow[x] = blendUnder(storedPixel, pixel);
-                drow[x] = storedEntry | (border ? 1 : 0);
-            }
+            storePixel(crow[x], drow[x], storedPixel, storedEntry, pixel, z, behind, border,
+                       lastRow, lastColumn);
         }
     }
     return true;
 }
+
+#undef ZX_STAGE
 
 } // namespace
 

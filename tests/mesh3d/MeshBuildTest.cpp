@@ -10,6 +10,7 @@
 #include "storage/RunLengthImage.h"
 
 #include "MeshQuality.h"
+#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,16 @@ namespace {
 struct Built {
     AnimationModel model;
     RecordingPrompter prompter;
-    RebuildResult result;
+    Status status;
 };
 
 // Regions of `region` become objects (one per contour) at `definition`, meshed flat.
 void buildRegions(Built& b, const RasterImage& region, int definition,
                   RegionMode mode = RegionMode::Contours) {
     b.model.defaultSettingWord = definition;
-    initDotsToRegions(b.model, region, mode, &b.prompter);
-    RebuildOptions options;
-    options.prompter = &b.prompter;
-    b.result = rebuildMeshes(b.model, options);
+    initDotsToRegions(b.model, region, mode, b.prompter);
+    RebuildOptions options(b.prompter);
+    b.status = rebuildMeshes(b.model, options).status();
 }
 
 void expectGoodMesh(const AnimObject& o, const RasterImage& region, const char* what) {
@@ -97,8 +97,7 @@ TEST(MeshBuild, DefinitionRefinesTheMesh) {
         EXPECT_LT(o.outlineVertexCount, o.vertexCount);
         // The outline vertices come first and are protected from thinning.
         for (int i = 0; i < o.outlineVertexCount; ++i)
-            EXPECT_EQ(o.points[i].flags,
-                      0x41 | MeshVertexFlag::Outline | MeshVertexFlag::Protected);
+            EXPECT_EQ(o.points[i].flags, 0x41 | PointFlag::Outline | PointFlag::Protected);
         for (int i = o.outlineVertexCount; i < o.vertexCount; ++i)
             EXPECT_EQ(o.points[i].flags, 0x41);
     }
@@ -131,13 +130,12 @@ TEST(MeshBuild, ContourListClosesEachOutlineLoop) {
 TEST(MeshBuild, RebuildShowsItsProgressTextsAndClearsTheStatus) {
     Built b;
     b.model.defaultSettingWord = 1;
-    initDotsToRegions(b.model, discMask(60, 60, 30, 30, 20), RegionMode::Contours, nullptr);
+    SilentPrompter silent;
+    initDotsToRegions(b.model, discMask(60, 60, 30, 30, 20), RegionMode::Contours, silent);
     DetailLog progress;
-    RebuildOptions options;
-    options.progress = &progress;
-    options.prompter = &b.prompter;
+    RebuildOptions options(b.prompter, &progress);
     b.model.selectedObject = 0;
-    rebuildMeshes(b.model, options);
+    ASSERT_TRUE(rebuildMeshes(b.model, options));
     EXPECT_EQ(progress.title, "Building 3d shape, please wait....");
     ASSERT_GE(progress.details.size(), 2u);
     EXPECT_EQ(progress.details[0], "Building contours...");
@@ -146,6 +144,21 @@ TEST(MeshBuild, RebuildShowsItsProgressTextsAndClearsTheStatus) {
     EXPECT_EQ(b.prompter.statuses.front(), "Building contours...");
     EXPECT_EQ(b.prompter.statuses.back(), "");
     EXPECT_EQ(b.model.selectedObject, -1);
+}
+
+TEST(MeshBuild, CancelledRebuildSaysSoAndDropsTheObjectsLeftWithoutMesh) {
+    Built b;
+    RasterImage two = discMask(120, 60, 30, 30, 20);
+    const RasterImage second = discMask(120, 60, 90, 30, 20);
+    for (size_t i = 0; i < two.pixelCount(); ++i) two.pixels()[i] |= second.pixels()[i];
+    initDotsToRegions(b.model, two, RegionMode::Contours, b.prompter);
+    ASSERT_EQ(b.model.objectCount, 2);
+    NullProgress progress;
+    progress.cancel();
+    const Result<RebuildCounts> r = rebuildMeshes(b.model, RebuildOptions(b.prompter, &progress));
+    EXPECT_TRUE(r.status().isCancelled());
+    EXPECT_EQ(b.model.objectCount, 0);
+    EXPECT_TRUE(b.prompter.entries.empty()) << "cancelling is not a message";
 }
 
 TEST(MeshBuild, OnePixelAndTinyRegionsMeshWithoutTrouble) {
@@ -182,7 +195,7 @@ TEST(MeshBuild, ThousandsOfTinyRegionsStopAtTheObjectLimit) {
         for (int x = 1; x < 400; x += 4) m.at(x, y) = 0x2FF; // 10 000 specks
     AnimationModel model;
     RecordingPrompter prompter;
-    InitRegionsResult r = initDotsToRegions(model, m, RegionMode::Contours, &prompter);
+    InitRegionsResult r = initDotsToRegions(model, m, RegionMode::Contours, prompter);
     EXPECT_EQ(r.created, 256);
     EXPECT_TRUE(r.limitReached);
     EXPECT_EQ(model.objectCount, 256);
@@ -190,12 +203,14 @@ TEST(MeshBuild, ThousandsOfTinyRegionsStopAtTheObjectLimit) {
               std::vector<std::string>{"Warning: Maximum count of regions/objects reached"});
     // A second run has no room at all.
     prompter.clear();
-    r = initDotsToRegions(model, m, RegionMode::Rectangles, &prompter);
+    r = initDotsToRegions(model, m, RegionMode::Rectangles, prompter);
     EXPECT_EQ(r.created, 0);
     EXPECT_TRUE(prompter.saw("Warning: Maximum count of regions/objects reached"));
-    RebuildOptions options;
-    RebuildResult rr = rebuildMeshes(model, options);
-    EXPECT_EQ(rr.built, 256);
+    SilentPrompter silent;
+    RebuildOptions options(silent);
+    Result<RebuildCounts> rr = rebuildMeshes(model, options);
+    ASSERT_TRUE(rr);
+    EXPECT_EQ(rr->built, 256);
 }
 
 TEST(MeshBuild, RectanglesAndFullImageModes) {
@@ -256,7 +271,7 @@ TEST(MeshBuild, RegionSurvivesItsCoding) {
 
 TEST(MeshBuild, AddVertexMergesEqualPointsAndStopsAtTheLimit) {
     RecordingPrompter prompter;
-    MeshBuildContext ctx(&prompter);
+    MeshBuildContext ctx(prompter);
     const int32_t a = ctx.addVertex(3.5, 4.25, 0, 0);
     EXPECT_EQ(ctx.addVertex(3.5, 4.25, 9, 0x400), a) << "z is not compared";
     EXPECT_NE(ctx.addVertex(3.5, 4.26, 0, 0), a);
@@ -291,7 +306,8 @@ TEST(MeshBuild, FullRegistryProbeEnds) {
 }
 
 TEST(MeshBuild, CurveSamplingFollowsTheDefinition) {
-    MeshBuildContext ctx;
+    SilentPrompter silent;
+    MeshBuildContext ctx(silent);
     Rng rng(9);
     const int32_t e = ctx.addVertex(160, 0, 0, 0);
     std::vector<int32_t> curve = ctx.sampleCurve({0, 0, 0}, e, samplesPerCurve(1), rng);
@@ -329,7 +345,8 @@ TEST(MeshBuild, MeshDefinitionCommandsRebuildAndKeepUserDots) {
     const int child = b.model.addObject(nullptr);
     b.model.object(child).binding = {0, -1, 0, o.vertexCount, -1};
     const int before = o.vertexCount;
-    RebuildOptions options;
+    SilentPrompter silent;
+    RebuildOptions options(silent);
     ASSERT_TRUE(changeMeshDefinition(b.model, 0, +1, options));
     AnimObject& after = b.model.object(0);
     EXPECT_EQ(after.settingWord, 1);

@@ -24,7 +24,7 @@ inline double signedArea2(const AnimObject& o, int a, int b, int c) {
 }
 
 inline bool isBack(const AnimObject& o, int v) {
-    return o.points[size_t(v)].flags & SurfaceVertex::Back;
+    return o.points[size_t(v)].flags & PointFlag::BackSurface;
 }
 
 // The region the contour encloses (outer loops less holes).

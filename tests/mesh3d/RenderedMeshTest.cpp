@@ -3,6 +3,7 @@
 #include "render/FrameRenderer.h"
 
 #include "SampleRegions.h"
+#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,11 @@ TEST(RenderedMesh, FlatObjectReproducesTheMaskedSubject) {
     model.startImage = cut->photo;
     for (size_t i = 0; i < cut->photo.pixelCount(); ++i)
         if (!(cut->region.pixels()[i] & 0x200)) model.startImage.pixels()[i] &= 0x00FFFFFFu;
-    initDotsToRegions(model, cut->region, RegionMode::Contours, nullptr);
-    ASSERT_GT(rebuildMeshes(model, RebuildOptions{}).built, 0);
+    SilentPrompter silent;
+    initDotsToRegions(model, cut->region, RegionMode::Contours, silent);
+    const Result<RebuildCounts> built = rebuildMeshes(model, RebuildOptions(silent));
+    ASSERT_TRUE(built);
+    ASSERT_GT(built->built, 0);
 
     std::optional<RasterImage> frame = renderFrame(model, straightOn(model), 25);
     ASSERT_TRUE(frame);

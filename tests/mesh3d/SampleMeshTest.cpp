@@ -3,6 +3,7 @@
 
 #include "MeshQuality.h"
 #include "SampleRegions.h"
+#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,14 @@ TEST(SampleMesh, PhotoRegionsMeshCleanlyAtEveryDefinition) {
         for (int definition = 0; definition <= 2; ++definition) {
             AnimationModel model;
             model.defaultSettingWord = definition;
+            SilentPrompter silent;
             InitRegionsResult init =
-                initDotsToRegions(model, cut->region, RegionMode::Contours, nullptr);
+                initDotsToRegions(model, cut->region, RegionMode::Contours, silent);
             ASSERT_GT(init.created, 0) << s.name;
-            RebuildOptions options;
-            RebuildResult built = rebuildMeshes(model, options);
-            EXPECT_EQ(built.removed, 0) << s.name << " at " << definition;
+            RebuildOptions options(silent);
+            Result<RebuildCounts> built = rebuildMeshes(model, options);
+            ASSERT_TRUE(built);
+            EXPECT_EQ(built->removed, 0) << s.name << " at " << definition;
             int triangles = 0;
             for (int slot = 0; slot < model.objectCount; ++slot) {
                 const AnimObject& o = model.object(slot);

@@ -8,6 +8,7 @@
 #include "mesh3d/Skeleton.h"
 #include "mesh3d/VolumeTools.h"
 #include "platform/Progress.h"
+#include "platform/Prompter.h"
 #include "platform/RecordingPrompter.h"
 
 #include <gtest/gtest.h>
@@ -26,13 +27,13 @@ using testing::ringMask;
 struct Built {
     AnimationModel model;
     RecordingPrompter prompter;
-    ShapeBuildResult result;
+    Result<MeshSize> result = Status::refused({}, "not built yet");
 
     Built(const RasterImage& mask, ShapeBuildOptions options = {}) {
         model.startWidth = mask.width();
         model.startHeight = mask.height();
         model.addObject(&prompter);
-        result = build3dObject(model, 0, mask, options, nullptr, &prompter);
+        result = build3dObject(model, 0, mask, options, nullptr, prompter);
     }
     const AnimObject& object() const { return model.object(0); }
     double peak() const {
@@ -49,7 +50,7 @@ TEST(ShapeBuilder, DiscPeaksAtItsRadiusForEveryBlend) {
     // Out-of-range blends are held to 0 .. 100; a broken one counts as 0.
     for (double blend : {0.0, 50.0, 100.0, -20.0, 250.0, std::nan("")}) {
         Built b(disc, {1, blend, true});
-        ASSERT_TRUE(b.result.ok) << blend;
+        ASSERT_TRUE(b.result.isOk()) << blend;
         EXPECT_NEAR(b.peak(), r, 0.05 * r) << blend;
         // The region is kept with the object for later rebuilds.
         EXPECT_EQ(objectRegionMask(b.object()), disc);
@@ -61,15 +62,15 @@ TEST(ShapeBuilder, DiscPeaksAtItsRadiusForEveryBlend) {
 
 TEST(ShapeBuilder, VerticesOutlineFirstDepthsFollowTheDome) {
     Built b(discMask(100, 100, 50, 50, 30), {1, 0, false});
-    ASSERT_TRUE(b.result.ok);
+    ASSERT_TRUE(b.result.isOk());
     const AnimObject& o = b.object();
     ASSERT_GT(o.outlineVertexCount, 8);
-    EXPECT_EQ(b.result.vertices, o.vertexCount);
-    EXPECT_EQ(b.result.triangles, int(o.triangles.size()));
+    EXPECT_EQ(b.result->vertices, o.vertexCount);
+    EXPECT_EQ(b.result->triangles, int(o.triangles.size()));
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
         const double d = std::hypot(p.texture.x - 50, p.texture.y - 50);
-        EXPECT_EQ(p.flags & 0x41, 0x41);
+        EXPECT_EQ(p.flags & PointFlag::NewMeshVertex, PointFlag::NewMeshVertex);
         EXPECT_EQ(p.texture, p.start);
         EXPECT_EQ(p.start, p.end);
         if (i < o.outlineVertexCount) {
@@ -98,20 +99,20 @@ TEST(ShapeBuilder, VerticesOutlineFirstDepthsFollowTheDome) {
         EXPECT_EQ(c.points[16], c.end);
     }
     // No back surface was asked for.
-    for (const AnimPoint& p : o.points) EXPECT_FALSE(p.flags & SurfaceVertex::Back);
+    for (const AnimPoint& p : o.points) EXPECT_FALSE(p.flags & PointFlag::BackSurface);
 }
 
 TEST(ShapeBuilder, SolidMirrorsTheInnerVerticesBehindTheImage) {
     Built b(discMask(80, 80, 40, 40, 25));
-    ASSERT_TRUE(b.result.ok);
+    ASSERT_TRUE(b.result.isOk());
     const AnimObject& o = b.object();
     int front = 0, back = 0;
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
-        if (p.flags & SurfaceVertex::Back) {
+        if (p.flags & PointFlag::BackSurface) {
             ++back;
             EXPECT_LE(p.start.z, 0.0);
-        } else if (!(p.flags & MeshVertexFlag::Outline)) {
+        } else if (!(p.flags & PointFlag::Outline)) {
             ++front;
             EXPECT_GE(p.start.z, 0.0);
         }
@@ -123,7 +124,7 @@ TEST(ShapeBuilder, SolidMirrorsTheInnerVerticesBehindTheImage) {
     for (const MeshTriangle& t : o.triangles) {
         bool anyBack = false;
         for (int k = 0; k < 3; ++k)
-            anyBack |= bool(o.points[size_t(t.v[k])].flags & SurfaceVertex::Back);
+            anyBack |= bool(o.points[size_t(t.v[k])].flags & PointFlag::BackSurface);
         if (!anyBack)
             ++frontTriangles;
         else
@@ -150,7 +151,7 @@ TEST(ShapeBuilder, AwkwardRegionsGiveProperMeshes) {
         for (int32_t definition : {0, 1, 2}) {
             SCOPED_TRACE(::testing::Message() << "mask " << index << " definition " << definition);
             Built b(*mask, {definition, 30, true});
-            ASSERT_TRUE(b.result.ok);
+            ASSERT_TRUE(b.result.isOk());
             expectProperFrontMesh(b.object(), true);
             for (const AnimPoint& p : b.object().points) {
                 EXPECT_GE(p.texture.x, -0.01);
@@ -185,7 +186,7 @@ TEST(ShapeBuilder, RandomRegionsGiveProperMeshes) {
         const int32_t definition = int32_t(rng.uniform() * 4) - 1;
         SCOPED_TRACE(::testing::Message() << "region " << i << " definition " << definition);
         Built b(mask, {definition, rng.uniform() * 100, true});
-        if (!b.result.ok) continue;
+        if (!b.result.isOk()) continue;
         ++built;
         expectProperFrontMesh(b.object(), true);
         if (::testing::Test::HasFailure()) return;
@@ -198,7 +199,7 @@ TEST(ShapeBuilder, SmallRegionOfALargeImageLandsInPlace) {
     for (int y = 1700; y < 1740; ++y)
         for (int x = 2900; x < 2960; ++x) big.at(x, y) = kIn;
     Built b(big);
-    ASSERT_TRUE(b.result.ok);
+    ASSERT_TRUE(b.result.isOk());
     expectProperFrontMesh(b.object(), true);
     for (const AnimPoint& p : b.object().points) {
         EXPECT_GE(p.texture.x, 2899.9);
@@ -222,7 +223,7 @@ TEST(ShapeBuilder, NoTwoVerticesShareAPositionAndDepth) {
     // from under the back triangles.
     for (const RasterImage& mask : {rectMask(60, 20, 5, 8, 55, 10), discMask(60, 60, 30, 30, 20)}) {
         Built b(mask);
-        ASSERT_TRUE(b.result.ok);
+        ASSERT_TRUE(b.result.isOk());
         AnimObject copy = b.object();
         EXPECT_EQ(markDuplicateVertices(copy), 0);
     }
@@ -239,11 +240,11 @@ TEST(ShapeBuilder, RebuildOfAllMeshesBuildsThe3dObjectsWithTheirDefinition) {
     setObjectRegionMask(model.object(1), discMask(100, 80, 75, 40, 18));
     model.object(1).flag3d = 1;
     model.object(1).settingWord = 0;
-    RebuildOptions options;
-    options.prompter = &prompter;
-    options.volumeBuilder = shapeVolumeBuilder({1, 0, true}, nullptr, &prompter);
-    RebuildResult r = rebuildMeshes(model, options);
-    EXPECT_EQ(r.built, 2);
+    RebuildOptions options(prompter);
+    options.volumeBuilder = shapeVolumeBuilder({1, 0, true}, nullptr, prompter);
+    Result<RebuildCounts> r = rebuildMeshes(model, options);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->built, 2);
     EXPECT_FALSE(hasBackSurface(model.object(0)));
     ASSERT_TRUE(hasBackSurface(model.object(1)));
     expectProperFrontMesh(model.object(1), true);
@@ -263,24 +264,25 @@ TEST(ShapeBuilder, OutlinePolygonIsFilledLikeALasso) {
     model.addObject(nullptr);
     std::vector<uint32_t> square = {10 | 10 << 16, 10 | 50 << 16, 70 | 50 << 16, 70 | 10 << 16,
                                     kPointListEnd};
-    ShapeBuildResult r = build3dObjectFromOutline(model, 0, square, {}, nullptr, nullptr);
-    ASSERT_TRUE(r.ok);
+    SilentPrompter silent;
+    Result<MeshSize> r = build3dObjectFromOutline(model, 0, square, {}, nullptr, silent);
+    ASSERT_TRUE(r.isOk());
     expectProperFrontMesh(model.object(0), true);
     // Edge pixels included: 61 x 41 pixels, corners cut by the outline's half pixels.
     EXPECT_NEAR(testing::contourArea(model.object(0)), 61 * 41, 1.0);
     std::vector<uint32_t> two = {1, 2 << 16, kPointListEnd};
-    EXPECT_FALSE(build3dObjectFromOutline(model, 0, two, {}, nullptr, nullptr).ok);
+    EXPECT_FALSE(build3dObjectFromOutline(model, 0, two, {}, nullptr, silent).isOk());
 }
 
 TEST(ShapeBuilder, ViewImagesNeedAFrontView) {
     RecordingPrompter prompter;
     std::vector<std::string> views = {"", "left.png"};
-    EXPECT_FALSE(acceptViewImages(views, &prompter));
-    EXPECT_FALSE(acceptViewImages({}, &prompter));
+    EXPECT_FALSE(acceptViewImages(views, prompter));
+    EXPECT_FALSE(acceptViewImages({}, prompter));
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"At least a front view is required",
                                                           "At least a front view is required"}));
     views[0] = "front.jpg";
-    EXPECT_TRUE(acceptViewImages(views, &prompter));
+    EXPECT_TRUE(acceptViewImages(views, prompter));
     EXPECT_EQ(prompter.entries.size(), 2u);
 }
 
@@ -306,10 +308,12 @@ TEST(ShapeBuilder, EmptyRegionsAndBadSlotsLeaveTheObjectAlone) {
     model.addObject(&prompter);
     model.object(0).points.resize(3);
     model.object(0).vertexCount = 3;
-    EXPECT_FALSE(build3dObject(model, 0, RasterImage(40, 40, 0), {}, nullptr, &prompter).ok);
-    EXPECT_FALSE(build3dObject(model, 0, RasterImage(), {}, nullptr, &prompter).ok);
-    EXPECT_FALSE(build3dObject(model, 1, discMask(40, 40, 20, 20, 10), {}, nullptr, &prompter).ok);
-    EXPECT_FALSE(build3dObject(model, -1, discMask(40, 40, 20, 20, 10), {}, nullptr, &prompter).ok);
+    EXPECT_FALSE(build3dObject(model, 0, RasterImage(40, 40, 0), {}, nullptr, prompter).isOk());
+    EXPECT_FALSE(build3dObject(model, 0, RasterImage(), {}, nullptr, prompter).isOk());
+    EXPECT_FALSE(
+        build3dObject(model, 1, discMask(40, 40, 20, 20, 10), {}, nullptr, prompter).isOk());
+    EXPECT_FALSE(
+        build3dObject(model, -1, discMask(40, 40, 20, 20, 10), {}, nullptr, prompter).isOk());
     EXPECT_EQ(model.object(0).vertexCount, 3);
     EXPECT_EQ(model.object(0).points.size(), 3u);
     EXPECT_FALSE(model.object(0).is3d());
@@ -325,8 +329,8 @@ TEST(ShapeBuilder, TooManyVerticesIsRefusedWithTheMessage) {
     AnimationModel model;
     RecordingPrompter prompter;
     model.addObject(&prompter);
-    ShapeBuildResult r = build3dObject(model, 0, specks, {0, 0, true}, nullptr, &prompter);
-    EXPECT_FALSE(r.ok);
+    Result<MeshSize> r = build3dObject(model, 0, specks, {0, 0, true}, nullptr, prompter);
+    EXPECT_FALSE(r.isOk());
     EXPECT_EQ(
         prompter.texts(),
         std::vector<std::string>{"Shape is too complex, please retry with lower mesh definition"});
@@ -350,9 +354,9 @@ TEST(ShapeBuilder, UserDotsKeepTheirPlaceInBonesAndBindings) {
     o.bones.push_back(bone);
     o.binding = {4, -1, 1, 0, -1};
     model.object(1).binding = {0, -1, 0, 3, 4};
-    ShapeBuildResult r =
-        build3dObject(model, 0, discMask(60, 60, 30, 30, 20), {}, nullptr, &prompter);
-    ASSERT_TRUE(r.ok);
+    Result<MeshSize> r =
+        build3dObject(model, 0, discMask(60, 60, 30, 30, 20), {}, nullptr, prompter);
+    ASSERT_TRUE(r.isOk());
     const int n = model.object(0).vertexCount;
     ASSERT_EQ(model.object(0).points.size(), size_t(n + 2));
     EXPECT_EQ(model.object(0).points[size_t(n)].start, (Vec3{7, 8, 0}));
@@ -387,7 +391,7 @@ TEST(ShapeBuilder, AnnouncesItsPhasesAndCanBeCancelled) {
         model.addObject(nullptr);
         CancelAfter progress(100);
         RecordingPrompter prompter;
-        ASSERT_TRUE(build3dObject(model, 0, disc, {}, &progress, &prompter).ok);
+        ASSERT_TRUE(build3dObject(model, 0, disc, {}, &progress, prompter).isOk());
         std::vector<std::string> phases(progress.details.begin(), progress.details.begin() + 4);
         EXPECT_EQ(phases,
                   (std::vector<std::string>{"Building Skeleton...", "Building Surface...",
@@ -398,9 +402,10 @@ TEST(ShapeBuilder, AnnouncesItsPhasesAndCanBeCancelled) {
         AnimationModel model;
         model.addObject(nullptr);
         CancelAfter progress(after);
-        ShapeBuildResult r = build3dObject(model, 0, disc, {}, &progress, nullptr);
-        EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(r.cancelled);
+        SilentPrompter silent;
+        Result<MeshSize> r = build3dObject(model, 0, disc, {}, &progress, silent);
+        EXPECT_FALSE(r.isOk());
+        EXPECT_TRUE(r.status().isCancelled());
         EXPECT_EQ(model.object(0).vertexCount, 0);
     }
 }
@@ -408,7 +413,7 @@ TEST(ShapeBuilder, AnnouncesItsPhasesAndCanBeCancelled) {
 TEST(ShapeBuilder, SameSeedSameShape) {
     RasterImage disc = discMask(70, 50, 35, 25, 20);
     Built a(disc), b(disc);
-    ASSERT_TRUE(a.result.ok);
+    ASSERT_TRUE(a.result.isOk());
     ASSERT_EQ(a.object().points.size(), b.object().points.size());
     for (size_t i = 0; i < a.object().points.size(); ++i)
         EXPECT_EQ(a.object().points[i].start, b.object().points[i].start);
@@ -418,7 +423,7 @@ TEST(ShapeBuilder, SameSeedSameShape) {
 TEST(ShapeBuilder, HugeMaskIsBuiltInBoundedTime) {
     RasterImage wide = rectMask(4300, 64, 50, 12, 4250, 52);
     Built b(wide, {1, 0, true});
-    ASSERT_TRUE(b.result.ok);
+    ASSERT_TRUE(b.result.isOk());
     expectProperFrontMesh(b.object(), true);
     EXPECT_NEAR(b.peak(), 20, 1.5); // the bar's half thickness
 }
@@ -426,14 +431,14 @@ TEST(ShapeBuilder, HugeMaskIsBuiltInBoundedTime) {
 TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
     RasterImage disc = discMask(100, 100, 50, 50, 30);
     Built b(disc);
-    ASSERT_TRUE(b.result.ok);
+    ASSERT_TRUE(b.result.isOk());
     AnimObject& o = b.model.object(0);
     // Halfway out, the dome is at sqrt(3)/2 r and the cone at r/2.
     auto depthNear = [&](double d) {
         double best = 1e9, z = 0;
         for (int i = 0; i < o.vertexCount; ++i) {
             const AnimPoint& p = o.points[size_t(i)];
-            if (p.flags & SurfaceVertex::Back) continue;
+            if (p.flags & PointFlag::BackSurface) continue;
             double off = std::abs(std::hypot(p.texture.x - 50, p.texture.y - 50) - d);
             if (off < best) best = off, z = p.start.z;
         }
@@ -444,11 +449,11 @@ TEST(ShapeBuilder, ApplyDepthMixesInTheDistanceProfile) {
     EXPECT_NEAR(depthNear(15), 15, 2.0);
     for (int i = 0; i < o.vertexCount; ++i) {
         const AnimPoint& p = o.points[size_t(i)];
-        if (p.flags & SurfaceVertex::Back)
+        if (p.flags & PointFlag::BackSurface)
             EXPECT_LE(p.start.z, 0);
         else
             EXPECT_GE(p.start.z, 0);
-        if (p.flags & MeshVertexFlag::Outline) {
+        if (p.flags & PointFlag::Outline) {
             EXPECT_EQ(p.start.z, 0);
         }
     }
@@ -476,20 +481,21 @@ TEST(ShapeBuilder, OptimizingThinsByTheDefinitionSpacing) {
         vertex(13.6, 10, 0x41),
     };
     EXPECT_EQ(optimizeVertices(v, 1, 100), 2); // spacing 1
-    EXPECT_FALSE(v[0].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[1].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[2].flags & MeshVertexFlag::Deleted);
-    EXPECT_TRUE(v[3].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[4].flags & MeshVertexFlag::Deleted);
-    EXPECT_FALSE(v[5].flags & MeshVertexFlag::Deleted);
-    EXPECT_TRUE(v[6].flags & MeshVertexFlag::Deleted);
+    EXPECT_FALSE(v[0].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[1].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[2].flags & PointFlag::Deleted);
+    EXPECT_TRUE(v[3].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[4].flags & PointFlag::Deleted);
+    EXPECT_FALSE(v[5].flags & PointFlag::Deleted);
+    EXPECT_TRUE(v[6].flags & PointFlag::Deleted);
 }
 
 TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel model;
     model.startWidth = 640;
     model.startHeight = 480;
-    ASSERT_TRUE(buildFullImageMesh(model, 1, nullptr)); // adds the object
+    SilentPrompter silent;
+    ASSERT_TRUE(buildFullImageMesh(model, 1, silent)); // adds the object
     ASSERT_EQ(model.objectCount, 1);
     const AnimObject& o = model.object(0);
     // D = 800, spacing 800 / 122: 97 columns, 73 rows.
@@ -507,7 +513,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel narrow;
     narrow.startWidth = 2;
     narrow.startHeight = 900;
-    ASSERT_TRUE(buildFullImageMesh(narrow, 0, nullptr));
+    ASSERT_TRUE(buildFullImageMesh(narrow, 0, silent));
     EXPECT_EQ(narrow.object(0).vertexCount, 2 * 64); // 900 / (900.002 / 64): 63 rows
     expectProperFrontMesh(narrow.object(0));
 
@@ -515,7 +521,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
     AnimationModel full;
     for (int i = 0; i < kMaxObjects; ++i) full.addObject(nullptr);
     full.object(0).textureRect = {0, 0, 100, 100};
-    EXPECT_TRUE(buildFullImageMesh(full, 2, nullptr));
+    EXPECT_TRUE(buildFullImageMesh(full, 2, silent));
     EXPECT_EQ(full.objectCount, kMaxObjects);
 }
 

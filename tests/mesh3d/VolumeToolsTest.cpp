@@ -5,6 +5,7 @@
 #include "mesh3d/MaskShapes.h"
 #include "mesh3d/ShapeBuilder.h"
 #include "mesh3d/Skeleton.h"
+#include "platform/Prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +190,7 @@ TEST(VolumeTools, SidesKeepTheOtherSurfaceStill) {
 
 TEST(VolumeTools, WalkStopsAtTheFirstVertexThatIsNoMeshVertex) {
     Stroke s(VolumeTool::Constant, ToolSide::Front);
-    s.o.points[1].flags = 0x40;
+    s.o.points[1].flags = PointFlag::Interior;
     s.stroke.apply(s.o, 0, -2);
     EXPECT_EQ(z(s.o, 0), 12);
     EXPECT_EQ(z(s.o, 1), 10);
@@ -241,7 +242,8 @@ TEST(VolumeTools, GrowingABuiltDiscKeepsItsRim) {
     AnimationModel model;
     model.addObject(nullptr);
     RasterImage disc = discMask(100, 100, 50, 50, 30);
-    ASSERT_TRUE(build3dObject(model, 0, disc, {}, nullptr, nullptr).ok);
+    SilentPrompter silent;
+    ASSERT_TRUE(build3dObject(model, 0, disc, {}, nullptr, silent).isOk());
     AnimObject& o = model.object(0);
     ASSERT_TRUE(hasBackSurface(o));
     const AnimObject before = o;
@@ -256,9 +258,9 @@ TEST(VolumeTools, GrowingABuiltDiscKeepsItsRim) {
     for (int i = 0; i < o.vertexCount; ++i) {
         const double z0 = before.points[size_t(i)].start.z, z1 = o.points[size_t(i)].start.z;
         const int32_t flags = o.points[size_t(i)].flags;
-        if (flags & MeshVertexFlag::Outline)
+        if (flags & PointFlag::Outline)
             EXPECT_EQ(z1, 0);
-        else if (flags & SurfaceVertex::Back)
+        else if (flags & PointFlag::BackSurface)
             EXPECT_LT(z1, z0);
         else
             EXPECT_GT(z1, z0);
