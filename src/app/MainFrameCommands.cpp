@@ -10,6 +10,7 @@
 #include "commands/LibraryObjects.h"
 #include "commands/MovieSettingsRules.h"
 #include "commands/PreviewScene.h"
+#include "commands/ProjectSaving.h"
 #include "platform/SettingsStore.h"
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
@@ -117,7 +118,7 @@ bool MainFrame::saveProject(const QString& path) {
     bool ok = false;
     {
         WaitCursor wait;
-        ok = saveProjectDocument(project(), fsPath(path), *prompter_);
+        ok = saveProjectFile(project(), fsPath(path), *prompter_);
     }
     if (!ok) return false;
     workspace_->activePanel()->projectSaved();

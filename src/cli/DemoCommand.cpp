@@ -3,9 +3,9 @@
 // by the engine's own tools; further photographs follow as plain images.
 
 #include "cli/Commands.h"
-#include "cli/ProjectSaving.h"
 #include "cli/TerminalProgress.h"
 #include "commands/DemoScene.h"
+#include "commands/ProjectSaving.h"
 #include "platform/Prompter.h"
 #include "storage/ImageFile.h"
 #include "storage/PhotoImport.h"
@@ -52,7 +52,7 @@ int runDemo(const DemoArgs& args, Context& context) {
     std::unique_ptr<Project> project = buildDemoProject(pictures, settings, &progress, &prompter);
     progress.finish();
     if (!project) return 1;
-    if (!saveProjectDocument(*project, args.output, prompter, projectSaveOptions())) return 1;
+    if (!saveProjectFile(*project, args.output, prompter)) return 1;
     std::cout << "Demo animation of " << project->images[0].duration() << " frames in image 0 of "
               << args.output << "\n";
     return 0;

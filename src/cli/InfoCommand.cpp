@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ProjectDescription.h"
 #include "platform/Prompter.h"
+#include "platform/Text.h"
 #include "storage/ProjectFile.h"
 
 #include <cstdio>
@@ -18,9 +19,13 @@ struct InfoOptions {
 };
 
 bool isLibrary(const std::filesystem::path& p) {
-    std::string ext = p.extension().string();
-    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".zxl";
+    return lowerExtension(p) == "zxl";
+}
+
+// Names are converted from the files' code page when described; should anything else
+// hold bytes that are not UTF-8, they are replaced rather than ending the program.
+std::string jsonText(const nlohmann::ordered_json& d) {
+    return d.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 int runInfo(const InfoOptions& o, Context& context) {
@@ -28,14 +33,14 @@ int runInfo(const InfoOptions& o, Context& context) {
     if (isLibrary(o.file)) {
         std::optional<nlohmann::ordered_json> d = describeLibrary(o.file, prompter);
         if (!d) return 1;
-        std::cout << (o.json ? d->dump() + "\n" : libraryText(*d));
+        std::cout << (o.json ? jsonText(*d) : libraryText(*d));
         return 0;
     }
     std::unique_ptr<Project> project = openProjectDocument(o.file, prompter);
     if (!project) return 1;
     nlohmann::ordered_json d = describeProject(*project);
     if (o.json)
-        std::cout << d.dump() << "\n";
+        std::cout << jsonText(d);
     else
         std::cout << projectText(d);
     return 0;

@@ -1,12 +1,14 @@
 // `mesh IN.zxp --image I [--regions contours|rectangles|full] [--definition 0|1|2]
 // [--3d] [--blend PCT] -o OUT.zxp`: turns the regions of an image's mask into
 // animated objects with their meshes, as "Init Dots to Contours" (or to Rectangles,
-// or to Full Image) does, and saves the project.
+// or to Full Image) does, and saves the project. The objects the image has stay as
+// they are; a region that already has an object gets no second one.
 
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
+#include "commands/ProjectSaving.h"
 #include "mesh3d/RebuildMeshes.h"
 #include "mesh3d/RegionObjects.h"
 #include "mesh3d/ShapeBuilder.h"
@@ -34,6 +36,26 @@ struct MeshOptions {
 // The layers the editing tools address: 2 the subject, 3 the mask.
 constexpr int kSubjectLayer = 2;
 constexpr int kMaskLayer = 3;
+
+bool sameRegion(const AnimObject& a, const AnimObject& b) {
+    return a.ownedMasks[0] && a.ownedMasks[0] == b.ownedMasks[0];
+}
+
+// Removes the new objects (from `firstNew` on) whose region an earlier object has;
+// returns how many.
+int dropRepeatedRegions(AnimationModel& model, int firstNew) {
+    int dropped = 0;
+    for (int slot = model.objectCount - 1; slot >= firstNew; --slot) {
+        for (int old = 0; old < firstNew; ++old) {
+            if (sameRegion(model.object(old), model.object(slot))) {
+                model.removeObject(slot);
+                ++dropped;
+                break;
+            }
+        }
+    }
+    return dropped;
+}
 
 int runMesh(const MeshOptions& o, Context& context) {
     Prompter& prompter = context.prompter();
@@ -69,9 +91,12 @@ int runMesh(const MeshOptions& o, Context& context) {
     model.startHeight = h;
     model.defaultSettingWord = o.definition >= 0 ? o.definition : context.settings().contourDef;
 
+    const int kept = model.objectCount;
     InitRegionsResult made = initDotsToRegions(model, regions, o.regions, prompter, o.volume);
+    const int repeated = dropRepeatedRegions(model, kept);
     TerminalProgress progress(context.quiet);
     RebuildOptions rebuild(prompter, &progress);
+    rebuild.firstSlot = kept;
     if (o.volume) {
         ShapeBuildOptions shape;
         shape.blend = o.blend;
@@ -82,9 +107,10 @@ int runMesh(const MeshOptions& o, Context& context) {
     if (built.status().isCancelled()) return 1;
 
     image->animation = writeAnimationRecord(model);
-    if (!saveProjectDocument(*project, o.output, prompter)) return 1;
-    std::cout << initDotsLabel(o.regions) << ": " << made.created << " regions, "
-              << model.objectCount << " objects with meshes\n";
+    if (!saveProjectFile(*project, o.output, prompter)) return 1;
+    std::cout << initDotsLabel(o.regions) << ": " << made.created - repeated << " new objects";
+    if (repeated > 0) std::cout << ", " << repeated << " regions already had one";
+    std::cout << ", " << model.objectCount << " objects in all\n";
     return 0;
 }
 
@@ -93,7 +119,9 @@ int runMesh(const MeshOptions& o, Context& context) {
 void registerMeshCommand(CLI::App& app, Context& context) {
     auto options = std::make_shared<MeshOptions>();
     CLI::App* sub = app.add_subcommand(
-        "mesh", "Turn the regions of an image's mask into animated objects with meshes");
+        "mesh", "Turn the regions of an image's mask into animated objects with meshes. The "
+                "image's objects stay as they are, and a region that already has an object "
+                "gets no second one, so running it again adds only new regions");
     sub->add_option("input", options->input, "The project to read (.zxp)")->required();
     sub->add_option("--image", options->image, "The image, counted from 0")->required();
     const std::map<std::string, RegionMode> modes = {{"contours", RegionMode::Contours},

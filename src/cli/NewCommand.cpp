@@ -2,7 +2,7 @@
 // as the import command builds it.
 
 #include "cli/Commands.h"
-#include "cli/ProjectSaving.h"
+#include "commands/ProjectSaving.h"
 #include "platform/Prompter.h"
 #include "storage/PhotoImport.h"
 #include "storage/ProjectFile.h"
@@ -46,7 +46,7 @@ int runNew(const NewOptions& o, Context& context) {
         }
         project.currentImage = project.images.append(std::move(image));
     }
-    return saveProjectDocument(project, o.output, prompter, projectSaveOptions()) ? 0 : 1;
+    return saveProjectFile(project, o.output, prompter) ? 0 : 1;
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include "anim/AnimationModel.h"
 #include "anim/LibraryFile.h"
 #include "platform/Prompter.h"
+#include "platform/Text.h"
 #include "render/ImageScene.h"
 #include "storage/Project.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 
@@ -64,11 +66,30 @@ const char* kindName(int kind) {
     }
 }
 
+// A name in double quotes, with quotes, backslashes and control characters escaped so
+// that the line stays one line whatever a file holds.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(c));
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 json describeLayer(const ImageLayer& layer, int index) {
     const RasterImage* p = layer.picture();
     return {{"index", index},
             {"kind", int(layer.kind)},
-            {"name", layer.name},
+            {"name", cp1252ToUtf8(layer.name)},
             {"width", p ? p->width() : 0},
             {"height", p ? p->height() : 0},
             {"opacity", layer.opacity},
@@ -207,7 +228,7 @@ std::string projectText(const json& d) {
         for (const json& l : img["layers"]) {
             o << "    layer " << l["index"].get<int>() << " " << kindName(l["kind"].get<int>());
             if (!l["name"].get<std::string>().empty())
-                o << " \"" << l["name"].get<std::string>() << "\"";
+                o << " " << quoted(l["name"].get<std::string>());
             if (l["width"].get<int>() > 0)
                 o << " " << l["width"].get<int>() << " x " << l["height"].get<int>();
             else

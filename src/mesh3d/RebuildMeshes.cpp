@@ -98,7 +98,8 @@ Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions&
     if (options.progress) options.progress->setTitle(kBuildShapeTitle);
     detail(options, kBuildingContours);
     std::vector<char> needsMesh(size_t(model.objectCount), 0);
-    for (int slot = 0; slot < model.objectCount && !stopped; ++slot) {
+    const int first = std::max(0, options.firstSlot);
+    for (int slot = first; slot < model.objectCount && !stopped; ++slot) {
         if (options.progress) options.progress->setPosition(slot, model.objectCount);
         if (!hasRegion(model.object(slot))) continue;
         bool complete = false;
@@ -107,7 +108,7 @@ Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions&
     }
 
     detail(options, kBuildingMesh);
-    for (int slot = 0; slot < model.objectCount && !stopped; ++slot) {
+    for (int slot = first; slot < model.objectCount && !stopped; ++slot) {
         if (!needsMesh[slot]) continue;
         markDuplicateVertices(model.object(slot));
         stopped =
@@ -115,7 +116,7 @@ Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions&
         refreshBones(model, slot);
     }
 
-    for (int slot = model.objectCount - 1; slot >= 0; --slot) {
+    for (int slot = model.objectCount - 1; slot >= first; --slot) {
         if (model.object(slot).triangles.empty()) {
             model.removeObject(slot);
             ++result.removed;

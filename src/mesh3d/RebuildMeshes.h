@@ -32,6 +32,9 @@ struct RebuildOptions {
     Progress* progress = nullptr; // may be none
     // Used for the objects whose 3D flag is set; without it they are built flat.
     VolumeBuilder volumeBuilder;
+    // Objects in slots before this one are left as they are (the ones a region
+    // command found in place, 3D volumes and hand-made meshes included).
+    int firstSlot = 0;
 };
 
 struct RebuildCounts {
@@ -39,9 +42,9 @@ struct RebuildCounts {
     int removed = 0; // objects removed for having none
 };
 
-// Rebuilds every object that has a region (library objects and objects without a
-// region keep their mesh), removes the objects that end with no triangle, and resets
-// the selection. Cancelled when the progress was cancelled (objects without a
+// Rebuilds every object from options.firstSlot on that has a region (library objects
+// and objects without a region keep their mesh), removes those that end with no
+// triangle, and resets the selection. Cancelled when the progress was cancelled (objects without a
 // triangle are removed all the same).
 Result<RebuildCounts> rebuildMeshes(AnimationModel& model, const RebuildOptions& options);
 

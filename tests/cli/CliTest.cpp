@@ -220,6 +220,45 @@ TEST_F(Cli, ResaveKeepsTheChunkStream) {
     EXPECT_EQ(streamOf(*this / "again.zxp"), streamOf(made));
 }
 
+TEST_F(Cli, NamesInTheFilesCodePageAreShownAsUtf8AndKeptAsBytes) {
+    // A photograph named with a Latin-1 byte, as an older file system would give it.
+    const fs::path photo = *this / "caf\xE9 \"1\".png";
+    fs::copy_file(kFixtures / "photo-24x16.png", photo);
+    const fs::path made = *this / "made.zxp", again = *this / "again.zxp";
+    ASSERT_EQ(run({"new", photo.string(), "-o", made.string()}).status, 0);
+
+    json d = info(made);
+    ASSERT_TRUE(d.is_object());
+    EXPECT_EQ(d["images"][0]["layers"][1]["name"], "caf\xC3\xA9 \"1\".png");
+    Result text = run({"info", made.string()});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\"caf\xC3\xA9 \\\"1\\\".png\""), std::string::npos) << text.out;
+
+    ASSERT_EQ(run({"resave", made.string(), "-o", again.string()}).status, 0);
+    EXPECT_EQ(streamOf(again), streamOf(made)) << "the name's bytes are written back";
+}
+
+// The commands of the README, as it writes them.
+TEST_F(Cli, TheReadmeCommandsWork) {
+    const fs::path photo = kFixtures / "photo-24x16.png";
+    const fs::path in = *this / "IN.zxp", out = *this / "OUT.zxp";
+    EXPECT_EQ(run({"new", photo.string(), "-o", in.string()}).status, 0);
+    EXPECT_EQ(run({"info", in.string(), "--json"}).status, 0);
+    Result resave = run({"resave", in.string(), "-o", out.string()});
+    EXPECT_EQ(resave.status, 0) << resave.err;
+    Result mesh = run({"mesh", in.string(), "--image", "0", "--regions", "contours", "--3d", "-o",
+                       out.string()});
+    EXPECT_EQ(mesh.status, 0) << mesh.err;
+    Result render = run({"render", out.string(), "--image", "0", "--frame", "0", "--quality", "1",
+                         "-o", (*this / "OUT.png").string()});
+    EXPECT_EQ(render.status, 0) << render.err;
+    Result all = run(
+        {"render", out.string(), "--image", "0", "--all-frames", (*this / "frames").string()});
+    EXPECT_EQ(all.status, 0) << all.err;
+    Result demo = run({"demo", photo.string(), "-o", (*this / "demo.zxp").string()});
+    EXPECT_EQ(demo.status, 0) << demo.err;
+}
+
 TEST_F(Cli, InfoOnTheGoldenProject) {
     json d = info(kFixtures / "golden-two-images.zxp");
     EXPECT_EQ(d["movie"], (json{{"width", 320}, {"height", 200}, {"fps", 12}}));

@@ -155,6 +155,17 @@ TEST_F(MeshCli, VolumesGiveTheObjectsDepth) {
     EXPECT_NE(objectsOf(flat)[1]["z"], disc["z"]) << "the blend changes the depths";
 }
 
+TEST_F(MeshCli, MeshingAgainKeepsTheObjectsAndAddsOnlyNewRegions) {
+    const fs::path in = projectOf(shapesPhoto());
+    const fs::path round = dir_ / "round.zxp", again = dir_ / "again.zxp";
+    ASSERT_EQ(run({"mesh", in.string(), "--image", "0", "--3d", "-o", round.string()}).status, 0);
+    Result r = run({"mesh", round.string(), "--image", "0", "-o", again.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("3 regions already had one"), std::string::npos) << r.out;
+    // The volumes stay volumes, and no region gets a second object.
+    EXPECT_EQ(objectsOf(again), objectsOf(round));
+}
+
 TEST_F(MeshCli, BadRequestsFailWithoutWriting) {
     const fs::path in = projectOf(shapesPhoto());
     const fs::path out = dir_ / "out.zxp";

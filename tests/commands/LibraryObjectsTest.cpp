@@ -3,6 +3,7 @@
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "commands/DemoScene.h"
+#include "commands/ProjectSaving.h"
 #include "commands/Workspace.h"
 #include "platform/RecordingPrompter.h"
 #include "render/ImageScene.h"
@@ -128,6 +129,28 @@ TEST_F(WorkspaceWithImage, LoadObjectIsOneUndoableStep) {
     EXPECT_FALSE(image->animation.has_value());
     ASSERT_TRUE(ws.redo());
     EXPECT_EQ(image->animation, afterLoad);
+}
+
+TEST_F(WorkspaceWithImage, SaveAsIntoAnotherFolderKeepsTheLibraryObjectsReachable) {
+    const fs::path first = folder.path / "first", second = folder.path / "second";
+    fs::create_directories(first);
+    fs::create_directories(second);
+    ASSERT_TRUE(saveProjectFile(ws.project(), first / "p.zxp", prompter));
+    const fs::path library = first / "demo.zxl";
+    fs::rename(savedDemo(3), library);
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, library, {}), 0);
+    ASSERT_TRUE(saveProjectFile(ws.project(), first / "p.zxp", prompter));
+    ASSERT_TRUE(saveProjectFile(ws.project(), second / "p.zxp", prompter));
+
+    auto moved = loadProject(second / "p.zxp", prompter);
+    ASSERT_TRUE(moved);
+    LibraryLoadOptions options;
+    options.projectFolder = second;
+    options.prompter = &prompter;
+    AnimationModel scene;
+    ASSERT_TRUE(loadImageScene(*moved->images.at(0), scene, options).isOk());
+    ASSERT_EQ(scene.objectCount, 1);
+    EXPECT_GT(scene.object(0).vertexCount, 0) << "the library file was found from the new folder";
 }
 
 TEST_F(WorkspaceWithImage, DamagedOrMissingFilesChangeNothing) {

@@ -1,8 +1,8 @@
-#include "cli/ProjectSaving.h"
+#include "commands/ProjectSaving.h"
 
 #include "anim/AnimationRecord.h"
 
-namespace zx::cli {
+namespace zx {
 
 ProjectSaveOptions projectSaveOptions() {
     ProjectSaveOptions options;
@@ -13,4 +13,8 @@ ProjectSaveOptions projectSaveOptions() {
     return options;
 }
 
-} // namespace zx::cli
+bool saveProjectFile(Project& project, const std::filesystem::path& path, Prompter& prompter) {
+    return saveProjectDocument(project, path, prompter, projectSaveOptions());
+}
+
+} // namespace zx
