@@ -43,6 +43,9 @@ private:
     std::unique_ptr<Settings> settings_;
 };
 
+// Says so when the first word is no subcommand; false when it is one (or there is none).
+bool reportUnknownSubcommand(CLI::App& app, int argc, char** argv);
+
 void registerInfoCommand(CLI::App& app, Context& context);
 void registerNewCommand(CLI::App& app, Context& context);
 void registerResaveCommand(CLI::App& app, Context& context);

@@ -129,7 +129,8 @@ void registerMeshCommand(CLI::App& app, Context& context) {
                                                      {"full", RegionMode::FullImage}};
     sub->add_option("--regions", options->regions,
                     "One object per contour, per region's rectangle, or one for the full image")
-        ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+        ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case).description(""))
+        ->type_name("contours|rectangles|full");
     sub->add_option("--definition", options->definition,
                     "Mesh definition: 0 low, 1 medium, 2 high (default: the setting)")
         ->check(CLI::Range(0, 2));

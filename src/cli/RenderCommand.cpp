@@ -184,7 +184,8 @@ void registerRenderCommand(CLI::App& app, Context& context) {
     CLI::Option* frame =
         cmd->add_option("--frame", args->frame,
                         "Frame of the image: 0 … its duration (the duration is the end pose)");
-    cmd->add_option("--quality", args->quality, "0 Low, 1 Medium, 2 High, 3 Maximum");
+    cmd->add_option("--quality", args->quality,
+                    "0 Low, 1 Medium, 2 High, 3 Maximum (the default, as a movie export)");
     cmd->add_option("--size", args->size,
                     "Output size WIDTHxHEIGHT (default: the movie size); the whole frame is "
                     "scaled, not cut");

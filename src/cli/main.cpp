@@ -6,6 +6,8 @@
 #include "platform/SettingsStore.h"
 #include "storage/Settings.h"
 
+#include <iostream>
+
 namespace zx::cli {
 
 Context::Context() = default;
@@ -26,6 +28,27 @@ const Settings& Context::settings() {
     return *settings_;
 }
 
+// An unknown first word is named, with the subcommands there are, instead of CLI11's
+// "A subcommand is required".
+bool reportUnknownSubcommand(CLI::App& app, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--settings") {
+            ++i;
+            continue;
+        }
+        if (word.empty() || word[0] == '-') continue;
+        for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
+            if (sub->get_name() == word) return false;
+        std::cerr << "Unknown subcommand \"" << word << "\". The subcommands are:";
+        for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
+            std::cerr << " " << sub->get_name();
+        std::cerr << "\nRun with --help for more information.\n";
+        return true;
+    }
+    return false;
+}
+
 } // namespace zx::cli
 
 int main(int argc, char** argv) {
@@ -33,7 +56,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Zelvotrix command-line tool: inspect, create and convert Zelvotrix projects",
                  "zelvotrix-cli"};
     app.require_subcommand(1);
-    app.option_defaults()->always_capture_default();
+    app.set_version_flag("--version", std::string("zelvotrix-cli ") + ZX_VERSION);
+    // The global options work after the subcommand too: `render ... -q`.
+    app.fallthrough();
     app.add_option("--settings", context.settingsPath,
                    "Settings file to read (default: the app's, "
                    "$XDG_CONFIG_HOME/Brenlok/Zelvotrix.conf)");
@@ -47,6 +72,11 @@ int main(int argc, char** argv) {
     zx::cli::registerMeshCommand(app, context);
     zx::cli::registerDemoCommand(app, context);
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (zx::cli::reportUnknownSubcommand(app, argc, argv)) return 109;
+        return app.exit(e);
+    }
     return context.exitCode;
 }

@@ -106,7 +106,16 @@ TEST_F(Cli, HelpForEverySubcommand) {
         EXPECT_NE(r.out.find("Usage"), std::string::npos) << r.out;
     }
     EXPECT_NE(run({}).status, 0);
-    EXPECT_NE(run({"frobnicate"}).status, 0);
+    Result unknown = run({"frobnicate"});
+    EXPECT_NE(unknown.status, 0);
+    EXPECT_NE(unknown.err.find("\"frobnicate\""), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find("resave"), std::string::npos) << "the subcommands are listed";
+
+    Result version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("zelvotrix-cli ", 0), 0u) << version.out;
+    // The global options go after the subcommand too.
+    EXPECT_EQ(run({"info", (kFixtures / "golden-empty.zxp").string(), "-q", "-y"}).status, 0);
 }
 
 TEST_F(Cli, NewBuildsOneSixLayerImagePerPhotograph) {
@@ -246,14 +255,14 @@ TEST_F(Cli, TheReadmeCommandsWork) {
     EXPECT_EQ(run({"info", in.string(), "--json"}).status, 0);
     Result resave = run({"resave", in.string(), "-o", out.string()});
     EXPECT_EQ(resave.status, 0) << resave.err;
-    Result mesh = run({"mesh", in.string(), "--image", "0", "--regions", "contours", "--3d", "-o",
-                       out.string()});
+    Result mesh = run(
+        {"mesh", in.string(), "--image", "0", "--regions", "contours", "--3d", "-o", out.string()});
     EXPECT_EQ(mesh.status, 0) << mesh.err;
     Result render = run({"render", out.string(), "--image", "0", "--frame", "0", "--quality", "1",
                          "-o", (*this / "OUT.png").string()});
     EXPECT_EQ(render.status, 0) << render.err;
-    Result all = run(
-        {"render", out.string(), "--image", "0", "--all-frames", (*this / "frames").string()});
+    Result all =
+        run({"render", out.string(), "--image", "0", "--all-frames", (*this / "frames").string()});
     EXPECT_EQ(all.status, 0) << all.err;
     Result demo = run({"demo", photo.string(), "-o", (*this / "demo.zxp").string()});
     EXPECT_EQ(demo.status, 0) << demo.err;
