@@ -366,7 +366,8 @@ std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictur
     options.meshDefinition = settings.contourDef;
     const RasterImage builtIn = pictures.empty() ? demoPicture() : RasterImage();
     const RasterImage& first = pictures.empty() ? builtIn : pictures.front().picture;
-    const std::string firstName = pictures.empty() ? kDemoPictureName : pictures.front().name;
+    const std::string firstName =
+        pictures.empty() ? std::string(kDemoPictureName) : pictures.front().name;
     auto demo = buildDemoImage(first, firstName, options, progress, prompter);
     if (!demo) return nullptr;
     demo->canvasColour = project->canvasColour;
@@ -400,7 +401,8 @@ bool RenderSpeedTest::step() {
     if (!scene_) {
         DemoOptions options;
         options.durationFrames = kFrames;
-        auto image = buildDemoImage(demoPicture(), kDemoPictureName, options, nullptr, nullptr);
+        auto image =
+            buildDemoImage(demoPicture(), std::string(kDemoPictureName), options, nullptr, nullptr);
         if (!image) {
             finished_ = true;
             return false;

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -31,7 +32,7 @@ class Prompter;
 class Progress;
 struct Settings;
 
-inline constexpr const char* kDemoPictureName = "[Demo]";
+inline constexpr std::string_view kDemoPictureName = "[Demo]";
 
 // Where the demo cuts, as fractions of the picture's size (centre and radii of each
 // ellipse). Chosen for a portrait with an object standing to the right, as in the

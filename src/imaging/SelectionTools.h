@@ -6,6 +6,7 @@
 #include "imaging/PolygonFill.h"
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -20,7 +21,7 @@ enum class SelectionTool : int {
 
 // The status-bar prompt while the tool is active.
 const char* selectionToolPrompt(SelectionTool tool);
-inline constexpr const char* kMoveSelectionPrompt = "Drag to move selection";
+inline constexpr std::string_view kMoveSelectionPrompt = "Drag to move selection";
 
 // The lassos let Ctrl and Shift, held at mouse-down, change the panel's type.
 SelectionType effectiveLassoType(SelectionType panelType, bool ctrl, bool shift);

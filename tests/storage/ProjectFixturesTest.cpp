@@ -36,13 +36,13 @@ Project goldenTwoImages() {
     p.canvasColour = CanvasColour::Black;
     p.zoom = -1;
     p.movieWords[MoviePanelWords::FollowCamera] = 1;
-    p.movieWords[MoviePanelWords::SliderB] = 50;
+    p.movieWords[MoviePanelWords::LightTurn] = 50;
     p.timelineWords[TimelineWords::StripScale] = 4;
     p.timelineWords[TimelineWords::ShowSubject] = 1;
     p.timelineWords[TimelineWords::ShowBackground] = 1;
-    p.imageEditWords[ImageEditWords::K1] = 2;
+    p.imageEditWords[ImageEditWords::HistoryWord] = 2;
     p.selectionWords[SelectionToolWords::CurrentTool] = 1;
-    p.toolWords[ToolWords::P3] = 8;
+    p.toolWords[ToolWords::FirstPaired] = 8;
     p.alignWords = {1, 0};
 
     RasterImage subject = pattern(40, 24, 7);
