@@ -1,4 +1,5 @@
 #include "anim/AnimationRecord.h"
+#include "GoldenFiles.h"
 #include "ModelSamples.h"
 #include "platform/RecordingPrompter.h"
 
@@ -346,7 +347,7 @@ TEST(AnimationRecord, GoldenRecord) {
     Words w = writeAnimationRecord(*m);
     const std::filesystem::path fixture =
         std::filesystem::path(ZX_FIXTURES_DIR) / "anim_record_small.bin";
-    if (std::getenv("ZX_UPDATE_FIXTURES")) {
+    if (testing::updateGoldenFiles()) {
         std::ofstream(fixture, std::ios::binary)
             .write(reinterpret_cast<const char*>(w.data()), std::streamsize(w.size() * 4));
     }

@@ -12,14 +12,9 @@ namespace {
 
 using testing::addObject;
 using testing::dotAt;
+using testing::expectNear;
 using testing::makeModel;
 using testing::vertexAt;
-
-void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
-    EXPECT_NEAR(a.x, b.x, eps);
-    EXPECT_NEAR(a.y, b.y, eps);
-    EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // A parent object made of two dots: point 0 from the origin to end0, point 1 from
 // (10,0) to end1.

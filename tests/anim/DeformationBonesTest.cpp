@@ -14,14 +14,9 @@ namespace {
 using testing::addObject;
 using testing::boneBetween;
 using testing::dotAt;
+using testing::expectNear;
 using testing::makeModel;
 using testing::vertexAt;
-
-void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
-    EXPECT_NEAR(a.x, b.x, eps);
-    EXPECT_NEAR(a.y, b.y, eps);
-    EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // An object with two mesh vertices sitting on the rest positions of its two dots and
 // one bone from dot A (point 2) to dot B (point 3); both vertices hang on the bone.

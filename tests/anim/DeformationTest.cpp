@@ -14,14 +14,9 @@ namespace {
 
 using testing::addObject;
 using testing::dotAt;
+using testing::expectNear;
 using testing::makeModel;
 using testing::vertexAt;
-
-void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
-    EXPECT_NEAR(a.x, b.x, eps);
-    EXPECT_NEAR(a.y, b.y, eps);
-    EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // ------------------------------------------------------------------ trajectories
 

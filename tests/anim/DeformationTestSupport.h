@@ -1,7 +1,10 @@
 #pragma once
-// Builders for small animated objects used by the deformation and effect tests.
+// Builders for small animated objects used by the deformation and effect tests, and
+// the comparison of positions they share.
 
 #include "anim/AnimationModel.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -44,6 +47,12 @@ inline Bone boneBetween(int a, int b, int32_t flags = 0) {
     bone.dotB = b;
     bone.flags = flags;
     return bone;
+}
+
+inline void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
+    EXPECT_NEAR(a.x, b.x, eps);
+    EXPECT_NEAR(a.y, b.y, eps);
+    EXPECT_NEAR(a.z, b.z, eps);
 }
 
 } // namespace zx::testing

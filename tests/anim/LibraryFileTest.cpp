@@ -1,4 +1,5 @@
 #include "anim/LibraryFile.h"
+#include "GoldenFiles.h"
 #include "ModelSamples.h"
 #include "anim/AnimationRecord.h"
 #include "platform/RecordingPrompter.h"
@@ -573,7 +574,7 @@ TEST(LibraryWords, GoldenLibrary) {
     const fs::path fixture = fs::path(ZX_FIXTURES_DIR) / "library_small.zxl";
     const int slots[] = {0};
     Words w = buildLibraryWords(*m, slots, true, o);
-    if (std::getenv("ZX_UPDATE_FIXTURES")) {
+    if (testing::updateGoldenFiles()) {
         ASSERT_TRUE(writeGzContainer(fixture, "ZZXL", asBytes(w)));
     }
     ContainerContent c = readGzContainer(fixture, "ZZXL");
