@@ -21,15 +21,15 @@ struct TrajectorySample {
 };
 using DotTrajectory = std::vector<TrajectorySample>;
 
-namespace PointFlag {
-inline constexpr int32_t MeshVertex = 1;        // created by the mesh builder
-inline constexpr int32_t BindingDot = 2;        // one of the own dots of a binding
-inline constexpr int32_t Joint = 0x20;          // shared by two bones
-inline constexpr int32_t Interior = 0x40;       // mesh vertex inside the outline
-inline constexpr int32_t Selected = 0x1000;
-inline constexpr int32_t SmoothAction = 0x4000;
-inline constexpr int32_t On3dMesh = int32_t(0x80000000u); // dot added to a 3D object
-} // namespace PointFlag
+struct PointFlag {
+    static constexpr int32_t MeshVertex = 1;  // created by the mesh builder
+    static constexpr int32_t BindingDot = 2;  // one of the own dots of a binding
+    static constexpr int32_t Joint = 0x20;    // shared by two bones
+    static constexpr int32_t Interior = 0x40; // mesh vertex inside the outline
+    static constexpr int32_t Selected = 0x1000;
+    static constexpr int32_t SmoothAction = 0x4000;
+    static constexpr int32_t On3dMesh = int32_t(0x80000000u); // dot added to a 3D object
+};
 
 struct AnimPoint {
     int32_t flags = 0;

@@ -15,7 +15,7 @@ std::string_view selectionToolName(SelectionTool tool) {
     case SelectionTool::LineLasso:
         return "Line Lasso";
     case SelectionTool::MagicBackgroundCleaner:
-        return std::string(HistoryName::Cleaner);
+        return HistoryName::Cleaner;
     }
     return "";
 }

@@ -32,26 +32,26 @@ struct SelectionSettings {
     int featherRadius() const { return featherRadiusForIndex(featherIndex); }
 };
 
-namespace HistoryName {
-inline constexpr std::string_view SelectVisible = "Select Visible";
-inline constexpr std::string_view SelectAll = "Select All";
-inline constexpr std::string_view Deselect = "Clear Selection";
-inline constexpr std::string_view SelectInverse = "Select Inverse";
-inline constexpr std::string_view PreviousSelection = "Previous Selection";
-inline constexpr std::string_view ShowInside = "Show Inside Selection";
-inline constexpr std::string_view ShowInsideAuto = "Show Inside Selection (Auto Mask)";
-inline constexpr std::string_view ShowOutside = "Show Outside Selection";
-inline constexpr std::string_view ShowAll = "Show All";
-inline constexpr std::string_view GrowSelection = "Grow Selection";
-inline constexpr std::string_view ShrinkSelection = "Shrink Selection";
-inline constexpr std::string_view SendToBackground = "Send Masked Subject to Background";
-inline constexpr std::string_view Cleaner = "Magic Background Cleaner";
-inline constexpr std::string_view CleanerAuto = "Magic Bgrd Cleaner (auto-mask)";
-inline constexpr std::string_view MoveSelection = "Move Selection";
-inline constexpr std::string_view MoveSelectionAuto = "Move Selection (auto mask)";
-inline constexpr std::string_view Feather = "Feather";
-inline constexpr std::string_view AutoMaskSuffix = " (Auto Mask)";
-} // namespace HistoryName
+struct HistoryName {
+    static constexpr std::string_view SelectVisible = "Select Visible";
+    static constexpr std::string_view SelectAll = "Select All";
+    static constexpr std::string_view Deselect = "Clear Selection";
+    static constexpr std::string_view SelectInverse = "Select Inverse";
+    static constexpr std::string_view PreviousSelection = "Previous Selection";
+    static constexpr std::string_view ShowInside = "Show Inside Selection";
+    static constexpr std::string_view ShowInsideAuto = "Show Inside Selection (Auto Mask)";
+    static constexpr std::string_view ShowOutside = "Show Outside Selection";
+    static constexpr std::string_view ShowAll = "Show All";
+    static constexpr std::string_view GrowSelection = "Grow Selection";
+    static constexpr std::string_view ShrinkSelection = "Shrink Selection";
+    static constexpr std::string_view SendToBackground = "Send Masked Subject to Background";
+    static constexpr std::string_view Cleaner = "Magic Background Cleaner";
+    static constexpr std::string_view CleanerAuto = "Magic Bgrd Cleaner (auto-mask)";
+    static constexpr std::string_view MoveSelection = "Move Selection";
+    static constexpr std::string_view MoveSelectionAuto = "Move Selection (auto mask)";
+    static constexpr std::string_view Feather = "Feather";
+    static constexpr std::string_view AutoMaskSuffix = " (Auto Mask)";
+};
 
 // The tool's own name ("Rectangular Marquee", ...), as its history steps use it.
 std::string_view selectionToolName(SelectionTool tool);

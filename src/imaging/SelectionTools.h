@@ -20,7 +20,7 @@ enum class SelectionTool : int {
 };
 
 // The status-bar prompt while the tool is active.
-const char* selectionToolPrompt(SelectionTool tool);
+std::string_view selectionToolPrompt(SelectionTool tool);
 inline constexpr std::string_view kMoveSelectionPrompt = "Drag to move selection";
 
 // The lassos let Ctrl and Shift, held at mouse-down, change the panel's type.

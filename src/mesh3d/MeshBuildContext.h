@@ -17,12 +17,12 @@ namespace zx {
 class Prompter;
 class Rng;
 
-namespace MeshVertexFlag {
-inline constexpr int32_t New = 0x41;        // every vertex the builder makes
-inline constexpr int32_t Outline = 0x08;    // on the object's outline
-inline constexpr int32_t Protected = 0x400; // kept by the vertex thinning
-inline constexpr int32_t Deleted = int32_t(0x80000000u);
-} // namespace MeshVertexFlag
+struct MeshVertexFlag {
+    static constexpr int32_t New = 0x41;        // every vertex the builder makes
+    static constexpr int32_t Outline = 0x08;    // on the object's outline
+    static constexpr int32_t Protected = 0x400; // kept by the vertex thinning
+    static constexpr int32_t Deleted = int32_t(0x80000000u);
+};
 
 inline constexpr std::string_view kVertexLimitMessage =
     "Shape is too complex, please retry with lower mesh definition";

@@ -61,9 +61,9 @@ class Prompter;
 
 // The back surface's vertices carry this flag besides MeshVertexFlag::New; outline
 // vertices (MeshVertexFlag::Outline | Protected) belong to both surfaces.
-namespace SurfaceVertex {
-inline constexpr int32_t Back = 0x80;
-} // namespace SurfaceVertex
+struct SurfaceVertex {
+    static constexpr int32_t Back = 0x80;
+};
 
 // Vertices one object may have (the vertex registry's capacity less one).
 inline constexpr int kMaxObjectVertices = VertexRegistry::kMaxVertices;

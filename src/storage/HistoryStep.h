@@ -27,19 +27,19 @@ enum class StepKind : int32_t {
 
 // Types of project-level (kind 8) and timeline (kind 9) steps. Panel steps use −1 or
 // their own numbers (11 and up).
-namespace StepType {
-inline constexpr int32_t Panel = -1;
-inline constexpr int32_t LoadProjectImage = 0;
-inline constexpr int32_t LoadVideoData = 1;
-inline constexpr int32_t AddImage = 2;
-inline constexpr int32_t RemoveImage = 3;
-inline constexpr int32_t MoveImage = 4;
-inline constexpr int32_t AddCopy = 5;
-inline constexpr int32_t ModeChange = 6;
-inline constexpr int32_t SelectImage = 7;
-inline constexpr int32_t ExtendBackground = 8;
-inline constexpr int32_t Duration = 10;
-} // namespace StepType
+struct StepType {
+    static constexpr int32_t Panel = -1;
+    static constexpr int32_t LoadProjectImage = 0;
+    static constexpr int32_t LoadVideoData = 1;
+    static constexpr int32_t AddImage = 2;
+    static constexpr int32_t RemoveImage = 3;
+    static constexpr int32_t MoveImage = 4;
+    static constexpr int32_t AddCopy = 5;
+    static constexpr int32_t ModeChange = 6;
+    static constexpr int32_t SelectImage = 7;
+    static constexpr int32_t ExtendBackground = 8;
+    static constexpr int32_t Duration = 10;
+};
 
 inline constexpr std::string_view kLoadProjectImageLabel = "Load Project Image";
 inline constexpr std::string_view kLoadVideoDataLabel = "Load Video Data";
