@@ -117,12 +117,14 @@ std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::pat
     const int last = std::max(0, model.lastFrameIndex);
     std::map<int, std::vector<std::vector<Vec3>>> frames;
     if (options.progress) options.progress->setTitle(kBuildingLibraryStatus);
+    SilentPrompter silent;
+    Prompter& prompter = options.prompter ? *options.prompter : silent;
     for (int f = 0; f <= last; ++f) {
         if (options.progress) {
             if (options.progress->cancelled()) return {};
             options.progress->setPosition(f, last + 1);
         }
-        computeFrame(model, last > 0 ? double(f) / last : 0.0, options.prompter);
+        computeFrame(model, last > 0 ? double(f) / last : 0.0, prompter);
         for (int s : slots) {
             const AnimObject& o = model.object(s);
             const int n = std::clamp(o.vertexCount, 0, int(o.points.size()));

@@ -1,6 +1,7 @@
 #include "mesh3d/SelectionMesh.h"
 
 #include "mesh3d/ObjectRegion.h"
+#include "platform/Prompter.h"
 
 #include <algorithm>
 
@@ -65,7 +66,8 @@ SelectionMeshResult convertToMesh(AnimationModel& model, std::span<const IntPoin
     imageSize(model, w, h);
     const RasterImage region = polygonRegion(corners, w, h);
     if (insideCount(region) == 0) return result;
-    const int slot = model.addObject(options.prompter);
+    SilentPrompter silent;
+    const int slot = model.addObject(options.prompter ? *options.prompter : silent);
     if (slot < 0) return result;
     AnimObject& o = model.object(slot);
     o.kindFlags = (o.kindFlags & ~ObjectKind::ConductorBox) | ObjectKind::UserRegion;
@@ -145,7 +147,8 @@ SelectionMeshResult splitMesh(AnimationModel& model, int slot, std::span<const I
     std::optional<RasterImage> outside = combinedRegion(model, slot, polygon, Combine::Outside);
     if (!inside || !outside || insideCount(*inside) == 0 || insideCount(*outside) == 0)
         return result;
-    const int part = model.addObject(options.prompter);
+    SilentPrompter silent;
+    const int part = model.addObject(options.prompter ? *options.prompter : silent);
     if (part < 0) return result;
     // The new part takes the object's settings, not its points, bones or binding.
     AnimObject& n = model.object(part);

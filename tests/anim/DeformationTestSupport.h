@@ -2,6 +2,7 @@
 // Builders for small animated objects used by the deformation and effect tests, and
 // the comparison of positions they share.
 
+#include "SilentTestPrompter.h"
 #include "anim/AnimationModel.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ inline AnimPoint dotAt(Vec3 start, Vec3 end) {
 // Adds an object whose mesh vertices are `vertices`, followed by `dots`.
 inline AnimObject& addObject(AnimationModel& model, std::vector<AnimPoint> vertices,
                              std::vector<AnimPoint> dots = {}) {
-    const int slot = model.addObject(nullptr);
+    const int slot = model.addObject(testing::silentPrompter());
     AnimObject& o = model.object(slot);
     o.vertexCount = int(vertices.size());
     o.points = std::move(vertices);
