@@ -377,10 +377,6 @@ std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictur
                                                project->canvasColour));
     project->currentImage = 0;
     project->mode = AnimationMode::Animate;
-    // Both timeline rows at a readable scale, as a new project in the app shows them.
-    project->timelineWords[TimelineWords::StripScale] = 4;
-    project->timelineWords[TimelineWords::ShowSubject] = 1;
-    project->timelineWords[TimelineWords::ShowBackground] = 1;
     return project;
 }
 

@@ -59,6 +59,11 @@ struct TimelineWords {
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
     int32_t operator[](int slot) const { return words[size_t(slot)]; }
     bool operator==(const TimelineWords&) const = default;
+
+    // A new project's timeline: both rows shown at a readable scale.
+    static TimelineWords forNewProject();
+    // True for a file written without timeline state (the timeline never stores scale 0).
+    bool unset() const { return words[StripScale] == 0; }
 };
 
 // KEYF: the Image-Edit panel.
@@ -118,7 +123,8 @@ public:
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
-    // A new empty project with the movie size and frame rate of the settings.
+    // A new empty project with the movie size and frame rate of the settings and the
+    // timeline of a new project. Every new project (app, command line, demo) starts here.
     static Project fromSettings(const Settings& settings);
     Project(Project&&) = default;
     Project& operator=(Project&&) = default;
