@@ -310,24 +310,24 @@ bool cutDemoSubjects(ProjectImage& image) {
 }
 
 DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
-                             const DemoOptions& options, Progress* progress, Prompter* prompter) {
+                             const DemoOptions& options, Progress* progress, Prompter& prompter) {
     prepareImageScene(image, model);
     const int w = image.width(), h = image.height();
     const RasterImage* mask = image.layerPicture(kMaskLayer);
     const RasterImage* subject = image.layerPicture(kSubjectLayer);
     if (!mask || !subject) return {};
     model.defaultSettingWord = std::clamp(options.meshDefinition, 0, 2);
-    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, prompter);
+    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, &prompter);
     DemoObjects objects = findDemoObjects(model, w, h);
     if (objects.head < 0) return {};
     model.object(objects.head).flag3d = 1;
 
     RebuildOptions rebuild;
     rebuild.progress = progress;
-    rebuild.prompter = prompter;
+    rebuild.prompter = &prompter;
     ShapeBuildOptions shape;
     shape.definition = model.defaultSettingWord;
-    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, prompter);
+    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, &prompter);
     const RebuildResult built = rebuildMeshes(model, rebuild);
     if (built.cancelled) return {};
     // Objects left without triangles are gone; find the two again.
@@ -339,9 +339,9 @@ DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
 
 std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std::string& name,
                                              const DemoOptions& options, Progress* progress,
-                                             Prompter* prompter) {
+                                             Prompter& prompter) {
     if (photo.empty() || photo.isDescriptor() || photo.width() < 16 || photo.height() < 16) {
-        if (prompter) prompter->message("The demo needs a picture of at least 16 x 16 pixels");
+        prompter.message(kDemoPictureTooSmall);
         return nullptr;
     }
     auto image = buildPhotoImage(photo, name, std::max(1, options.durationFrames));
@@ -349,7 +349,7 @@ std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std
     auto model = std::make_unique<AnimationModel>();
     const DemoObjects objects = animateDemoImage(*image, *model, options, progress, prompter);
     if (objects.head < 0 && objects.side < 0) {
-        if (prompter) prompter->message("The demo found nothing to animate in this picture");
+        prompter.message(kDemoNothingToAnimate);
         return nullptr;
     }
     image->animation = writeAnimationRecord(*model);
@@ -358,7 +358,7 @@ std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std
 
 std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictures,
                                           const Settings& settings, Progress* progress,
-                                          Prompter* prompter) {
+                                          Prompter& prompter) {
     auto project = std::make_unique<Project>(Project::fromSettings(settings));
     const int duration = std::max(1, settings.defaultDurationFrames(project->fps));
     DemoOptions options;
@@ -397,8 +397,9 @@ bool RenderSpeedTest::step() {
     if (!scene_) {
         DemoOptions options;
         options.durationFrames = kFrames;
+        SilentPrompter silent; // the speed test has nothing to tell
         auto image =
-            buildDemoImage(demoPicture(), std::string(kDemoPictureName), options, nullptr, nullptr);
+            buildDemoImage(demoPicture(), std::string(kDemoPictureName), options, nullptr, silent);
         if (!image) {
             finished_ = true;
             return false;

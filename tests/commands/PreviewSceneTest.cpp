@@ -130,7 +130,8 @@ TEST(PreviewScene, DemoImageTurnsWithoutTouchingTheImage) {
     DemoOptions options;
     options.durationFrames = 20;
     options.meshDefinition = 0;
-    auto image = buildDemoImage(*photo, "astronaut.png", options, nullptr, nullptr);
+    auto image =
+        buildDemoImage(*photo, "astronaut.png", options, nullptr, testing::silentPrompter());
     ASSERT_TRUE(image);
     const auto record = *image->animation;
     PreviewScene scene(*image, 5, {});
