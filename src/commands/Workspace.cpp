@@ -80,7 +80,7 @@ void Workspace::replaceProject(std::unique_ptr<Project> project) {
     notify(hooks.historyChanged);
     notify(hooks.timelineChanged);
     notify(hooks.viewsChanged);
-    prompter_.status("Ready");
+    prompter_.status(kReadyStatus);
 }
 
 bool Workspace::readyToLeaveProject() {
@@ -117,7 +117,7 @@ void Workspace::enterMode(AnimationMode target) {
 bool Workspace::switchMode(AnimationMode target) {
     if (target == AnimationMode::None) return false;
     if (target != AnimationMode::ImageEdit && !resolveFloatingEdit()) return false;
-    prompter_.status("Ready");
+    prompter_.status(kReadyStatus);
     if (mode() == target) {
         if (target == AnimationMode::ImageEdit) panel(target)->enter();
         return true;
