@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test tsan run demo bench fuzz fuzz-smoke install format clean
+.PHONY: all deps configure build test tsan run demo bench fuzz fuzz-smoke install format lint clean
 
 all: build
 
@@ -67,6 +67,16 @@ install: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Naming checks of .clang-tidy over src/, with the build's compile commands; any
+# warning fails. LINT_DIRS narrows it (e.g. LINT_DIRS="storage anim").
+LINT_DIRS ?= platform storage anim imaging mesh3d render output commands cli app ui
+CLANG_TIDY_RUNNER ?= $(shell command -v run-clang-tidy-14 || command -v run-clang-tidy)
+lint: configure
+	@autogen=$$(ninja -C $(BUILD) -t targets all | grep -o '[A-Za-z0-9_]*_autogen: phony' | sed 's/: phony//' | sort -u); \
+	  [ -z "$$autogen" ] || cmake --build $(BUILD) --target $$autogen
+	$(CLANG_TIDY_RUNNER) -p $(BUILD) -quiet -j $(JOBS) \
+	  '$(CURDIR)/src/($(shell echo $(LINT_DIRS) | tr ' ' '|'))/'
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(TSAN_BUILD)

@@ -14,6 +14,7 @@
 #include "anim/BoneTransform.h"
 #include "anim/Deformation.h"
 #include "imaging/ObjectPostEffects.h"
+#include "platform/Prompter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,7 +39,8 @@ AnimPoint pointAt(double x, double y, int32_t flags) {
 // An arm-like object: a 40 × 15 vertex grid over 200 × 60 pixels, three bones along it
 // whose far dot swings up by the end of the animation.
 void addArm(AnimationModel& model, double ox, double oy) {
-    const int slot = model.addObject(nullptr);
+    SilentPrompter silent;
+    const int slot = model.addObject(silent);
     AnimObject& o = model.object(slot);
     for (int j = 0; j < 15; ++j)
         for (int i = 0; i < 40; ++i)
@@ -70,8 +72,9 @@ std::unique_ptr<AnimationModel> armModel() {
 void BM_ComputeFrame(benchmark::State& state) {
     auto model = armModel();
     int frame = 0;
+    SilentPrompter silent;
     for (auto _ : state) {
-        computeFrame(*model, (frame++ % 101) / 100.0);
+        computeFrame(*model, (frame++ % 101) / 100.0, silent);
         benchmark::DoNotOptimize(model->object(0).points[0].current);
     }
 }

@@ -4,6 +4,7 @@
 // second, nanoseconds per output pixel, and its ratio to the memory-bandwidth floor
 // measured in the same run: one memset plus one memcpy of the output frame.
 
+#include "platform/Prompter.h"
 #include "render/CameraFrame.h"
 #include "render/FrameRenderer.h"
 #include "render/MoviePanelSettings.h"
@@ -39,7 +40,8 @@ RasterImage referencePicture() {
 // `bump` (0 for a flat object).
 void addGridObject(AnimationModel& model, double l, double t, double r, double b, int cells,
                    double bump) {
-    const int slot = model.addObject(nullptr);
+    SilentPrompter silent;
+    const int slot = model.addObject(silent);
     AnimObject& o = model.object(slot);
     o.flag3d = bump != 0;
     const int n = cells + 1;

@@ -26,11 +26,11 @@ struct IntRect {
     bool operator==(const IntRect&) const = default;
 };
 
-namespace ObjectKind {
-inline constexpr int32_t UserRegion = 4;     // made from a selection, not a contour
-inline constexpr int32_t ConductorBox = 8;
-inline constexpr int32_t InvertLight = 0x10;
-} // namespace ObjectKind
+struct ObjectKind {
+    static constexpr int32_t UserRegion = 4; // made from a selection, not a contour
+    static constexpr int32_t ConductorBox = 8;
+    static constexpr int32_t InvertLight = 0x10;
+};
 
 // What a library file (.zxl) gives an object besides its points and triangles.
 struct LibraryOpacity {
@@ -40,12 +40,12 @@ struct LibraryOpacity {
 };
 
 struct LibraryObjectData {
-    std::string path;     // the library file, as loaded
+    std::string path; // the library file, as loaded
     int32_t width = 0, height = 0;
-    int32_t lastFrame = 0; // the library animation's last frame index
+    int32_t lastFrame = 0;                            // the library animation's last frame index
     std::vector<std::optional<RasterImage>> textures; // texture table (entry 0: thumbnail)
-    std::vector<LibraryOpacity> opacities;           // one per texture
-    std::vector<std::string> materials;              // one per texture
+    std::vector<LibraryOpacity> opacities;            // one per texture
+    std::vector<std::string> materials;               // one per texture
     // Recorded motion, per vertex: empty for a vertex that does not move, else
     // lastFrame + 1 positions.
     std::vector<std::vector<Vec3>> motion;
@@ -106,10 +106,10 @@ struct AnimObject {
     // --- per-slot arrays
     std::vector<AnimPoint> points; // mesh vertices first, then user dots
     std::vector<MeshTriangle> triangles;
-    std::vector<std::array<int32_t, 4>> edges; // written by the mesh builder
+    std::vector<std::array<int32_t, 4>> edges;        // written by the mesh builder
     std::array<std::vector<int32_t>, 3> builderLists; // written by the mesh builder
     std::vector<Bone> bones;
-    std::vector<int32_t> curveTable;  // 513 entries when set
+    std::vector<int32_t> curveTable;   // 513 entries when set
     std::vector<uint32_t> curvePoints; // packed x | y << 16
     // The object's outline contour (packed x | y << 16, ended by 0x80008000), used by
     // spin mode; filled by the mesh builder.

@@ -19,22 +19,22 @@ struct TrajectorySample {
 using DotTrajectory = std::vector<TrajectorySample>;
 
 // The bits of AnimPoint::flags, for user dots and mesh vertices alike.
-namespace PointFlag {
-inline constexpr int32_t MeshVertex = 0x01;  // created by the mesh builder
-inline constexpr int32_t BindingDot = 0x02;  // one of the own dots of a binding
-inline constexpr int32_t Outline = 0x08;     // mesh vertex on the object's outline
-inline constexpr int32_t Joint = 0x20;       // shared by two bones
-inline constexpr int32_t Interior = 0x40;    // mesh vertex made by a builder (not a user dot)
-inline constexpr int32_t BackSurface = 0x80; // mesh vertex of a solid's mirrored back surface
-inline constexpr int32_t Protected = 0x400;  // mesh vertex kept by the vertex thinning
-inline constexpr int32_t Selected = 0x1000;
-inline constexpr int32_t SmoothAction = 0x4000;
-// Bit 31 means one thing on a user dot and another on a mesh vertex.
-inline constexpr int32_t On3dMesh = int32_t(0x80000000u); // dot added to a 3D object
-inline constexpr int32_t Deleted = int32_t(0x80000000u);  // mesh vertex dropped by a builder
-// Every vertex a mesh builder makes carries these, besides its kind bits.
-inline constexpr int32_t NewMeshVertex = MeshVertex | Interior;
-} // namespace PointFlag
+struct PointFlag {
+    static constexpr int32_t MeshVertex = 0x01;  // created by the mesh builder
+    static constexpr int32_t BindingDot = 0x02;  // one of the own dots of a binding
+    static constexpr int32_t Outline = 0x08;     // mesh vertex on the object's outline
+    static constexpr int32_t Joint = 0x20;       // shared by two bones
+    static constexpr int32_t Interior = 0x40;    // mesh vertex made by a builder (not a user dot)
+    static constexpr int32_t BackSurface = 0x80; // mesh vertex of a solid's mirrored back surface
+    static constexpr int32_t Protected = 0x400;  // mesh vertex kept by the vertex thinning
+    static constexpr int32_t Selected = 0x1000;
+    static constexpr int32_t SmoothAction = 0x4000;
+    // Bit 31 means one thing on a user dot and another on a mesh vertex.
+    static constexpr int32_t On3dMesh = int32_t(0x80000000u); // dot added to a 3D object
+    static constexpr int32_t Deleted = int32_t(0x80000000u);  // mesh vertex dropped by a builder
+    // Every vertex a mesh builder makes carries these, besides its kind bits.
+    static constexpr int32_t NewMeshVertex = MeshVertex | Interior;
+};
 
 struct AnimPoint {
     int32_t flags = 0;

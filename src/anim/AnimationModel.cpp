@@ -63,9 +63,9 @@ void AnimationModel::freeSlot(int slot) {
     clearSlot(slot);
 }
 
-int AnimationModel::addObject(Prompter* prompter) {
+int AnimationModel::addObject(Prompter& prompter) {
     if (objectCount >= kMaxObjects) {
-        if (prompter) prompter->message("Maximum number of regions/objects reached!!!");
+        prompter.message(kTooManyObjectsMessage);
         return -1;
     }
     int slot = objectCount++;

@@ -19,6 +19,8 @@ namespace zx {
 class Prompter;
 
 inline constexpr int kMaxObjects = 256;
+inline constexpr std::string_view kTooManyObjectsMessage =
+    "Maximum number of regions/objects reached!!!";
 
 class AnimationModel {
 public:
@@ -62,9 +64,8 @@ public:
     void clearSlot(int slot, bool keepGeometry = false, bool keepIdentity = false);
     // Releases everything the slot owns, then clears it.
     void freeSlot(int slot);
-    // Appends a cleared object; −1 (after "Maximum number of regions/objects
-    // reached!!!") when 256 exist.
-    int addObject(Prompter* prompter);
+    // Appends a cleared object; −1 (after kTooManyObjectsMessage) when 256 exist.
+    int addObject(Prompter& prompter);
     // Removes a slot; later slots move down by one.
     void removeObject(int slot);
     void clearAll();

@@ -19,10 +19,10 @@ struct AnimObject;
 //   word 2: that projection parameter (0 at A, 1 at B), as the bits of a float;
 //   word 3: the outline vertex's index; words 4 and 5: 0.
 using OutlineRecord = std::array<int32_t, 6>;
-namespace OutlineSide {
-inline constexpr int32_t BeyondA = 1;
-inline constexpr int32_t BeyondB = 2;
-} // namespace OutlineSide
+struct OutlineSide {
+    static constexpr int32_t BeyondA = 1;
+    static constexpr int32_t BeyondB = 2;
+};
 
 float outlineRecordDistance(const OutlineRecord& record);
 int32_t outlineRecordSides(const OutlineRecord& record);

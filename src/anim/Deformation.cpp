@@ -344,11 +344,11 @@ void removeBinding(AnimObject& object) {
 // The motion that object `slot` takes from its parent at time t, following the chain
 // of parents. False when the object ends up without a usable binding.
 bool findBindingMotion(AnimationModel& model, int slot, double t, VisitedFlags& visited,
-                       Prompter* prompter, BindingMotion& motion) {
+                       Prompter& prompter, BindingMotion& motion) {
     AnimObject& object = model.object(slot);
     if (visited[size_t(slot)]) {
         // The chain came back here: this object closes the loop and loses its binding.
-        if (prompter) prompter->message("Endless binding loop!");
+        prompter.message(kBindingLoopMessage);
         removeBinding(object);
         return false;
     }
@@ -400,7 +400,7 @@ bool findBindingMotion(AnimationModel& model, int slot, double t, VisitedFlags& 
 }
 
 void computeBound(AnimationModel& model, int slot, double t, const ComputeOptions& options,
-                  Prompter* prompter) {
+                  Prompter& prompter) {
     ComputeOptions own = options;
     own.ignoreBinding = true;
     computeObject(model, slot, t, own, prompter);
@@ -470,7 +470,7 @@ Vec3 pointPositionAtTime(const AnimationModel& model, int slot, int point, doubl
 }
 
 void computeObject(AnimationModel& model, int slot, double t, const ComputeOptions& options,
-                   Prompter* prompter) {
+                   Prompter& prompter) {
     if (!validSlot(model, slot)) return;
     AnimObject& object = model.object(slot);
     if (object.binding.bound() && !model.bindingsDisabled() && !options.ignoreBinding) {
@@ -485,7 +485,7 @@ void computeObject(AnimationModel& model, int slot, double t, const ComputeOptio
     solveOrdinary(object, objectProgress(object, model.lastFrameIndex, t), options.selectedOnly);
 }
 
-void computeFrame(AnimationModel& model, double t, Prompter* prompter) {
+void computeFrame(AnimationModel& model, double t, Prompter& prompter) {
     for (int slot = 0; slot < model.objectCount && slot < kMaxObjects; ++slot)
         computeObject(model, slot, t, {}, prompter);
 }

@@ -12,6 +12,8 @@
 
 #include "anim/AnimPoint.h"
 
+#include <string_view>
+
 namespace zx {
 
 class AnimationModel;
@@ -27,13 +29,16 @@ struct ComputeOptions {
 // The position that marks a trajectory evaluated outside 0 … 1.
 inline constexpr Vec3 kNoPosition = {-1, -1, 0};
 
-// Computes every object for normalised time t (frame / last frame). The prompter, when
-// given, hears "Endless binding loop!".
-void computeFrame(AnimationModel& model, double t, Prompter* prompter = nullptr);
+inline constexpr std::string_view kBindingLoopMessage = "Endless binding loop!";
+
+// Computes every object for normalised time t (frame / last frame). The prompter hears
+// about a chain of bindings that closes on itself (a SilentPrompter where no user is
+// present).
+void computeFrame(AnimationModel& model, double t, Prompter& prompter);
 
 // Computes one object for time t.
-void computeObject(AnimationModel& model, int slot, double t, const ComputeOptions& options = {},
-                   Prompter* prompter = nullptr);
+void computeObject(AnimationModel& model, int slot, double t, const ComputeOptions& options,
+                   Prompter& prompter);
 
 // The position of one point of an object at time t without touching the model: the
 // trajectory position for an ordinary object, the recorded position with the geometric

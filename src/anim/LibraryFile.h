@@ -31,37 +31,37 @@ inline constexpr uint32_t kLibraryVersion = 1000;
 inline constexpr int kMaxLibraryTextures = 256;
 inline constexpr int kMaxMaterialName = 50;
 
-namespace LibraryTag {
-inline constexpr uint32_t Header = fourCC("ZXLB");
-inline constexpr uint32_t Image = fourCC("IMG1");
-inline constexpr uint32_t Repeat = fourCC("IMGR");
-inline constexpr uint32_t Video = fourCC("VIDE");
-inline constexpr uint32_t Opacity = fourCC("OPAC");
-inline constexpr uint32_t Material = fourCC("MATN");
-inline constexpr uint32_t Vertices = fourCC("VRTX");
-inline constexpr uint32_t Triangles = fourCC("TRIX");
-inline constexpr uint32_t End = fourCC("ENDL");
-} // namespace LibraryTag
+struct LibraryTag {
+    static constexpr uint32_t Header = fourCC("ZXLB");
+    static constexpr uint32_t Image = fourCC("IMG1");
+    static constexpr uint32_t Repeat = fourCC("IMGR");
+    static constexpr uint32_t Video = fourCC("VIDE");
+    static constexpr uint32_t Opacity = fourCC("OPAC");
+    static constexpr uint32_t Material = fourCC("MATN");
+    static constexpr uint32_t Vertices = fourCC("VRTX");
+    static constexpr uint32_t Triangles = fourCC("TRIX");
+    static constexpr uint32_t End = fourCC("ENDL");
+};
 
-namespace LibraryMessage {
-inline constexpr std::string_view CannotRead = "Library file corrupted, cannot read";
-inline constexpr std::string_view NoFreeSlot =
-    "Maximum number of regions/objects reached, cannot load";
-// The odd character between "a" and "Zelvotrix" is part of the message users know.
-inline constexpr std::string_view NotALibrary = "Not a\u00a8Zelvotrix Library File";
-inline constexpr std::string_view OldFormat =
-    "This library file was written by an older version of Zelvotrix and cannot be loaded.\n"
-    "A conversion utility for old library files is offered on the Zelvotrix web site.";
-inline constexpr std::string_view Corrupted = "Corrupted library file";
-inline constexpr std::string_view CannotFind =
-    ": Cannot find this library file\nDo you want to locate it manually?";
-inline constexpr std::string_view SaveFailed =
-    "ERROR while saving library.\nThe initial library file may be \"Read Only\".\nPlease try "
-    "saving under another name.";
-inline constexpr std::string_view BadExtension = "Invalid file extension, expected .zxl";
-inline constexpr std::string_view NameUsed =
-    "This object name is already used in this project.\nPlease select another name";
-} // namespace LibraryMessage
+struct LibraryMessage {
+    static constexpr std::string_view CannotRead = "Library file corrupted, cannot read";
+    static constexpr std::string_view NoFreeSlot =
+        "Maximum number of regions/objects reached, cannot load";
+    // The odd character between "a" and "Zelvotrix" is part of the message users know.
+    static constexpr std::string_view NotALibrary = "Not a\u00a8Zelvotrix Library File";
+    static constexpr std::string_view OldFormat =
+        "This library file was written by an older version of Zelvotrix and cannot be loaded.\n"
+        "A conversion utility for old library files is offered on the Zelvotrix web site.";
+    static constexpr std::string_view Corrupted = "Corrupted library file";
+    static constexpr std::string_view CannotFind =
+        ": Cannot find this library file\nDo you want to locate it manually?";
+    static constexpr std::string_view SaveFailed =
+        "ERROR while saving library.\nThe initial library file may be \"Read Only\".\nPlease try "
+        "saving under another name.";
+    static constexpr std::string_view BadExtension = "Invalid file extension, expected .zxl";
+    static constexpr std::string_view NameUsed =
+        "This object name is already used in this project.\nPlease select another name";
+};
 
 // Library files the user has located by hand in this run: stored path → chosen path.
 class LibraryRelocations {

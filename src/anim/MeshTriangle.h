@@ -4,15 +4,15 @@
 
 namespace zx {
 
-namespace TriangleFlag {
-// Renderer bits of MeshTriangle::flags, as the animation record and the library
-// files store them.
-inline constexpr int32_t Hidden = int32_t(0x80000000u); // never drawn (negative word)
-inline constexpr int32_t SolidColour = 0x40000000;      // low 24 bits are the RGB to draw
-inline constexpr int32_t Highlight = 0x20000000;        // selection highlight (previews)
-inline constexpr int32_t TransparencyMask = 0x1F000000; // transparency step 0 … 31
-inline constexpr int TransparencyShift = 24;
-} // namespace TriangleFlag
+struct TriangleFlag {
+    // Renderer bits of MeshTriangle::flags, as the animation record and the library
+    // files store them.
+    static constexpr int32_t Hidden = int32_t(0x80000000u); // never drawn (negative word)
+    static constexpr int32_t SolidColour = 0x40000000;      // low 24 bits are the RGB to draw
+    static constexpr int32_t Highlight = 0x20000000;        // selection highlight (previews)
+    static constexpr int32_t TransparencyMask = 0x1F000000; // transparency step 0 … 31
+    static constexpr int TransparencyShift = 24;
+};
 
 struct MeshTriangle {
     int32_t flags = 0;

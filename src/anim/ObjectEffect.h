@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -30,36 +31,38 @@ enum class EffectKind : int {
 inline constexpr int kEffectCount = 17;
 
 // Storage slots (the order in AnimObject::effects and in the animation record).
-namespace EffectSlot {
-inline constexpr int HorizontalPosition = 0;
-inline constexpr int VerticalPosition = 1;
-inline constexpr int Distance = 2;
-inline constexpr int Scale = 3;
-inline constexpr int Rotation = 4;
-inline constexpr int HorizontalRotation = 5;
-inline constexpr int VerticalRotation = 6;
-inline constexpr int Inflation = 7;
-inline constexpr int Opacity = 8;
-inline constexpr int Blur = 9;
-inline constexpr int Brightness = 10;
-inline constexpr int Contrast = 11;
-inline constexpr int Hue = 12;
-inline constexpr int Saturation = 13;
-inline constexpr int Red = 14;
-inline constexpr int Green = 15;
-inline constexpr int Blue = 16;
-} // namespace EffectSlot
+struct EffectSlot {
+    static constexpr int HorizontalPosition = 0;
+    static constexpr int VerticalPosition = 1;
+    static constexpr int Distance = 2;
+    static constexpr int Scale = 3;
+    static constexpr int Rotation = 4;
+    static constexpr int HorizontalRotation = 5;
+    static constexpr int VerticalRotation = 6;
+    static constexpr int Inflation = 7;
+    static constexpr int Opacity = 8;
+    static constexpr int Blur = 9;
+    static constexpr int Brightness = 10;
+    static constexpr int Contrast = 11;
+    static constexpr int Hue = 12;
+    static constexpr int Saturation = 13;
+    static constexpr int Red = 14;
+    static constexpr int Green = 15;
+    static constexpr int Blue = 16;
+};
 
 // Storage slot of each EffectKind.
 inline constexpr std::array<int, kEffectCount> kEffectSlotOfKind = {0, 1,  3,  4,  5,  6,  2,  7, 8,
                                                                     9, 10, 11, 12, 13, 14, 15, 16};
 // Labels in the effect editor, by EffectKind.
-inline constexpr std::array<const char*, kEffectCount> kEffectLabels = {
+// clang-format off
+inline constexpr std::array<std::string_view, kEffectCount> kEffectLabels = {
     "Horizontal Position", "Vertical Position", "Scale",          "Rotation",
     "Horizontal Rotation", "Vertical Rotation", "Distance (Z)",   "Inflation",
     "Opacity",             "Blur (*)",          "Brightness (*)", "Contrast (*)",
     "Hue (*)",             "Saturation (*)",    "Red (*)",        "Green (*)",
     "Blue (*)"};
+// clang-format on
 
 // Default start value by storage slot: scale, inflation and opacity are 1.
 inline constexpr float defaultEffectValue(int slot) {

@@ -56,12 +56,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
     buildBars();
     connectWorkspace();
 
-    // A fresh project shows both rows at a readable scale.
-    auto fresh = std::make_unique<Project>(Project::fromSettings(settings_));
-    fresh->timelineWords[TimelineWords::StripScale] = 4;
-    fresh->timelineWords[TimelineWords::ShowSubject] = 1;
-    fresh->timelineWords[TimelineWords::ShowBackground] = 1;
-    workspace_->replaceProject(std::move(fresh));
+    workspace_->replaceProject(std::make_unique<Project>(Project::fromSettings(settings_)));
 
     timer3_ = new QTimer(this);
     timer3_->setInterval(200);

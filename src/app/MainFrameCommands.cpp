@@ -92,11 +92,7 @@ bool MainFrame::openProject(const QString& path) {
     }
     // A project written without timeline state (scale 0, which the timeline never
     // stores) shows both rows at a readable scale rather than nothing at all.
-    if (loaded->timelineWords[TimelineWords::StripScale] == 0) {
-        loaded->timelineWords[TimelineWords::StripScale] = 4;
-        loaded->timelineWords[TimelineWords::ShowSubject] = 1;
-        loaded->timelineWords[TimelineWords::ShowBackground] = 1;
-    }
+    if (loaded->timelineWords.unset()) loaded->timelineWords = TimelineWords::forNewProject();
     {
         WaitCursor wait;
         workspace_->replaceProject(std::move(loaded));
@@ -132,9 +128,6 @@ void MainFrame::onNew() {
     if (!workspace_->readyToLeaveProject() || !askSaveChanges()) return;
     stopPlayback();
     auto fresh = std::make_unique<Project>(Project::fromSettings(settings_));
-    fresh->timelineWords[TimelineWords::StripScale] = 4;
-    fresh->timelineWords[TimelineWords::ShowSubject] = 1;
-    fresh->timelineWords[TimelineWords::ShowBackground] = 1;
     workspace_->replaceProject(std::move(fresh));
     timeline_->setFirstImage(0);
     refreshAll();

@@ -49,7 +49,7 @@ int runDemo(const DemoArgs& args, Context& context) {
     TerminalProgress progress(context.quiet);
     Settings settings = context.settings();
     if (args.definition >= 0) settings.contourDef = args.definition;
-    std::unique_ptr<Project> project = buildDemoProject(pictures, settings, &progress, &prompter);
+    std::unique_ptr<Project> project = buildDemoProject(pictures, settings, &progress, prompter);
     progress.finish();
     if (!project) return 1;
     if (!saveProjectFile(*project, args.output, prompter)) return 1;

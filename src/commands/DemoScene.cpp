@@ -310,7 +310,7 @@ bool cutDemoSubjects(ProjectImage& image) {
 }
 
 DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
-                             const DemoOptions& options, Progress* progress, Prompter* prompter) {
+                             const DemoOptions& options, Progress* progress, Prompter& prompter) {
     // The image was just built: it holds no record yet.
     (void)loadImageScene(image, model);
     const int w = image.width(), h = image.height();
@@ -318,17 +318,15 @@ DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
     const RasterImage* subject = image.layerPicture(kSubjectLayer);
     if (!mask || !subject) return {};
     model.defaultSettingWord = std::clamp(options.meshDefinition, 0, 2);
-    SilentPrompter silent;
-    Prompter& told = prompter ? *prompter : silent;
-    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, told);
+    initDotsToRegions(model, visibleRegionMask(*mask, subject), RegionMode::Contours, prompter);
     DemoObjects objects = findDemoObjects(model, w, h);
     if (objects.head < 0) return {};
     model.object(objects.head).flag3d = 1;
 
-    RebuildOptions rebuild(told, progress);
+    RebuildOptions rebuild(prompter, progress);
     ShapeBuildOptions shape;
     shape.definition = model.defaultSettingWord;
-    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, told);
+    rebuild.volumeBuilder = shapeVolumeBuilder(shape, progress, prompter);
     if (rebuildMeshes(model, rebuild).status().isCancelled()) return {};
     // Objects left without triangles are gone; find the two again.
     objects = findDemoObjects(model, w, h);
@@ -339,9 +337,9 @@ DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
 
 std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std::string& name,
                                              const DemoOptions& options, Progress* progress,
-                                             Prompter* prompter) {
+                                             Prompter& prompter) {
     if (photo.empty() || photo.isDescriptor() || photo.width() < 16 || photo.height() < 16) {
-        if (prompter) prompter->message("The demo needs a picture of at least 16 x 16 pixels");
+        prompter.message(kDemoPictureTooSmall);
         return nullptr;
     }
     auto image = buildPhotoImage(photo, name, std::max(1, options.durationFrames));
@@ -349,7 +347,7 @@ std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std
     auto model = std::make_unique<AnimationModel>();
     const DemoObjects objects = animateDemoImage(*image, *model, options, progress, prompter);
     if (objects.head < 0 && objects.side < 0) {
-        if (prompter) prompter->message("The demo found nothing to animate in this picture");
+        prompter.message(kDemoNothingToAnimate);
         return nullptr;
     }
     image->animation = writeAnimationRecord(*model);
@@ -358,7 +356,7 @@ std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std
 
 std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictures,
                                           const Settings& settings, Progress* progress,
-                                          Prompter* prompter) {
+                                          Prompter& prompter) {
     auto project = std::make_unique<Project>(Project::fromSettings(settings));
     const int duration = std::max(1, settings.defaultDurationFrames(project->fps));
     DemoOptions options;
@@ -366,7 +364,8 @@ std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictur
     options.meshDefinition = settings.contourDef;
     const RasterImage builtIn = pictures.empty() ? demoPicture() : RasterImage();
     const RasterImage& first = pictures.empty() ? builtIn : pictures.front().picture;
-    const std::string firstName = pictures.empty() ? kDemoPictureName : pictures.front().name;
+    const std::string firstName =
+        pictures.empty() ? std::string(kDemoPictureName) : pictures.front().name;
     auto demo = buildDemoImage(first, firstName, options, progress, prompter);
     if (!demo) return nullptr;
     demo->canvasColour = project->canvasColour;
@@ -376,10 +375,6 @@ std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictur
                                                project->canvasColour));
     project->currentImage = 0;
     project->mode = AnimationMode::Animate;
-    // Both timeline rows at a readable scale, as a new project in the app shows them.
-    project->timelineWords[TimelineWords::StripScale] = 4;
-    project->timelineWords[TimelineWords::ShowSubject] = 1;
-    project->timelineWords[TimelineWords::ShowBackground] = 1;
     return project;
 }
 
@@ -400,7 +395,9 @@ bool RenderSpeedTest::step() {
     if (!scene_) {
         DemoOptions options;
         options.durationFrames = kFrames;
-        auto image = buildDemoImage(demoPicture(), kDemoPictureName, options, nullptr, nullptr);
+        SilentPrompter silent; // the speed test has nothing to tell
+        auto image =
+            buildDemoImage(demoPicture(), std::string(kDemoPictureName), options, nullptr, silent);
         if (!image) {
             finished_ = true;
             return false;

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -31,7 +32,11 @@ class Prompter;
 class Progress;
 struct Settings;
 
-inline constexpr const char* kDemoPictureName = "[Demo]";
+inline constexpr std::string_view kDemoPictureName = "[Demo]";
+inline constexpr std::string_view kDemoPictureTooSmall =
+    "The demo needs a picture of at least 16 x 16 pixels";
+inline constexpr std::string_view kDemoNothingToAnimate =
+    "The demo found nothing to animate in this picture";
 
 // Where the demo cuts, as fractions of the picture's size (centre and radii of each
 // ellipse). Chosen for a portrait with an object standing to the right, as in the
@@ -73,14 +78,14 @@ void fillFromSurroundings(RasterImage& picture, const std::vector<uint8_t>& regi
 // image): the objects with their meshes, dots, bone, trajectories and time curves.
 // Returns the slots; both −1 when the regions gave no objects.
 DemoObjects animateDemoImage(const ProjectImage& image, AnimationModel& model,
-                             const DemoOptions& options, Progress* progress, Prompter* prompter);
+                             const DemoOptions& options, Progress* progress, Prompter& prompter);
 
 // The whole demo image from a photograph: imported as a new image, cut, animated, its
 // animation record written. None when the picture is unusable or nothing could be
 // meshed (the prompter has said why).
 std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std::string& name,
                                              const DemoOptions& options, Progress* progress,
-                                             Prompter* prompter);
+                                             Prompter& prompter);
 
 // A demo project: the demo image made from the first picture, then the further
 // pictures as plain images; it opens in Animate mode on the demo image.
@@ -90,7 +95,7 @@ struct DemoPicture {
 };
 std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictures,
                                           const Settings& settings, Progress* progress,
-                                          Prompter* prompter);
+                                          Prompter& prompter);
 
 // ---- the processor speed test of "System Information" -------------------------------
 

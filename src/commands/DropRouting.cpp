@@ -11,8 +11,8 @@ DropRoute routeDroppedFile(const std::filesystem::path& path) {
     if (ext == "zxp") return {DropAction::OpenProject, {}};
     if (ext == "jpg" || ext == "jpeg" || ext == "pjpeg" || ext == "png")
         return {DropAction::ImportImage, {}};
-    if (ext == "zxl") return {DropAction::Message, kDropLibraryMessage};
-    return {DropAction::Message, kDropUnknownMessage};
+    if (ext == "zxl") return {DropAction::Message, std::string(kDropLibraryMessage)};
+    return {DropAction::Message, std::string(kDropUnknownMessage)};
 }
 
 } // namespace zx

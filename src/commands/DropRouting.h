@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zx {
 
@@ -13,9 +14,9 @@ struct DropRoute {
     std::string message; // for DropAction::Message
 };
 
-inline constexpr const char* kDropLibraryMessage =
+inline constexpr std::string_view kDropLibraryMessage =
     "To load a library object, please use \"File\" \"Load Object\" from the main menu";
-inline constexpr const char* kDropUnknownMessage = "Unrecognized file format";
+inline constexpr std::string_view kDropUnknownMessage = "Unrecognized file format";
 
 DropRoute routeDroppedFile(const std::filesystem::path& path);
 

@@ -10,7 +10,7 @@
 
 namespace zx {
 
-// The whole image packed into a step's extra block, so that removing or adding an
+// The whole image packed into a step's image snapshot, so that removing or adding an
 // image can be undone without loss, and the way back.
 std::vector<uint8_t> snapshotImage(const ProjectImage& image);
 std::unique_ptr<ProjectImage> restoreImage(std::span<const uint8_t> snapshot);

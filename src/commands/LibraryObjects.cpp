@@ -16,27 +16,7 @@ namespace zx {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::vector<uint8_t> wordBytes(const std::vector<uint32_t>& words) {
-    ByteWriter w;
-    for (uint32_t v : words) w.u32(v);
-    return w.take();
-}
-
-std::optional<std::vector<uint32_t>> bytesWords(const std::optional<std::vector<uint8_t>>& bytes) {
-    if (!bytes || bytes->size() % 4) return std::nullopt;
-    ByteReader r(*bytes);
-    std::vector<uint32_t> words;
-    words.reserve(bytes->size() / 4);
-    while (r.has(4)) words.push_back(r.u32());
-    return words;
-}
-
-// An empty `extra` stands for "no record" after the change.
-constexpr uint8_t kNoRecord = 0xFF;
-
-} // namespace
+namespace {} // namespace
 
 HistoryStep animationRecordStep(std::string label, int image, bool backgroundSelected,
                                 const std::optional<std::vector<uint32_t>>& before,
@@ -44,7 +24,7 @@ HistoryStep animationRecordStep(std::string label, int image, bool backgroundSel
     HistoryStep s = HistoryStep::panelStep(AnimationMode::Animate, std::move(label), image,
                                            backgroundSelected, 0, kAnimationRecordStepType);
     s.animation = before;
-    s.extra = after ? wordBytes(*after) : std::vector<uint8_t>{kNoRecord};
+    s.payload = step_payload::RecordAfter{after};
     return s;
 }
 
@@ -53,7 +33,9 @@ bool applyAnimationRecordStep(Project& project, const HistoryStep& step, bool un
     const int index = History::targetImage(step, project.imageCount());
     ProjectImage* image = project.images.at(index);
     if (!image) return false;
-    image->animation = undo ? step.animation : bytesWords(step.extra);
+    const auto* recordAfter = step.payloadAs<step_payload::RecordAfter>();
+    if (!undo && !recordAfter) return false;
+    image->animation = undo ? step.animation : recordAfter->words;
     return true;
 }
 
@@ -132,12 +114,14 @@ std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::pat
     const int last = std::max(0, model.lastFrameIndex);
     std::map<int, std::vector<std::vector<Vec3>>> frames;
     if (options.progress) options.progress->setTitle(kBuildingLibraryStatus);
+    SilentPrompter silent;
+    Prompter& prompter = options.prompter ? *options.prompter : silent;
     for (int f = 0; f <= last; ++f) {
         if (options.progress) {
             if (options.progress->cancelled()) return {};
             options.progress->setPosition(f, last + 1);
         }
-        computeFrame(model, last > 0 ? double(f) / last : 0.0, options.prompter);
+        computeFrame(model, last > 0 ? double(f) / last : 0.0, prompter);
         for (int s : slots) {
             const AnimObject& o = model.object(s);
             const int n = std::clamp(o.vertexCount, 0, int(o.points.size()));

@@ -2,6 +2,8 @@
 // The rules of the "Movie Settings" dialog: the limits of its fields and what a
 // change sets off.
 
+#include <string_view>
+
 namespace zx {
 
 struct MovieSettingsValues {
@@ -14,7 +16,7 @@ struct MovieSettingsValues {
 
 inline constexpr int kMovieSizeMin = 16;
 inline constexpr int kMovieSizeMax = 4095;
-inline constexpr const char* kMovieSizeWarning =
+inline constexpr std::string_view kMovieSizeWarning =
     "WARNING: A change in Movie Size will remove all Movie Tags";
 
 MovieSettingsValues clampMovieSettings(MovieSettingsValues v);

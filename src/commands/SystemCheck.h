@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zx {
 
@@ -13,7 +14,7 @@ struct CheckVerdict {
     std::string text;
 };
 
-inline constexpr const char* kNoCounterText =
+inline constexpr std::string_view kNoCounterText =
     "No high performance counter available, cannot run!\nPlease consider purchasing a new PC";
 
 CheckVerdict checkScreen(int width, int height);

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -49,8 +50,8 @@ std::string durationText(int durationFrames, int framesPerSecond);
 
 // The hover line over a thumbnail.
 std::string thumbnailHoverText(bool imageEditMode);
-inline constexpr const char* kDurationDragHint = "Drag to change image duration";
-inline constexpr const char* kRulerHint =
+inline constexpr std::string_view kDurationDragHint = "Drag to change image duration";
+inline constexpr std::string_view kRulerHint =
     "Click to set cursor and start marker. Right click to set cursor and end marker";
 
 // Page Down / Page Up move round the list (after the last the first); End and

@@ -15,12 +15,6 @@ bool isEditingMode(AnimationMode m) {
     return m == AnimationMode::ImageEdit || m == AnimationMode::ImageAlign ||
            m == AnimationMode::Animate;
 }
-
-std::vector<uint8_t> durationWords(const std::vector<int>& durations) {
-    ByteWriter w;
-    for (int d : durations) w.i32(d);
-    return w.take();
-}
 } // namespace
 
 std::string modeDisplayName(AnimationMode mode) {
@@ -44,17 +38,19 @@ Workspace::Workspace(Prompter& prompter, const Settings& settings)
     : prompter_(prompter), settings_(settings),
       project_(std::make_unique<Project>(Project::fromSettings(settings))),
       placeholder_(std::make_unique<ProjectImage>(kPlaceholderWidth, kPlaceholderHeight,
-                                                  kPlaceholderDuration)) {}
+                                                  kPlaceholderDuration)),
+      fallbackPanel_(std::make_unique<ModePanel>()) {
+    panels_.fill(fallbackPanel_.get());
+}
 
 void Workspace::setPanel(AnimationMode mode, ModePanel* p) {
     const int i = int(mode);
-    if (i >= 0 && i < int(panels_.size())) panels_[size_t(i)] = p;
+    if (i >= 0 && i < int(panels_.size())) panels_[size_t(i)] = p ? p : fallbackPanel_.get();
 }
 
 ModePanel* Workspace::panel(AnimationMode mode) const {
     const int i = int(mode);
-    if (i < 0 || i >= int(panels_.size()) || !panels_[size_t(i)])
-        return const_cast<ModePanel*>(&fallbackPanel_);
+    if (i < 0 || i >= int(panels_.size())) return fallbackPanel_.get();
     return panels_[size_t(i)];
 }
 
@@ -84,7 +80,7 @@ void Workspace::replaceProject(std::unique_ptr<Project> project) {
     notify(hooks.historyChanged);
     notify(hooks.timelineChanged);
     notify(hooks.viewsChanged);
-    prompter_.status("Ready");
+    prompter_.status(kReadyStatus);
 }
 
 bool Workspace::readyToLeaveProject() {
@@ -121,7 +117,7 @@ void Workspace::enterMode(AnimationMode target) {
 bool Workspace::switchMode(AnimationMode target) {
     if (target == AnimationMode::None) return false;
     if (target != AnimationMode::ImageEdit && !resolveFloatingEdit()) return false;
-    prompter_.status("Ready");
+    prompter_.status(kReadyStatus);
     if (mode() == target) {
         if (target == AnimationMode::ImageEdit) panel(target)->enter();
         return true;
@@ -186,10 +182,9 @@ bool Workspace::selectForStep(const HistoryStep* step) {
 }
 
 void Workspace::restoreDurations(const HistoryStep& step) {
-    if (!step.extra) return;
-    ByteReader r(*step.extra);
-    std::vector<int> old;
-    while (r.has(4)) old.push_back(r.i32());
+    const auto* durations = step.payloadAs<step_payload::Durations>();
+    if (!durations) return;
+    const std::vector<int32_t>& old = durations->frames;
     if (step.word == 1) {
         for (int i = 0; i < project_->imageCount() && size_t(i) < old.size(); ++i)
             project_->images[i].setDuration(old[size_t(i)]);
@@ -208,6 +203,12 @@ void Workspace::applyDurations(const HistoryStep& step) {
     }
 }
 
+void Workspace::reinsertImage(const HistoryStep& s) {
+    if (const auto* snapshot = s.payloadAs<step_payload::ImageSnapshot>())
+        if (auto img = restoreImage(snapshot->bytes))
+            project_->images.insert(s.indexWord, std::move(img));
+}
+
 void Workspace::undoProjectStep(const HistoryStep& s) {
     ImageList& list = project_->images;
     switch (s.type) {
@@ -216,8 +217,7 @@ void Workspace::undoProjectStep(const HistoryStep& s) {
         list.take(s.indexWord);
         break;
     case StepType::RemoveImage:
-        if (s.extra)
-            if (auto img = restoreImage(*s.extra)) list.insert(s.indexWord, std::move(img));
+        reinsertImage(s);
         break;
     case StepType::MoveImage:
         list.move(s.indexWord2, s.indexWord);
@@ -233,8 +233,7 @@ void Workspace::redoProjectStep(const HistoryStep& s) {
     switch (s.type) {
     case StepType::AddImage:
     case StepType::AddCopy:
-        if (s.extra)
-            if (auto img = restoreImage(*s.extra)) list.insert(s.indexWord, std::move(img));
+        reinsertImage(s);
         break;
     case StepType::RemoveImage:
         list.take(s.indexWord);
@@ -350,7 +349,7 @@ bool Workspace::setImageDuration(int frames, bool applyToAll) {
     if (applyToAll) {
         if (project_->images.empty()) return false;
         return leaveToImageEditAndBack([&] {
-            std::vector<int> old;
+            std::vector<int32_t> old;
             for (auto& img : project_->images) {
                 old.push_back(img->duration());
                 img->setDuration(frames);
@@ -360,7 +359,7 @@ bool Workspace::setImageDuration(int frames, bool applyToAll) {
                                          mode(), project_->currentImage, backgroundSelected_);
             step.word = 1;
             step.duration = frames;
-            step.extra = durationWords(old);
+            step.payload = step_payload::Durations{std::move(old)};
             record(std::move(step));
         });
     }
@@ -375,7 +374,7 @@ bool Workspace::setImageDuration(int frames, bool applyToAll) {
             HistoryStep::projectStep(StepKind::Timeline, StepType::Duration, kImageDurationLabel,
                                      mode(), index, backgroundSelected_);
         step.duration = project_->images[index].duration();
-        step.extra = durationWords({old});
+        step.payload = step_payload::Durations{{old}};
         record(std::move(step));
     });
 }
@@ -415,7 +414,7 @@ bool Workspace::addPictureAsImage(const RasterImage& source, const std::string& 
                                                 importUndoLabel(name), mode(), index, false);
     step.indexWord = index;
     step.duration = project_->images[index].duration();
-    step.extra = snapshotImage(project_->images[index]);
+    step.payload = step_payload::ImageSnapshot{snapshotImage(project_->images[index])};
     record(std::move(step));
     activePanel()->imageChanged();
     notify(hooks.viewsChanged);
@@ -434,7 +433,7 @@ bool Workspace::addBlankImage(int width, int height) {
     if (mode() != AnimationMode::ImageEdit && !activePanel()->canLeave(prompter_)) return false;
     if (!addPictureAsImage(RasterImage(std::clamp(width, 1, kMaxImageSide * 2),
                                        std::clamp(height, 1, kMaxImageSide * 2)),
-                           kBlankImageName, true))
+                           std::string(kBlankImageName), true))
         return false;
     return switchMode(AnimationMode::ImageEdit);
 }
@@ -442,7 +441,7 @@ bool Workspace::addBlankImage(int width, int height) {
 bool Workspace::pasteToNewImage(const RasterImage& picture) {
     if (!activePanel()->canLeave(prompter_)) return false;
     if (!switchMode(AnimationMode::ImageEdit)) return false;
-    return addPictureAsImage(picture, kClipboardImageName);
+    return addPictureAsImage(picture, std::string(kClipboardImageName));
 }
 
 bool Workspace::addCopy() {
@@ -473,7 +472,7 @@ bool Workspace::addCopy() {
                                                 mode(), index, false);
     step.indexWord = index;
     step.duration = project_->images[index].duration();
-    step.extra = snapshotImage(project_->images[index]);
+    step.payload = step_payload::ImageSnapshot{snapshotImage(project_->images[index])};
     record(std::move(step));
     activePanel()->imageChanged();
     notify(hooks.viewsChanged);
@@ -488,7 +487,7 @@ bool Workspace::removeImage(int index) {
                                  mode(), index, backgroundSelected_);
     step.indexWord = index;
     step.duration = project_->images[index].duration();
-    step.extra = snapshotImage(project_->images[index]);
+    step.payload = step_payload::ImageSnapshot{snapshotImage(project_->images[index])};
     project_->images.take(index);
     const int count = project_->imageCount();
     setCurrentImage(count == 0 ? -1 : std::min(index, count - 1));

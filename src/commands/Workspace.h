@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zx {
 
@@ -29,9 +30,9 @@ struct FloatingEdit {
     std::string pictureName;
 };
 
-inline constexpr const char* kPasteToBackgroundQuestion = "Paste to Background?";
-inline constexpr const char* kClipboardImageName = "[Clipboard]";
-inline constexpr const char* kBlankImageName = "[Blank]";
+inline constexpr std::string_view kPasteToBackgroundQuestion = "Paste to Background?";
+inline constexpr std::string_view kClipboardImageName = "[Clipboard]";
+inline constexpr std::string_view kBlankImageName = "[Blank]";
 inline constexpr int kPlaceholderWidth = 640;
 inline constexpr int kPlaceholderHeight = 480;
 inline constexpr int kPlaceholderDuration = 25;
@@ -130,6 +131,8 @@ private:
     void setCurrentImage(int index);
     void restoreDurations(const HistoryStep& step);
     void applyDurations(const HistoryStep& step);
+    // Puts back the image an add or remove step keeps.
+    void reinsertImage(const HistoryStep& step);
     void undoProjectStep(const HistoryStep& step);
     void redoProjectStep(const HistoryStep& step);
     bool selectForStep(const HistoryStep* step);
@@ -140,8 +143,9 @@ private:
     const Settings& settings_;
     std::unique_ptr<Project> project_;
     std::unique_ptr<ProjectImage> placeholder_;
+    // Modes without a panel of their own get one that allows everything.
+    std::unique_ptr<ModePanel> fallbackPanel_;
     std::array<ModePanel*, 5> panels_{};
-    ModePanel fallbackPanel_;
     bool backgroundSelected_ = false;
     bool inHistoryWalk_ = false;
     PhotoImportSession importSession_;

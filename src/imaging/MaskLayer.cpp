@@ -122,29 +122,28 @@ void beginSelection(RasterImage& mask, SelectionType type) {
 }
 
 void combinePendingSelection(RasterImage& mask, SelectionType type) {
-    using namespace MaskBit;
     for (uint32_t& word : mask.pixelVector()) {
-        const bool pending = word & PendingSelected;
-        const bool selected = word & Selected;
+        const bool pending = word & MaskBit::PendingSelected;
+        const bool selected = word & MaskBit::Selected;
         switch (type) {
         case SelectionType::New:
         case SelectionType::Add:
             if (pending)
-                word = (word & ~0xF00u) | Selected;
+                word = (word & ~0xF00u) | MaskBit::Selected;
             else
-                word &= ~(Outline | PendingOutline);
+                word &= ~(MaskBit::Outline | MaskBit::PendingOutline);
             break;
         case SelectionType::Subtract:
-            word &= ~(Outline | PendingOutline);
-            if (pending && selected) word &= ~Selected;
-            word &= ~PendingSelected;
+            word &= ~(MaskBit::Outline | MaskBit::PendingOutline);
+            if (pending && selected) word &= ~MaskBit::Selected;
+            word &= ~MaskBit::PendingSelected;
             break;
         case SelectionType::Intersect:
             if (pending && selected)
-                word &= ~(Outline | PendingOutline);
+                word &= ~(MaskBit::Outline | MaskBit::PendingOutline);
             else
-                word &= ~(Outline | Selected | PendingOutline);
-            word &= ~PendingSelected;
+                word &= ~(MaskBit::Outline | MaskBit::Selected | MaskBit::PendingOutline);
+            word &= ~MaskBit::PendingSelected;
             break;
         }
     }

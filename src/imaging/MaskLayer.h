@@ -9,14 +9,14 @@
 
 namespace zx {
 
-namespace MaskBit {
-inline constexpr uint32_t Value = 0xFF;            // 255 shown, 0 hidden, between soft
-inline constexpr uint32_t Outline = 0x100;         // on the outline of the selection
-inline constexpr uint32_t Selected = 0x200;        // inside the selection
-inline constexpr uint32_t PendingOutline = 0x400;  // outline of a selection being combined
-inline constexpr uint32_t PendingSelected = 0x800; // inside a selection being combined
-inline constexpr uint32_t SelectionBits = 0xFF00;  // bits 8-15: every selection flag
-} // namespace MaskBit
+struct MaskBit {
+    static constexpr uint32_t Value = 0xFF;            // 255 shown, 0 hidden, between soft
+    static constexpr uint32_t Outline = 0x100;         // on the outline of the selection
+    static constexpr uint32_t Selected = 0x200;        // inside the selection
+    static constexpr uint32_t PendingOutline = 0x400;  // outline of a selection being combined
+    static constexpr uint32_t PendingSelected = 0x800; // inside a selection being combined
+    static constexpr uint32_t SelectionBits = 0xFF00;  // bits 8-15: every selection flag
+};
 
 // How a new selection meets the previous one (the panel's radio group order).
 enum class SelectionType : int { New = 0, Add = 1, Subtract = 2, Intersect = 3 };

@@ -4,7 +4,7 @@
 
 namespace zx {
 
-const char* selectionToolName(SelectionTool tool) {
+std::string_view selectionToolName(SelectionTool tool) {
     switch (tool) {
     case SelectionTool::RectangularMarquee:
         return "Rectangular Marquee";
@@ -24,7 +24,8 @@ namespace {
 
 // With auto mask the command ends by showing the inside of the selection; its
 // history name then carries the suffix.
-HistoryLabel finish(RasterImage& mask, const SelectionSettings& settings, std::string name) {
+HistoryLabel finish(RasterImage& mask, const SelectionSettings& settings, std::string_view label) {
+    std::string name(label);
     if (settings.autoMasking()) {
         showInsideSelection(mask, settings.featherRadius());
         name += HistoryName::AutoMaskSuffix;
@@ -37,25 +38,25 @@ HistoryLabel finish(RasterImage& mask, const SelectionSettings& settings, std::s
 HistoryLabel commandSelectVisible(RasterImage& mask, const RasterImage* subject) {
     if (mask.empty()) return std::nullopt;
     selectVisible(mask, subject);
-    return HistoryName::SelectVisible;
+    return std::string(HistoryName::SelectVisible);
 }
 
 HistoryLabel commandSelectAll(RasterImage& mask) {
     if (mask.empty()) return std::nullopt;
     selectAll(mask);
-    return HistoryName::SelectAll;
+    return std::string(HistoryName::SelectAll);
 }
 
 HistoryLabel commandDeselect(RasterImage& mask) {
     if (mask.empty()) return std::nullopt;
     deselect(mask);
-    return HistoryName::Deselect;
+    return std::string(HistoryName::Deselect);
 }
 
 HistoryLabel commandSelectInverse(RasterImage& mask) {
     if (mask.empty()) return std::nullopt;
     selectInverse(mask);
-    return HistoryName::SelectInverse;
+    return std::string(HistoryName::SelectInverse);
 }
 
 HistoryLabel commandPreviousSelection(RasterImage& mask, const RasterImage* fromHistory) {
@@ -63,25 +64,26 @@ HistoryLabel commandPreviousSelection(RasterImage& mask, const RasterImage* from
         fromHistory->height() != mask.height())
         return std::nullopt;
     mask = *fromHistory;
-    return HistoryName::PreviousSelection;
+    return std::string(HistoryName::PreviousSelection);
 }
 
 HistoryLabel commandShowInside(RasterImage& mask, const SelectionSettings& settings) {
     if (mask.empty()) return std::nullopt;
     showInsideSelection(mask, settings.featherRadius());
-    return settings.autoMasking() ? HistoryName::ShowInsideAuto : HistoryName::ShowInside;
+    return std::string(settings.autoMasking() ? HistoryName::ShowInsideAuto
+                                              : HistoryName::ShowInside);
 }
 
 HistoryLabel commandShowOutside(RasterImage& mask, const SelectionSettings& settings) {
     if (mask.empty()) return std::nullopt;
     showOutsideSelection(mask, settings.featherRadius());
-    return HistoryName::ShowOutside;
+    return std::string(HistoryName::ShowOutside);
 }
 
 HistoryLabel commandShowAll(RasterImage& mask) {
     if (mask.empty()) return std::nullopt;
     showAll(mask);
-    return HistoryName::ShowAll;
+    return std::string(HistoryName::ShowAll);
 }
 
 HistoryLabel commandGrow(RasterImage& mask, const SelectionSettings& settings) {
@@ -100,7 +102,7 @@ HistoryLabel commandSetFeather(RasterImage& mask, SelectionSettings& settings, i
     settings.featherIndex = featherRadiusForIndex(featherIndex);
     if (mask.empty() || !settings.autoMasking()) return std::nullopt;
     showInsideSelection(mask, settings.featherRadius());
-    return HistoryName::Feather;
+    return std::string(HistoryName::Feather);
 }
 
 HistoryLabel commandMarquee(RasterImage& mask, const SelectionSettings& settings, IntPoint press,
@@ -135,9 +137,9 @@ HistoryLabel commandCleanerClick(RasterImage& mask, const RasterImage& subject,
     if (!applyCleaner(mask, settings.smoothing)) return std::nullopt;
     if (settings.autoMasking()) {
         showInsideSelection(mask, settings.featherRadius());
-        return HistoryName::CleanerAuto;
+        return std::string(HistoryName::CleanerAuto);
     }
-    return HistoryName::Cleaner;
+    return std::string(HistoryName::Cleaner);
 }
 
 HistoryLabel commandMoveSelection(RasterImage& mask, const SelectionSettings& settings, int dx,
@@ -146,15 +148,15 @@ HistoryLabel commandMoveSelection(RasterImage& mask, const SelectionSettings& se
     moveSelection(mask, dx, dy);
     if (settings.autoMasking()) {
         showInsideSelection(mask, settings.featherRadius());
-        return HistoryName::MoveSelectionAuto;
+        return std::string(HistoryName::MoveSelectionAuto);
     }
-    return HistoryName::MoveSelection;
+    return std::string(HistoryName::MoveSelection);
 }
 
 HistoryLabel commandSendToBackground(RasterImage& background, const RasterImage& subject,
                                      const RasterImage& mask) {
     if (!sendMaskedSubjectToBackground(background, subject, mask)) return std::nullopt;
-    return HistoryName::SendToBackground;
+    return std::string(HistoryName::SendToBackground);
 }
 
 bool pressMovesSelection(const SelectionSettings& settings, const RasterImage& mask, int x, int y) {

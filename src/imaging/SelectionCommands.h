@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zx {
 
@@ -31,29 +32,29 @@ struct SelectionSettings {
     int featherRadius() const { return featherRadiusForIndex(featherIndex); }
 };
 
-namespace HistoryName {
-inline constexpr const char* SelectVisible = "Select Visible";
-inline constexpr const char* SelectAll = "Select All";
-inline constexpr const char* Deselect = "Clear Selection";
-inline constexpr const char* SelectInverse = "Select Inverse";
-inline constexpr const char* PreviousSelection = "Previous Selection";
-inline constexpr const char* ShowInside = "Show Inside Selection";
-inline constexpr const char* ShowInsideAuto = "Show Inside Selection (Auto Mask)";
-inline constexpr const char* ShowOutside = "Show Outside Selection";
-inline constexpr const char* ShowAll = "Show All";
-inline constexpr const char* GrowSelection = "Grow Selection";
-inline constexpr const char* ShrinkSelection = "Shrink Selection";
-inline constexpr const char* SendToBackground = "Send Masked Subject to Background";
-inline constexpr const char* Cleaner = "Magic Background Cleaner";
-inline constexpr const char* CleanerAuto = "Magic Bgrd Cleaner (auto-mask)";
-inline constexpr const char* MoveSelection = "Move Selection";
-inline constexpr const char* MoveSelectionAuto = "Move Selection (auto mask)";
-inline constexpr const char* Feather = "Feather";
-inline constexpr const char* AutoMaskSuffix = " (Auto Mask)";
-} // namespace HistoryName
+struct HistoryName {
+    static constexpr std::string_view SelectVisible = "Select Visible";
+    static constexpr std::string_view SelectAll = "Select All";
+    static constexpr std::string_view Deselect = "Clear Selection";
+    static constexpr std::string_view SelectInverse = "Select Inverse";
+    static constexpr std::string_view PreviousSelection = "Previous Selection";
+    static constexpr std::string_view ShowInside = "Show Inside Selection";
+    static constexpr std::string_view ShowInsideAuto = "Show Inside Selection (Auto Mask)";
+    static constexpr std::string_view ShowOutside = "Show Outside Selection";
+    static constexpr std::string_view ShowAll = "Show All";
+    static constexpr std::string_view GrowSelection = "Grow Selection";
+    static constexpr std::string_view ShrinkSelection = "Shrink Selection";
+    static constexpr std::string_view SendToBackground = "Send Masked Subject to Background";
+    static constexpr std::string_view Cleaner = "Magic Background Cleaner";
+    static constexpr std::string_view CleanerAuto = "Magic Bgrd Cleaner (auto-mask)";
+    static constexpr std::string_view MoveSelection = "Move Selection";
+    static constexpr std::string_view MoveSelectionAuto = "Move Selection (auto mask)";
+    static constexpr std::string_view Feather = "Feather";
+    static constexpr std::string_view AutoMaskSuffix = " (Auto Mask)";
+};
 
 // The tool's own name ("Rectangular Marquee", ...), as its history steps use it.
-const char* selectionToolName(SelectionTool tool);
+std::string_view selectionToolName(SelectionTool tool);
 
 using HistoryLabel = std::optional<std::string>;
 

@@ -7,7 +7,7 @@
 
 namespace zx {
 
-const char* selectionToolPrompt(SelectionTool tool) {
+std::string_view selectionToolPrompt(SelectionTool tool) {
     switch (tool) {
     case SelectionTool::RectangularMarquee:
         return "Draw rectangular selection. Use Shift for square";

@@ -6,6 +6,7 @@
 #include "imaging/PolygonFill.h"
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -19,8 +20,8 @@ enum class SelectionTool : int {
 };
 
 // The status-bar prompt while the tool is active.
-const char* selectionToolPrompt(SelectionTool tool);
-inline constexpr const char* kMoveSelectionPrompt = "Drag to move selection";
+std::string_view selectionToolPrompt(SelectionTool tool);
+inline constexpr std::string_view kMoveSelectionPrompt = "Drag to move selection";
 
 // The lassos let Ctrl and Shift, held at mouse-down, change the panel's type.
 SelectionType effectiveLassoType(SelectionType panelType, bool ctrl, bool shift);

@@ -85,7 +85,8 @@ namespace {
 // A new object for a region; -1 when the table is full.
 int addRegionObject(AnimationModel& model, const IntRect& bounds, bool threeD) {
     if (model.objectCount >= kMaxObjects) return -1;
-    const int slot = model.addObject(nullptr);
+    SilentPrompter silent; // the table was checked above
+    const int slot = model.addObject(silent);
     if (slot < 0) return -1;
     AnimObject& o = model.object(slot);
     o.textureRect = bounds;

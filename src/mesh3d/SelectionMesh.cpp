@@ -1,6 +1,7 @@
 #include "mesh3d/SelectionMesh.h"
 
 #include "mesh3d/ObjectRegion.h"
+#include "platform/Prompter.h"
 
 #include <algorithm>
 
@@ -74,7 +75,7 @@ Result<SelectionMeshChange> convertToMesh(AnimationModel& model, std::span<const
     imageSize(model, w, h);
     const RasterImage region = polygonRegion(corners, w, h);
     if (insideCount(region) == 0) return Status::refused({}, "the polygon covers no pixel");
-    const int slot = model.addObject(&options.prompter);
+    const int slot = model.addObject(options.prompter);
     if (slot < 0) return noFreeSlot();
     AnimObject& o = model.object(slot);
     o.kindFlags = (o.kindFlags & ~ObjectKind::ConductorBox) | ObjectKind::UserRegion;
@@ -153,7 +154,7 @@ Result<SelectionMeshChange> splitMesh(AnimationModel& model, int slot,
     std::optional<RasterImage> outside = combinedRegion(model, slot, polygon, Combine::Outside);
     if (!inside || !outside || insideCount(*inside) == 0 || insideCount(*outside) == 0)
         return leavesNoRegion();
-    const int part = model.addObject(&options.prompter);
+    const int part = model.addObject(options.prompter);
     if (part < 0) return noFreeSlot();
     // The new part takes the object's settings, not its points, bones or binding.
     AnimObject& n = model.object(part);

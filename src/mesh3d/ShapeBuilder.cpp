@@ -856,7 +856,7 @@ bool acceptViewImages(std::span<const std::string> paths, Prompter& prompter) {
 
 bool buildFullImageMesh(AnimationModel& model, int32_t definition, Prompter& prompter) {
     if (model.objectCount == 0) {
-        const int slot = model.addObject(&prompter);
+        const int slot = model.addObject(prompter);
         if (slot < 0) return false;
         model.object(slot).textureRect = {0, 0, model.startWidth, model.startHeight};
     }

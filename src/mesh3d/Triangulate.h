@@ -29,10 +29,10 @@ bool usablePoint(const Vec3& p);
 // lower toward the higher vertex). Faces: -1 not yet known, 0 outside, 1 triangle.
 // After MarkOuterEdges the third field is the outer flag.
 using MeshEdge = std::array<int32_t, 4>;
-namespace EdgeField {
-inline constexpr int Lower = 0, Higher = 1, Left = 2, Right = 3;
-inline constexpr int Outer = 2;
-} // namespace EdgeField
+struct EdgeField {
+    static constexpr int Lower = 0, Higher = 1, Left = 2, Right = 3;
+    static constexpr int Outer = 2;
+};
 
 // How CompleteFacet finds the third point of a facet. Both give the same triangles
 // for points in general position; Scan looks at every point for every open side

@@ -8,6 +8,9 @@
 
 namespace zx {
 
+// The status line when nothing is under way.
+inline constexpr std::string_view kReadyStatus = "Ready";
+
 enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
@@ -19,7 +22,7 @@ public:
     virtual void message(std::string_view text, std::string_view title = {}) = 0;
     // A modal question; returns the button chosen.
     virtual Answer ask(std::string_view text, Buttons buttons) = 0;
-    // The status-bar text ("Ready", "Writing library file...").
+    // The status-bar text (kReadyStatus, "Writing library file...").
     virtual void status(std::string_view text) {}
 
     bool askYesNo(std::string_view text) { return ask(text, Buttons::YesNo) == Answer::Yes; }

@@ -7,18 +7,6 @@
 
 namespace zx {
 
-// Where the values live among the panel words (the header keeps them in this order:
-// M1, background field, M2 … M5, slider B, slider C, "Follow Camera", M6 … M8).
-namespace {
-constexpr int kLightShadingWord = MoviePanelWords::M1;
-constexpr int kAmbientWord = MoviePanelWords::M2;
-constexpr int kReflectionWord = MoviePanelWords::M3;
-constexpr int kBackLightWord = MoviePanelWords::M4;
-constexpr int kMouseModesWord = MoviePanelWords::M5; // bit 0 left orbit, bit 1 right dolly
-constexpr int kLightTurnWord = MoviePanelWords::SliderB;
-constexpr int kLightTiltWord = MoviePanelWords::SliderC;
-} // namespace
-
 float MoviePanelSettings::backgroundFieldRadians() const {
     return float(backgroundField * std::numbers::pi / 180.0);
 }
@@ -28,28 +16,28 @@ MoviePanelSettings MoviePanelSettings::fromWords(const MoviePanelWords& words) {
     bool any = false;
     for (int32_t w : words.words) any = any || w != 0;
     if (!any) return s;
-    s.lightShading = words[kLightShadingWord];
-    s.backgroundField = words[MoviePanelWords::BackgroundSlider];
-    s.ambient = words[kAmbientWord];
-    s.reflection = words[kReflectionWord];
-    s.backLight = words[kBackLightWord];
-    s.leftButtonOrbit = words[kMouseModesWord] & 1;
-    s.rightButtonDolly = (words[kMouseModesWord] >> 1) & 1;
-    s.lightTurn = words[kLightTurnWord];
-    s.lightTilt = words[kLightTiltWord];
+    s.lightShading = words[MoviePanelWords::LightShading];
+    s.backgroundField = words[MoviePanelWords::BackgroundField];
+    s.ambient = words[MoviePanelWords::Ambient];
+    s.reflection = words[MoviePanelWords::Reflection];
+    s.backLight = words[MoviePanelWords::BackLight];
+    s.leftButtonOrbit = words[MoviePanelWords::MouseModes] & 1;
+    s.rightButtonDolly = (words[MoviePanelWords::MouseModes] >> 1) & 1;
+    s.lightTurn = words[MoviePanelWords::LightTurn];
+    s.lightTilt = words[MoviePanelWords::LightTilt];
     s.followCamera = words[MoviePanelWords::FollowCamera];
     return s;
 }
 
 void MoviePanelSettings::toWords(MoviePanelWords& words) const {
-    words[kLightShadingWord] = lightShading;
-    words[MoviePanelWords::BackgroundSlider] = backgroundField;
-    words[kAmbientWord] = ambient;
-    words[kReflectionWord] = reflection;
-    words[kBackLightWord] = backLight;
-    words[kMouseModesWord] = (leftButtonOrbit ? 1 : 0) | (rightButtonDolly ? 2 : 0);
-    words[kLightTurnWord] = lightTurn;
-    words[kLightTiltWord] = lightTilt;
+    words[MoviePanelWords::LightShading] = lightShading;
+    words[MoviePanelWords::BackgroundField] = backgroundField;
+    words[MoviePanelWords::Ambient] = ambient;
+    words[MoviePanelWords::Reflection] = reflection;
+    words[MoviePanelWords::BackLight] = backLight;
+    words[MoviePanelWords::MouseModes] = (leftButtonOrbit ? 1 : 0) | (rightButtonDolly ? 2 : 0);
+    words[MoviePanelWords::LightTurn] = lightTurn;
+    words[MoviePanelWords::LightTilt] = lightTilt;
     words[MoviePanelWords::FollowCamera] = followCamera;
 }
 

@@ -7,6 +7,7 @@
 
 #include "anim/Deformation.h"
 #include "imaging/ObjectPostEffects.h"
+#include "platform/Prompter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,7 +57,8 @@ void ObjectDrawing::applyWindow(int slot) {
 }
 
 bool ObjectDrawing::drawObject(int slot, CancelFlag cancel) {
-    computeObject(model_, slot, t);
+    SilentPrompter silent; // a frame being drawn has no one to tell
+    computeObject(model_, slot, t, {}, silent);
     AnimObject& o = model_.object(slot);
     if (o.hidden) return true;
     projectVertices(model_, slot);

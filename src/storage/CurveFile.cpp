@@ -105,8 +105,8 @@ CurveFileStatus loadUserCurves(const std::filesystem::path& path, std::vector<Na
     std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
     CurveFileStatus status = parseUserCurves(text, table);
     if (status == CurveFileStatus::InvalidHeader)
-        prompter.message("Warning: file " + path.string() + " has invalid header" +
-                         "\nUser defined time curves are not loaded");
+        prompter.message(std::string(kCurveHeaderWarningStart) + path.string() +
+                         std::string(kCurveHeaderWarningEnd));
     return status;
 }
 
@@ -136,7 +136,7 @@ bool ensureUserCurveFile(const std::filesystem::path& path, Prompter& prompter) 
     if (readWholeFile(path)) return true;
     std::string header = userCurveFileHeader();
     if (!writeFileSafely(path, std::as_bytes(std::span(header.data(), header.size())))) {
-        prompter.message(path.string() + ": Could not create file");
+        prompter.message(path.string() + std::string(kCurveFileNotCreated));
         return false;
     }
     return true;
@@ -145,7 +145,7 @@ bool ensureUserCurveFile(const std::filesystem::path& path, Prompter& prompter) 
 bool addUserCurve(const std::filesystem::path& path, std::vector<NamedCurve>& table,
                   const NamedCurve& curve, Prompter& prompter) {
     if (table.size() >= kMaxCurves) {
-        prompter.message("Maximum number of curves reached, cannot save");
+        prompter.message(kTooManyCurves);
         return false;
     }
     table.push_back(curve);

@@ -26,6 +26,12 @@ class Prompter;
 inline constexpr std::string_view kUserCurveFileName = "ZelvotrixUserCurves.txt";
 // Built-in curves included.
 inline constexpr size_t kMaxCurves = 1000;
+// Messages; the file's path goes before the suffixes and between the header parts.
+inline constexpr std::string_view kCurveHeaderWarningStart = "Warning: file ";
+inline constexpr std::string_view kCurveHeaderWarningEnd =
+    " has invalid header\nUser defined time curves are not loaded";
+inline constexpr std::string_view kCurveFileNotCreated = ": Could not create file";
+inline constexpr std::string_view kTooManyCurves = "Maximum number of curves reached, cannot save";
 
 struct NamedCurve {
     std::string name;

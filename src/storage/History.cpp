@@ -55,7 +55,7 @@ bool History::changesNothing(const HistoryStep& current, const HistoryStep& next
         // animation edits with the same label keep both steps when their animation
         // data differ.
         return current.pictureB == next.pictureB && current.mask == next.mask &&
-               current.animation == next.animation && current.extra == next.extra;
+               current.animation == next.animation && current.payload == next.payload;
     }
 }
 

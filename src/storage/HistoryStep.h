@@ -3,12 +3,15 @@
 // and settings needed to put it back, and the label shown in the Edit menu.
 
 #include "storage/AnimationMode.h"
+#include "storage/CameraValues.h"
 #include "storage/PackedImage.h"
 #include "storage/RunLengthImage.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace zx {
@@ -24,28 +27,58 @@ enum class StepKind : int32_t {
 
 // Types of project-level (kind 8) and timeline (kind 9) steps. Panel steps use −1 or
 // their own numbers (11 and up).
-namespace StepType {
-inline constexpr int32_t Panel = -1;
-inline constexpr int32_t LoadProjectImage = 0;
-inline constexpr int32_t LoadVideoData = 1;
-inline constexpr int32_t AddImage = 2;
-inline constexpr int32_t RemoveImage = 3;
-inline constexpr int32_t MoveImage = 4;
-inline constexpr int32_t AddCopy = 5;
-inline constexpr int32_t ModeChange = 6;
-inline constexpr int32_t SelectImage = 7;
-inline constexpr int32_t ExtendBackground = 8;
-inline constexpr int32_t Duration = 10;
-} // namespace StepType
+struct StepType {
+    static constexpr int32_t Panel = -1;
+    static constexpr int32_t LoadProjectImage = 0;
+    static constexpr int32_t LoadVideoData = 1;
+    static constexpr int32_t AddImage = 2;
+    static constexpr int32_t RemoveImage = 3;
+    static constexpr int32_t MoveImage = 4;
+    static constexpr int32_t AddCopy = 5;
+    static constexpr int32_t ModeChange = 6;
+    static constexpr int32_t SelectImage = 7;
+    static constexpr int32_t ExtendBackground = 8;
+    static constexpr int32_t Duration = 10;
+};
 
-inline constexpr const char* kLoadProjectImageLabel = "Load Project Image";
-inline constexpr const char* kLoadVideoDataLabel = "Load Video Data";
-inline constexpr const char* kRemoveImageLabel = "Remove Image";
-inline constexpr const char* kMoveImageLabel = "Move Image on Timeline";
-inline constexpr const char* kAddCopyLabel = "Add a Copy";
-inline constexpr const char* kSelectImageLabel = "Select Image";
-inline constexpr const char* kImageDurationLabel = "Image Duration";
-inline constexpr const char* kAllDurationsLabel = "All Images Durations";
+inline constexpr std::string_view kLoadProjectImageLabel = "Load Project Image";
+inline constexpr std::string_view kLoadVideoDataLabel = "Load Video Data";
+inline constexpr std::string_view kRemoveImageLabel = "Remove Image";
+inline constexpr std::string_view kMoveImageLabel = "Move Image on Timeline";
+inline constexpr std::string_view kAddCopyLabel = "Add a Copy";
+inline constexpr std::string_view kSelectImageLabel = "Select Image";
+inline constexpr std::string_view kImageDurationLabel = "Image Duration";
+inline constexpr std::string_view kAllDurationsLabel = "All Images Durations";
+
+// What a step keeps beyond its pictures, mask and animation data; which one depends
+// on the step.
+namespace step_payload {
+// "Load Video Data": the camera values the loaded file held.
+struct CameraBlock {
+    CameraValueBlock values;
+    bool operator==(const CameraBlock&) const = default;
+};
+// Duration steps: the durations before the change, one per image when it applied to
+// all, else the changed image's alone.
+struct Durations {
+    std::vector<int32_t> frames;
+    bool operator==(const Durations&) const = default;
+};
+// Steps that add or remove an image: the whole image, packed.
+struct ImageSnapshot {
+    std::vector<uint8_t> bytes;
+    bool operator==(const ImageSnapshot&) const = default;
+};
+// Whole animation-record steps: the record after the change (none when the change
+// removed it; the record before is the step's animation data).
+struct RecordAfter {
+    std::optional<std::vector<uint32_t>> words;
+    bool operator==(const RecordAfter&) const = default;
+};
+} // namespace step_payload
+
+using StepPayload = std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
+                                 step_payload::ImageSnapshot, step_payload::RecordAfter>;
 
 struct HistoryStep {
     StepKind kind = StepKind::Project;
@@ -68,8 +101,10 @@ struct HistoryStep {
     std::string nameA;
     std::string nameB;
     std::optional<std::vector<uint32_t>> animation;
-    // Camera-value steps: the whole camera block as the VTAG chunk stores it.
-    std::optional<std::vector<uint8_t>> extra;
+    StepPayload payload;
+
+    // The payload when it is of type T, else null.
+    template <typename T> const T* payloadAs() const { return std::get_if<T>(&payload); }
 
     bool isProjectLevel() const { return kind == StepKind::Project || kind == StepKind::Timeline; }
     bool isLoadStep() const {
@@ -82,10 +117,10 @@ struct HistoryStep {
     }
 
     // A project-level or timeline step of the given type.
-    static HistoryStep projectStep(StepKind kind, int32_t type, std::string label,
+    static HistoryStep projectStep(StepKind kind, int32_t type, std::string_view label,
                                    AnimationMode activeMode, int image, bool backgroundSelected);
     // A step recorded by a mode's panel (type −1 unless the panel gives its own).
-    static HistoryStep panelStep(AnimationMode mode, std::string label, int image,
+    static HistoryStep panelStep(AnimationMode mode, std::string_view label, int image,
                                  bool backgroundSelected, int32_t panelWord,
                                  int32_t type = StepType::Panel);
 };

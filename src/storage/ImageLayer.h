@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -17,7 +18,7 @@ enum class LayerKind : int32_t {
     Animation = 2, // no stored picture; drawn from the animation data at the current frame
 };
 
-inline constexpr const char* kMaskLayerName = "<alpha>";
+inline constexpr std::string_view kMaskLayerName = "<alpha>";
 
 struct ImageLayer {
     LayerKind kind = LayerKind::Picture;

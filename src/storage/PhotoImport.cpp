@@ -66,7 +66,7 @@ std::unique_ptr<ProjectImage> buildPhotoImage(RasterImage photo, std::string nam
 std::string importUndoLabel(const std::string& name) {
     if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
         return "Add " + name.substr(1, name.size() - 2) + " Image";
-    return kImportSubjectLabel;
+    return std::string(kImportSubjectLabel);
 }
 
 std::string photoLayerName(const std::filesystem::path& file) {

@@ -9,16 +9,18 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zx {
 
 class Prompter;
 struct Settings;
 
-inline constexpr const char* kResizeQuestion = "Resize image for best performance?";
-inline constexpr const char* kTooBigQuestion = "Image size too big (max = 4096)\nResize it?";
-inline constexpr const char* kTooSmallMessage = "Image too small (minimum = 8 x 8), cannot load!";
-inline constexpr const char* kImportSubjectLabel = "Import Subject Image";
+inline constexpr std::string_view kResizeQuestion = "Resize image for best performance?";
+inline constexpr std::string_view kTooBigQuestion = "Image size too big (max = 4096)\nResize it?";
+inline constexpr std::string_view kTooSmallMessage =
+    "Image too small (minimum = 8 x 8), cannot load!";
+inline constexpr std::string_view kImportSubjectLabel = "Import Subject Image";
 
 inline constexpr int kMinPhotoSide = 8;
 // The longer side a picture over 4096 is brought down to.

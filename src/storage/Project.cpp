@@ -6,8 +6,17 @@
 
 namespace zx {
 
+TimelineWords TimelineWords::forNewProject() {
+    TimelineWords t;
+    t[StripScale] = 4;
+    t[ShowSubject] = 1;
+    t[ShowBackground] = 1;
+    return t;
+}
+
 Project Project::fromSettings(const Settings& settings) {
     Project p;
+    p.timelineWords = TimelineWords::forNewProject();
     p.movieWidth = std::clamp(settings.videoX, kMinMovieSide, kMaxMovieSide);
     p.movieHeight = std::clamp(settings.videoY, kMinMovieSide, kMaxMovieSide);
     p.fps = std::clamp(settings.fps, 1, 100);

@@ -20,21 +20,24 @@ namespace zx {
 
 struct Settings;
 
-// The Movie panel words of the header, in file order.
+// The panel words below are stored and restored exactly, in file order. Words whose
+// meaning no panel defines yet are named ReservedN after their slot.
+
+// The Movie panel words of the header: the lighting and mouse settings of the panel.
 struct MoviePanelWords {
     enum Slot {
-        M1 = 0,
-        BackgroundSlider = 1, // 0 = no move
-        M2 = 2,
-        M3 = 3,
-        M4 = 4,
-        M5 = 5,
-        SliderB = 6,
-        SliderC = 7,
+        LightShading = 0,
+        BackgroundField = 1, // degrees; 0 = no move
+        Ambient = 2,
+        Reflection = 3, // stored doubled
+        BackLight = 4,
+        MouseModes = 5, // bit 0: left button orbits; bit 1: right button dollies
+        LightTurn = 6,
+        LightTilt = 7,
         FollowCamera = 8,
-        M6 = 9,
-        M7 = 10,
-        M8 = 11,
+        Reserved9 = 9,
+        Reserved10 = 10,
+        Reserved11 = 11, // zero when an older 80-byte header is read
     };
     std::array<int32_t, 12> words{};
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
@@ -44,16 +47,33 @@ struct MoviePanelWords {
 
 // TIML: the timeline panel.
 struct TimelineWords {
-    enum Slot { T1 = 0, StripScale = 1, ShowSubject = 2, ShowBackground = 3, T5 = 4, T6 = 5 };
+    enum Slot {
+        Reserved0 = 0,
+        StripScale = 1, // pixels per frame
+        ShowSubject = 2,
+        ShowBackground = 3,
+        Reserved4 = 4,
+        Reserved5 = 5,
+    };
     std::array<int32_t, 6> words{};
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
     int32_t operator[](int slot) const { return words[size_t(slot)]; }
     bool operator==(const TimelineWords&) const = default;
+
+    // A new project's timeline: both rows shown at a readable scale.
+    static TimelineWords forNewProject();
+    // True for a file written without timeline state (the timeline never stores scale 0).
+    bool unset() const { return words[StripScale] == 0; }
 };
 
-// KEYF: the Image-Edit panel; K1 is also recorded by every panel undo step.
+// KEYF: the Image-Edit panel.
 struct ImageEditWords {
-    enum Slot { K1 = 0, K2 = 1, K3 = 2, K4 = 3 };
+    enum Slot {
+        HistoryWord = 0, // also recorded by every panel undo step
+        Reserved1 = 1,
+        Reserved2 = 2,
+        Reserved3 = 3,
+    };
     std::array<int32_t, 4> words{};
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
     int32_t operator[](int slot) const { return words[size_t(slot)]; }
@@ -62,18 +82,25 @@ struct ImageEditWords {
 
 // MARQ: the selection tool and the current Image-Edit tool.
 struct SelectionToolWords {
-    enum Slot { S1 = 0, S2 = 1, S3 = 2, CurrentTool = 3 };
+    enum Slot { Reserved0 = 0, Reserved1 = 1, Reserved2 = 2, CurrentTool = 3 };
     std::array<int32_t, 4> words{};
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
     int32_t operator[](int slot) const { return words[size_t(slot)]; }
     bool operator==(const SelectionToolWords&) const = default;
 };
 
-// TOOL: six tool words; loading copies P3 and P4 into their companions as well.
+// TOOL: six tool words; loading copies the two paired words into their companions.
 struct ToolWords {
-    enum Slot { P1 = 0, P2 = 1, P3 = 2, P4 = 3, P5 = 4, P6 = 5 };
+    enum Slot {
+        Reserved0 = 0,
+        Reserved1 = 1,
+        FirstPaired = 2,
+        SecondPaired = 3,
+        Reserved4 = 4,
+        Reserved5 = 5,
+    };
     std::array<int32_t, 6> words{};
-    std::array<int32_t, 2> companions{}; // the companions of P3 and P4 (not stored)
+    std::array<int32_t, 2> companions{}; // copies of the paired words (not stored)
     int32_t& operator[](int slot) { return words[size_t(slot)]; }
     int32_t operator[](int slot) const { return words[size_t(slot)]; }
     bool operator==(const ToolWords&) const = default;
@@ -96,7 +123,8 @@ public:
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
-    // A new empty project with the movie size and frame rate of the settings.
+    // A new empty project with the movie size and frame rate of the settings and the
+    // timeline of a new project. Every new project (app, command line, demo) starts here.
     static Project fromSettings(const Settings& settings);
     Project(Project&&) = default;
     Project& operator=(Project&&) = default;

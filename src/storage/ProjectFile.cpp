@@ -142,7 +142,7 @@ private:
         case kTagTool: {
             ToolWords& t = project_->toolWords;
             readWords(c.payload, t.words);
-            t.companions = {t[ToolWords::P3], t[ToolWords::P4]};
+            t.companions = {t[ToolWords::FirstPaired], t[ToolWords::SecondPaired]};
             return ProjectLoadError::None;
         }
         case kTagAlign: {
@@ -199,10 +199,12 @@ private:
         p.canvasColour = canvas >= -1 && canvas <= 3 ? CanvasColour(canvas) : CanvasColour::Grid;
         p.zoom = r.i32();
         MoviePanelWords& m = p.movieWords;
-        for (int i = MoviePanelWords::M1; i <= MoviePanelWords::M5; ++i) m[i] = r.i32();
+        for (int i = MoviePanelWords::LightShading; i <= MoviePanelWords::MouseModes; ++i)
+            m[i] = r.i32();
         if (payload.size() < kMiddleHeaderSize) return ProjectLoadError::None;
-        for (int i = MoviePanelWords::SliderB; i <= MoviePanelWords::M7; ++i) m[i] = r.i32();
-        m[MoviePanelWords::M8] = payload.size() < kHeaderSize ? 0 : r.i32();
+        for (int i = MoviePanelWords::LightTurn; i <= MoviePanelWords::Reserved10; ++i)
+            m[i] = r.i32();
+        m[MoviePanelWords::Reserved11] = payload.size() < kHeaderSize ? 0 : r.i32();
         return ProjectLoadError::None;
     }
 
@@ -324,11 +326,11 @@ private:
             v.reserved = r.i32();
         }
         Project& p = *project_;
-        p.cameraValues = std::move(block);
+        p.cameraValues = block;
         HistoryStep step = HistoryStep::projectStep(StepKind::Project, StepType::LoadVideoData,
                                                     kLoadVideoDataLabel, AnimationMode::None,
                                                     p.currentImage, false);
-        step.extra = std::vector<uint8_t>(payload.begin(), payload.end());
+        step.payload = step_payload::CameraBlock{std::move(block)};
         p.history.record(std::move(step), p.historyContext());
         return ProjectLoadError::None;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -23,7 +24,7 @@ inline constexpr int kMaskLayer = 3;
 
 // No side of an image may exceed this.
 inline constexpr int kMaxImageSide = 4096;
-inline constexpr const char* kImageTooLargeMessage =
+inline constexpr std::string_view kImageTooLargeMessage =
     "Resulting image is more than 4096 pixels on one side\nOperation cannot be completed";
 
 class ProjectImage {

@@ -148,7 +148,7 @@ MovieSettingsDialog::MovieSettingsDialog(const MovieSettingsValues& v, QWidget* 
     size->addWidget(new QLabel("Frames/sec", this));
     size->addWidget(fps);
     layout->addLayout(size);
-    auto* warning = new QLabel(kMovieSizeWarning, this);
+    auto* warning = new QLabel(QString::fromUtf8(kMovieSizeWarning), this);
     warning->setStyleSheet("color: #a03000;");
     layout->addWidget(warning);
     auto* q = new QGroupBox("Screen Preview Rendering Quality", this);

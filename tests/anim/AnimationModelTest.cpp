@@ -1,4 +1,5 @@
 #include "anim/AnimationModel.h"
+#include "SilentTestPrompter.h"
 #include "anim/TimeCurve.h"
 #include "platform/RecordingPrompter.h"
 
@@ -89,9 +90,9 @@ TEST(AnimationModel, ClearFlagsKeepGeometryOrIdentity) {
 TEST(AnimationModel, AddStopsAt256WithMessage) {
     auto m = makeModel();
     RecordingPrompter p;
-    for (int i = 0; i < kMaxObjects; ++i) ASSERT_EQ(m->addObject(&p), i);
+    for (int i = 0; i < kMaxObjects; ++i) ASSERT_EQ(m->addObject(p), i);
     EXPECT_TRUE(p.entries.empty());
-    EXPECT_EQ(m->addObject(&p), -1);
+    EXPECT_EQ(m->addObject(p), -1);
     EXPECT_EQ(m->objectCount, 256);
     ASSERT_EQ(p.texts(), std::vector<std::string>{"Maximum number of regions/objects reached!!!"});
 }
@@ -99,7 +100,7 @@ TEST(AnimationModel, AddStopsAt256WithMessage) {
 TEST(AnimationModel, RemoveShiftsLaterSlotsWithTheirArrays) {
     auto m = makeModel();
     for (int i = 0; i < 5; ++i) {
-        int s = m->addObject(nullptr);
+        int s = m->addObject(testing::silentPrompter());
         m->object(s).points.resize(size_t(i + 1));
         m->object(s).hidden = i;
     }
@@ -126,7 +127,7 @@ TEST(AnimationModel, RemoveShiftsLaterSlotsWithTheirArrays) {
 
 TEST(AnimationModel, RemovingTheOnlyObjectClearsAll) {
     auto m = makeModel();
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     m->object(0).points.resize(3);
     m->selectedObject = 0;
     m->removeObject(0);

@@ -1,5 +1,7 @@
 #include "anim/AnimationRecord.h"
+#include "GoldenFiles.h"
 #include "ModelSamples.h"
+#include "SilentTestPrompter.h"
 #include "platform/RecordingPrompter.h"
 
 #include <gtest/gtest.h>
@@ -26,14 +28,14 @@ std::unique_ptr<AnimationModel> sampleModel() {
     m->headerWords[18] = -5;
     m->sceneryWidth = 640;
     m->sceneryHeight = 480;
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     fillOrdinary(m->object(0), 0);
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     fillOrdinary(m->object(1), 1);
     m->object(1).ownedMasks[1] = RunLengthImage{{1, 1, 7}};
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     fillLibraryObject(m->object(2), "libs/bird.zxl");
-    m->addObject(nullptr); // a default object
+    m->addObject(testing::silentPrompter()); // a default object
     return m;
 }
 
@@ -67,7 +69,7 @@ TEST(AnimationRecord, EmptyModelIsTheHeaderAlone) {
 
 TEST(AnimationRecord, DefaultObjectEntryLayout) {
     auto m = emptyModel();
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     Words w = writeAnimationRecord(*m);
     ASSERT_EQ(w.size(), 22 + 1 + kDefaultEntryPart + kEmptyGeometry);
     EXPECT_EQ(w[0], w.size() - 1);
@@ -92,7 +94,7 @@ TEST(AnimationRecord, DefaultObjectEntryLayout) {
 TEST(AnimationRecord, StringFieldSizes) {
     auto words = [](const std::string& name) {
         auto m = emptyModel();
-        m->addObject(nullptr);
+        m->addObject(testing::silentPrompter());
         fillLibraryObject(m->object(0), name);
         return writeAnimationRecord(*m);
     };
@@ -110,7 +112,7 @@ TEST(AnimationRecord, StringFieldSizes) {
 
 TEST(AnimationRecord, PointWithoutTrajectoryEndsWithZero) {
     auto m = emptyModel();
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     AnimPoint p;
     p.start = {1, 2, 3};
     m->object(0).points = {p};
@@ -226,7 +228,7 @@ TEST(AnimationRecord, CountsThatLieAreCorruption) {
 
     // A zero size word ends the record early.
     auto one = emptyModel();
-    one->addObject(nullptr);
+    one->addObject(testing::silentPrompter());
     Words z = writeAnimationRecord(*one);
     z[22] = 0;
     p.clear();
@@ -236,7 +238,7 @@ TEST(AnimationRecord, CountsThatLieAreCorruption) {
 
 TEST(AnimationRecord, HugeCountsNeverAllocate) {
     auto m = emptyModel();
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     m->object(0).points.resize(1);
     Words w = writeAnimationRecord(*m);
     const size_t entry = 23;
@@ -261,11 +263,11 @@ TEST(AnimationRecord, HugeCountsNeverAllocate) {
 
 TEST(AnimationRecord, BrokenIndexesAreCorruption) {
     auto m = emptyModel();
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     fillOrdinary(m->object(0), 0);
     auto check = [&](auto&& breakIt) {
         auto copy = emptyModel();
-        copy->addObject(nullptr);
+        copy->addObject(testing::silentPrompter());
         copy->object(0) = m->object(0);
         breakIt(copy->object(0));
         Words w = writeAnimationRecord(*copy);
@@ -324,7 +326,7 @@ TEST(AnimationRecord, GoldenRecord) {
     auto m = emptyModel();
     m->sceneryWidth = 320;
     m->sceneryHeight = 240;
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     AnimObject& o = m->object(0);
     o.textureRect = {0, 0, 16, 16};
     for (auto [x, y] : {std::pair{0.0, 0.0}, {16.0, 0.0}, {0.0, 16.0}}) {
@@ -340,13 +342,13 @@ TEST(AnimationRecord, GoldenRecord) {
     o.vertexCount = 3;
     o.triangles = {MeshTriangle{0, {0, 1, 2}, 0, 0, 0}};
     setObjectCurve(o, linearCommandCurve());
-    m->addObject(nullptr);
+    m->addObject(testing::silentPrompter());
     fillLibraryObject(m->object(1), "lib.zxl");
 
     Words w = writeAnimationRecord(*m);
     const std::filesystem::path fixture =
         std::filesystem::path(ZX_FIXTURES_DIR) / "anim_record_small.bin";
-    if (std::getenv("ZX_UPDATE_FIXTURES")) {
+    if (testing::updateGoldenFiles()) {
         std::ofstream(fixture, std::ios::binary)
             .write(reinterpret_cast<const char*>(w.data()), std::streamsize(w.size() * 4));
     }

@@ -1,3 +1,4 @@
+#include "SilentTestPrompter.h"
 #include "anim/BoneAssignment.h"
 #include "anim/BoneTransform.h"
 #include "anim/Deformation.h"
@@ -14,14 +15,9 @@ namespace {
 using testing::addObject;
 using testing::boneBetween;
 using testing::dotAt;
+using testing::expectNear;
 using testing::makeModel;
 using testing::vertexAt;
-
-void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
-    EXPECT_NEAR(a.x, b.x, eps);
-    EXPECT_NEAR(a.y, b.y, eps);
-    EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // An object with two mesh vertices sitting on the rest positions of its two dots and
 // one bone from dot A (point 2) to dot B (point 3); both vertices hang on the bone.
@@ -51,11 +47,11 @@ TEST(BoneTransform, TurnedBoneCarriesItsOwnDots) {
         auto model = makeModel();
         AnimObject& o =
             boneHoldingItsDots(*model, {15, 10, 2}, {5, 10, 2}, c.endA, c.endB, c.flags);
-        computeObject(*model, 0, 1.0);
+        computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
         expectNear(o.points[0].current, c.endA, 1e-9);
         expectNear(o.points[1].current, c.endB, 1e-9);
         // Half way along the trajectory the bone still holds both dots.
-        computeObject(*model, 0, 0.5);
+        computeObject(*model, 0, 0.5, {}, testing::silentPrompter());
         expectNear(o.points[0].current, o.points[2].current, 1e-9);
         expectNear(o.points[1].current, o.points[3].current, 1e-9);
     }
@@ -68,7 +64,7 @@ TEST(BoneTransform, RestFromStartPositionsWithFlag0x40) {
     // Texture positions elsewhere: with 0x40 the bone must not look at them.
     for (AnimPoint& p : o.points) p.texture = {500, 500, 0};
     rebuildBoneNetwork(o);
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     expectNear(o.points[0].current, {0, 10, 0});
     expectNear(o.points[1].current, {0, 0, 0});
 }
@@ -79,7 +75,7 @@ TEST(BoneTransform, ElasticBoneShortensInTheImagePlaneFixedDoesNot) {
         // The dots come closer in the image plane (10 → 6) while staying 10 apart in 3D.
         AnimObject& o =
             boneHoldingItsDots(*model, {10, 0, 0}, {0, 0, 0}, {6, 0, 8}, {0, 0, 0}, flags);
-        computeObject(*model, 0, 1.0);
+        computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
         const Vec3 tip = o.points[0].current;
         const double length = std::sqrt(tip.x * tip.x + tip.y * tip.y + tip.z * tip.z);
         EXPECT_NEAR(length, flags ? 10.0 : 6.0, 1e-9) << flags;
@@ -106,20 +102,20 @@ AnimObject& elbow(AnimationModel& model, Vec3 vertex, float weight, float jointV
 TEST(BoneTransform, WeightPicksTheShareOfBoneOne) {
     auto model = makeModel();
     AnimObject& o = elbow(*model, {4, 3, 0}, 0, 0);
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     expectNear(o.points[0].current, {-3, 4, 0}); // bone 2 only: turned with the forearm
     o.points[0].boneWeight = 1;
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     expectNear(o.points[0].current, {4, 3, 0}); // bone 1 only: the still upper arm
     o.points[0].boneWeight = 0.5f;
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     expectNear(o.points[0].current, {0.5, 3.5, 0});
 }
 
 TEST(BoneTransform, JointCorrectionFillsTheInsideOfTheBend) {
     auto model = makeModel();
     AnimObject& o = elbow(*model, {1, 3, 0}, 0.5f, 1.0f);
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     // Blended: ((1,3) + (−3,1)) / 2 = (−1, 2), inside the bend. Across the bones it
     // sat 3 from the limb's axis at rest and now 3/√2 along the bisector, so it moves
     // out along J→V by 2 · 1 · (3 − 3/√2).
@@ -129,11 +125,11 @@ TEST(BoneTransform, JointCorrectionFillsTheInsideOfTheBend) {
     // The outside of the bend and a joint without skin fill are left as blended.
     auto outside = makeModel();
     AnimObject& p = elbow(*outside, {1, -3, 0}, 0.5f, 1.0f);
-    computeObject(*outside, 0, 1.0);
+    computeObject(*outside, 0, 1.0, {}, testing::silentPrompter());
     expectNear(p.points[0].current, {2, -1, 0});
     auto plain = makeModel();
     AnimObject& q = elbow(*plain, {1, 3, 0}, 0.5f, 0.0f);
-    computeObject(*plain, 0, 1.0);
+    computeObject(*plain, 0, 1.0, {}, testing::silentPrompter());
     expectNear(q.points[0].current, {-1, 2, 0});
 }
 

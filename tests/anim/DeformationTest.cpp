@@ -1,4 +1,5 @@
 #include "anim/Deformation.h"
+#include "SilentTestPrompter.h"
 
 #include "DeformationTestSupport.h"
 #include "anim/TimeCurve.h"
@@ -14,14 +15,9 @@ namespace {
 
 using testing::addObject;
 using testing::dotAt;
+using testing::expectNear;
 using testing::makeModel;
 using testing::vertexAt;
-
-void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
-    EXPECT_NEAR(a.x, b.x, eps);
-    EXPECT_NEAR(a.y, b.y, eps);
-    EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // ------------------------------------------------------------------ trajectories
 
@@ -56,7 +52,7 @@ TEST(ComputeObject, MaximumCurveShowsEveryDotAtItsEnd) {
         addObject(*model, {}, {dotAt({0, 0, 0}, {10, 5, 0}), dotAt({3, 3, 0}, {-3, 9, 2})});
     o.curveTable = sampleTimeCurve({1, {packCurvePoint(0, 512), packCurvePoint(512, 512)}});
     for (double t : {0.0, 0.3, 1.0}) {
-        computeFrame(*model, t);
+        computeFrame(*model, t, testing::silentPrompter());
         EXPECT_EQ(o.points[0].current, o.points[0].end) << t;
         EXPECT_EQ(o.points[1].current, o.points[1].end) << t;
     }
@@ -68,7 +64,7 @@ TEST(ComputeObject, OneDotTranslatesTheWholeMeshAndIgnoresBones) {
                               {dotAt({5, 5, 0}, {25, -5, 6})});
     o.bones.push_back(testing::boneBetween(3, 3));
     o.points[1].bone1 = 0;
-    computeObject(*model, 0, 0.5); // no table: progress = t
+    computeObject(*model, 0, 0.5, {}, testing::silentPrompter()); // no table: progress = t
     expectNear(o.points[0].current, {10, -5, 3});
     expectNear(o.points[1].current, {20, -5, 3});
     expectNear(o.points[2].current, {10, 5, 6});
@@ -80,7 +76,7 @@ TEST(ComputeObject, VerticesWithoutBonesKeepTheirStart) {
     AnimObject& o = addObject(*model, {vertexAt(1, 2), vertexAt(3, 4)},
                               {dotAt({0, 0, 0}, {9, 9, 0}), dotAt({1, 0, 0}, {5, 5, 0})});
     o.points[0].current = {99, 99, 99};
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     EXPECT_EQ(o.points[0].current, o.points[0].start);
     EXPECT_EQ(o.points[2].current, o.points[2].end);
 }
@@ -93,7 +89,7 @@ TEST(ComputeObject, SelectedOnlyLeavesOtherPointsAlone) {
     o.points[0].current = {-7, -7, -7};
     ComputeOptions options;
     options.selectedOnly = true;
-    computeObject(*model, 0, 1.0, options);
+    computeObject(*model, 0, 1.0, options, testing::silentPrompter());
     EXPECT_EQ(o.points[0].current, (Vec3{-7, -7, -7}));
     expectNear(o.points[1].current, {11, 1, 0});
     EXPECT_EQ(o.points[2].current, (Vec3{0, 0, 0})); // the dot is not selected either
@@ -119,7 +115,7 @@ TEST(SpinMode, VerticesSlideAlongTheOutlineWhileFollowingTheDot) {
     auto model = makeModel();
     AnimObject& o = squareSpinner(*model, 0.5f);
     // m = 17 words; at p = 0.5 the slide is 0.5 · 0.5 · 15 = 3.75 steps.
-    computeObject(*model, 0, 0.5);
+    computeObject(*model, 0, 0.5, {}, testing::silentPrompter());
     // Vertex 0 sits on contour point 0: 3.75 steps → between (3,0) and (4,0), plus the
     // dot's displacement (5, 0) and the dot's depth 2.5.
     expectNear(o.points[0].current, {3.75 + 5, 0, 2.5});
@@ -132,7 +128,7 @@ TEST(SpinMode, VerticesSlideAlongTheOutlineWhileFollowingTheDot) {
 TEST(SpinMode, BackwardSpinStaysOnTheOutline) {
     auto model = makeModel();
     AnimObject& o = squareSpinner(*model, -0.1f);
-    computeObject(*model, 0, 1.0);
+    computeObject(*model, 0, 1.0, {}, testing::silentPrompter());
     // d = −0.1 · 15 = −1.5 steps from point 0: halfway between points 14 (0,2) and
     // 15 (0,1), not off the outline; the dot has moved by (10, 0).
     const Vec3 p = o.points[0].current;
@@ -145,7 +141,7 @@ TEST(SpinMode, TrackedModeAndThreeDObjectsTranslateInstead) {
         auto model = makeModel();
         AnimObject& o = squareSpinner(*model, threeD ? 0.5f : 1000.0f);
         o.flag3d = threeD;
-        computeObject(*model, 0, 0.5);
+        computeObject(*model, 0, 0.5, {}, testing::silentPrompter());
         expectNear(o.points[0].current, {5, 0, 2.5});
         expectNear(o.points[2].current, {9, 4, 2.5});
     }
@@ -155,7 +151,7 @@ TEST(SpinMode, VerticesOffTheOutlineFollowTheDot) {
     auto model = makeModel();
     AnimObject& o = squareSpinner(*model, 0.5f);
     o.points[2].start = {2, 2, 0}; // not on the contour: the walk stops here
-    computeObject(*model, 0, 0.5);
+    computeObject(*model, 0, 0.5, {}, testing::silentPrompter());
     expectNear(o.points[2].current, {7, 2, 2.5});
     expectNear(o.points[3].current, {5, 4, 2.5});
 }
@@ -179,9 +175,9 @@ TEST(ComputeObject, BrokenReferencesAndNumbersNeverCrash) {
     o.binding.ownDot1 = 0;
     o.binding.parentObject = 200; // no such object
     o.binding.parentDot1 = 0;
-    computeFrame(*model, 0.5);
-    computeFrame(*model, std::nan(""));
-    computeFrame(*model, 1e30);
+    computeFrame(*model, 0.5, testing::silentPrompter());
+    computeFrame(*model, std::nan(""), testing::silentPrompter());
+    computeFrame(*model, 1e30, testing::silentPrompter());
     EXPECT_EQ(o.points[0].current, o.points[0].start);
     EXPECT_EQ(o.points[1].current, o.points[1].start);
 
@@ -190,7 +186,7 @@ TEST(ComputeObject, BrokenReferencesAndNumbersNeverCrash) {
     o.points.resize(4); // one dot: spin mode, with an outline lacking its terminator
     o.outline = {packCurvePoint(1, 1), packCurvePoint(2, 2), packCurvePoint(3, 3)};
     o.points[2].start.x = std::nan("");
-    computeFrame(*model, 0.5);
+    computeFrame(*model, 0.5, testing::silentPrompter());
     EXPECT_TRUE(std::isfinite(o.points[0].current.x));
     EXPECT_TRUE(std::isfinite(o.points[1].current.x));
     EXPECT_EQ(pointPositionAtTime(*model, 0, 99, 0.5), (Vec3{}));
@@ -210,14 +206,14 @@ TEST(ComputeFrame, WorkersWithTheirOwnModelsAgreeWithASerialRun) {
     auto serial = build();
     std::vector<Vec3> expected;
     for (int f = 0; f <= 50; ++f) {
-        computeFrame(*serial, f / 50.0);
+        computeFrame(*serial, f / 50.0, testing::silentPrompter());
         expected.push_back(serial->object(0).points[2].current);
     }
     auto a = build(), b = build();
     std::vector<Vec3> seenA, seenB;
     auto run = [](AnimationModel& m, std::vector<Vec3>& seen) {
         for (int f = 0; f <= 50; ++f) {
-            computeFrame(m, f / 50.0);
+            computeFrame(m, f / 50.0, testing::silentPrompter());
             seen.push_back(m.object(0).points[2].current);
         }
     };
@@ -252,12 +248,12 @@ TEST(LibraryObject, LoopAtDoubleSpeedPlaysTwice) {
     AnimObject& o = libraryObject(*model);
     o.loop = 1;
     o.speed = 2;
-    computeFrame(*model, 0.25); // local time 0.5
+    computeFrame(*model, 0.25, testing::silentPrompter()); // local time 0.5
     const Vec3 first = o.points[0].current;
-    computeFrame(*model, 0.75); // local time 1.5 → 0.5
+    computeFrame(*model, 0.75, testing::silentPrompter()); // local time 1.5 → 0.5
     EXPECT_EQ(o.points[0].current, first);
     expectNear(first, {20, 0, 0});
-    computeFrame(*model, 0.5); // exactly 1: the last recorded frame
+    computeFrame(*model, 0.5, testing::silentPrompter()); // exactly 1: the last recorded frame
     expectNear(o.points[0].current, {40, 0, 0});
     EXPECT_EQ(o.points[1].current, o.points[1].start);
 }
@@ -269,12 +265,12 @@ TEST(LibraryObject, GeometricEffectsScaleTurnAndMove) {
     o.effects[EffectSlot::Scale].startValue = 2;
     o.effects[EffectSlot::HorizontalPosition].startValue = 100;
     o.effects[EffectSlot::Distance].startValue = -3;
-    computeObject(*model, 0, 0);
+    computeObject(*model, 0, 0, {}, testing::silentPrompter());
     expectNear(o.points[1].current, {110, 10, -3});
 
     // A half turn about the pivot ((0 + 2·10)/2, (0 + 2·10)/2) = (10, 10).
     o.effects[EffectSlot::Rotation].startValue = float(M_PI);
-    computeObject(*model, 0, 0);
+    computeObject(*model, 0, 0, {}, testing::silentPrompter());
     expectNear(o.points[1].current, {110, 10, -3}, 1e-5);
     expectNear(o.points[0].current, {120, 20, -3}, 1e-5);
     // The point query gives the same place without touching the model.
@@ -282,7 +278,7 @@ TEST(LibraryObject, GeometricEffectsScaleTurnAndMove) {
 
     ComputeOptions skip;
     skip.skipEffects = true;
-    computeObject(*model, 0, 0, skip);
+    computeObject(*model, 0, 0, skip, testing::silentPrompter());
     EXPECT_EQ(o.points[0].current, (Vec3{0, 0, 0}));
 }
 
@@ -292,15 +288,15 @@ TEST(LibraryObject, InflationOnlyForThreeDAndNotWhileDragging) {
     o.library = nullptr;
     o.points[1].start.z = 4;
     o.effects[EffectSlot::Inflation].startValue = 2;
-    computeObject(*model, 0, 0);
+    computeObject(*model, 0, 0, {}, testing::silentPrompter());
     EXPECT_EQ(o.points[1].current.z, 4);
     o.flag3d = 1;
-    computeObject(*model, 0, 0);
+    computeObject(*model, 0, 0, {}, testing::silentPrompter());
     EXPECT_EQ(o.points[1].current.z, 8);
     o.points[1].flags |= PointFlag::Selected;
     ComputeOptions drag;
     drag.selectedOnly = true;
-    computeObject(*model, 0, 0, drag);
+    computeObject(*model, 0, 0, drag, testing::silentPrompter());
     EXPECT_EQ(o.points[1].current.z, 4);
 }
 

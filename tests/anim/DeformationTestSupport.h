@@ -1,7 +1,11 @@
 #pragma once
-// Builders for small animated objects used by the deformation and effect tests.
+// Builders for small animated objects used by the deformation and effect tests, and
+// the comparison of positions they share.
 
+#include "SilentTestPrompter.h"
 #include "anim/AnimationModel.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -30,7 +34,7 @@ inline AnimPoint dotAt(Vec3 start, Vec3 end) {
 // Adds an object whose mesh vertices are `vertices`, followed by `dots`.
 inline AnimObject& addObject(AnimationModel& model, std::vector<AnimPoint> vertices,
                              std::vector<AnimPoint> dots = {}) {
-    const int slot = model.addObject(nullptr);
+    const int slot = model.addObject(testing::silentPrompter());
     AnimObject& o = model.object(slot);
     o.vertexCount = int(vertices.size());
     o.points = std::move(vertices);
@@ -44,6 +48,12 @@ inline Bone boneBetween(int a, int b, int32_t flags = 0) {
     bone.dotB = b;
     bone.flags = flags;
     return bone;
+}
+
+inline void expectNear(const Vec3& a, const Vec3& b, double eps = 1e-9) {
+    EXPECT_NEAR(a.x, b.x, eps);
+    EXPECT_NEAR(a.y, b.y, eps);
+    EXPECT_NEAR(a.z, b.z, eps);
 }
 
 } // namespace zx::testing

@@ -1,5 +1,7 @@
 #include "anim/LibraryFile.h"
+#include "GoldenFiles.h"
 #include "ModelSamples.h"
+#include "SilentTestPrompter.h"
 #include "anim/AnimationRecord.h"
 #include "platform/RecordingPrompter.h"
 #include "storage/Binary.h"
@@ -58,7 +60,7 @@ RasterImage pattern(int w, int h) {
 
 // A flat square of two triangles over the texture rectangle, plus one user dot.
 void addSquare(AnimationModel& m, IntRect r) {
-    int s = m.addObject(nullptr);
+    int s = m.addObject(testing::silentPrompter());
     AnimObject& o = m.object(s);
     o.textureRect = r;
     for (auto [x, y] :
@@ -217,7 +219,7 @@ TEST(LibraryWords, OpacityChunks) {
 
     // A library object's own table is multiplied by the object's.
     auto lm = emptyModel();
-    lm->addObject(nullptr);
+    lm->addObject(testing::silentPrompter());
     AnimObject& o = lm->object(0);
     o.libraryFlag = 1;
     auto data = std::make_shared<LibraryObjectData>();
@@ -261,7 +263,7 @@ TEST_F(LibraryFiles, SaveLoadRoundTrip) {
     EXPECT_EQ(thumb->height(), 22);
 
     auto back = emptyModel();
-    back->addObject(nullptr);
+    back->addObject(testing::silentPrompter());
     int undo = 0;
     LibraryLoadOptions lo;
     lo.prompter = &p;
@@ -419,7 +421,7 @@ TEST_F(LoadMessages, BrokenChunksAreRefusedNotFollowed) {
 }
 
 TEST_F(LoadMessages, FullModelAndFailedReplaceKeepTheModel) {
-    for (int i = 0; i < kMaxObjects; ++i) model->addObject(nullptr);
+    for (int i = 0; i < kMaxObjects; ++i) model->addObject(testing::silentPrompter());
     EXPECT_EQ(load(good()), -1);
     EXPECT_EQ(message(), "Maximum number of regions/objects reached, cannot load");
     // Replacing a slot works when the table is full; a failure leaves the slot alone.
@@ -573,7 +575,7 @@ TEST(LibraryWords, GoldenLibrary) {
     const fs::path fixture = fs::path(ZX_FIXTURES_DIR) / "library_small.zxl";
     const int slots[] = {0};
     Words w = buildLibraryWords(*m, slots, true, o);
-    if (std::getenv("ZX_UPDATE_FIXTURES")) {
+    if (testing::updateGoldenFiles()) {
         ASSERT_TRUE(writeGzContainer(fixture, "ZZXL", asBytes(w)));
     }
     ContainerContent c = readGzContainer(fixture, "ZZXL");

@@ -1,5 +1,6 @@
 // `info` on projects whose images hold animated objects, and on library files.
 
+#include "SilentTestPrompter.h"
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "anim/LibraryFile.h"
@@ -38,7 +39,7 @@ std::optional<json> infoJson(const fs::path& file) {
 
 // An object with a 4-vertex mesh of two triangles, two user dots and a bone.
 void addSquare(AnimationModel& model, int size, bool hidden) {
-    int slot = model.addObject(nullptr);
+    int slot = model.addObject(testing::silentPrompter());
     AnimObject& o = model.object(slot);
     for (auto [x, y] : {std::pair{0, 0}, {size, 0}, {size, size}, {0, size}}) {
         AnimPoint p;

@@ -1,5 +1,6 @@
 // Runs the real zelvotrix-cli on the fixtures.
 
+#include "platform/Prompter.h"
 #include "storage/GzContainer.h"
 #include "storage/ProjectFile.h"
 
@@ -134,6 +135,11 @@ TEST_F(Cli, NewBuildsOneSixLayerImagePerPhotograph) {
     EXPECT_EQ(d["current_image"], 1);
     EXPECT_EQ(d["canvas_colour"], -1);
     EXPECT_EQ(d["camera_frames"], 0);
+    // The timeline shows both rows, as in a project the app starts.
+    SilentPrompter quiet;
+    std::unique_ptr<Project> loaded = loadProject(out, quiet);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->timelineWords, TimelineWords::forNewProject());
     ASSERT_EQ(d["images"].size(), 2u);
     const json& a = d["images"][0];
     EXPECT_EQ(a["width"], 24);

@@ -1,6 +1,7 @@
 // zelvotrix-cli render on projects built here: exact pixels of the written frames,
 // the frame range, the end pose, and refusals of bad arguments.
 
+#include "SilentTestPrompter.h"
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "platform/RecordingPrompter.h"
@@ -55,7 +56,7 @@ protected:
 
         AnimationModel model;
         model.setStartImage(photo);
-        const int slot = model.addObject(nullptr);
+        const int slot = model.addObject(testing::silentPrompter());
         AnimObject& o = model.object(slot);
         auto vertex = [](double x, double y) {
             AnimPoint p;

@@ -43,7 +43,7 @@ protected:
         photo_ = new RasterImage(*loadImage(ZX_SAMPLES_DIR "/astronaut.png", nullptr));
         DemoOptions options;
         options.durationFrames = 24;
-        image_ = buildDemoImage(*photo_, "astronaut.png", options, nullptr, &prompter_).release();
+        image_ = buildDemoImage(*photo_, "astronaut.png", options, nullptr, prompter_).release();
     }
     static void TearDownTestSuite() {
         delete image_;
@@ -179,7 +179,7 @@ TEST(DemoScene, ProjectAnimatesTheFirstPictureAndKeepsTheOthers) {
     std::vector<DemoPicture> pictures;
     pictures.push_back({demoPicture(320, 240), "first.png"});
     pictures.push_back({RasterImage(64, 48, 0xFF808080u), "second.png"});
-    auto project = buildDemoProject(pictures, settings, nullptr, &prompter);
+    auto project = buildDemoProject(pictures, settings, nullptr, prompter);
     ASSERT_TRUE(project);
     ASSERT_EQ(project->imageCount(), 2);
     EXPECT_EQ(project->currentImage, 0);
@@ -192,13 +192,13 @@ TEST(DemoScene, ProjectAnimatesTheFirstPictureAndKeepsTheOthers) {
     ASSERT_TRUE(readAnimationRecord(model, *project->images[0].animation));
     EXPECT_EQ(model.objectCount, 2);
     // Without pictures the built-in one is animated.
-    auto builtIn = buildDemoProject({}, settings, nullptr, &prompter);
+    auto builtIn = buildDemoProject({}, settings, nullptr, prompter);
     ASSERT_TRUE(builtIn);
     EXPECT_EQ(builtIn->imageCount(), 1);
     EXPECT_EQ(builtIn->images[0].layer(kSubjectLayer)->name, kDemoPictureName);
     // A picture too small to cut is refused with a message.
     prompter.clear();
-    EXPECT_FALSE(buildDemoImage(RasterImage(8, 8, 0xFF000000u), "tiny", {}, nullptr, &prompter));
+    EXPECT_FALSE(buildDemoImage(RasterImage(8, 8, 0xFF000000u), "tiny", {}, nullptr, prompter));
     ASSERT_EQ(prompter.entries.size(), 1u);
     EXPECT_EQ(demoPicture(), demoPicture());
 }

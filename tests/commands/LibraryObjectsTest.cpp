@@ -1,4 +1,5 @@
 #include "commands/LibraryObjects.h"
+#include "SilentTestPrompter.h"
 
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
@@ -38,7 +39,8 @@ std::unique_ptr<ProjectImage> smallDemo(int frames) {
     DemoOptions options;
     options.durationFrames = frames;
     options.meshDefinition = 0;
-    return buildDemoImage(demoPicture(160, 120), "demo.png", options, nullptr, nullptr);
+    return buildDemoImage(demoPicture(160, 120), "demo.png", options, nullptr,
+                          testing::silentPrompter());
 }
 
 struct WorkspaceWithImage : ::testing::Test {

@@ -1,6 +1,7 @@
 // The "3D Preview" picture: a private copy of the animation seen through the
 // dialog's camera, drawn by the preview filler.
 #include "commands/PreviewScene.h"
+#include "SilentTestPrompter.h"
 
 #include "commands/DemoScene.h"
 #include "render/FramePasses.h"
@@ -19,7 +20,7 @@ constexpr uint32_t kCanvas = 0xFF000000u;
 void squareScene(AnimationModel& model) {
     model.setStartImage(RasterImage(100, 100, 0xFFC02020u));
     model.lastFrameIndex = 10;
-    const int slot = model.addObject(nullptr);
+    const int slot = model.addObject(testing::silentPrompter());
     AnimObject& o = model.object(slot);
     o.textureRect = {25, 25, 75, 75};
     const double corners[4][2] = {{25, 25}, {75, 25}, {75, 75}, {25, 75}};
@@ -129,7 +130,8 @@ TEST(PreviewScene, DemoImageTurnsWithoutTouchingTheImage) {
     DemoOptions options;
     options.durationFrames = 20;
     options.meshDefinition = 0;
-    auto image = buildDemoImage(*photo, "astronaut.png", options, nullptr, nullptr);
+    auto image =
+        buildDemoImage(*photo, "astronaut.png", options, nullptr, testing::silentPrompter());
     ASSERT_TRUE(image);
     const auto record = *image->animation;
     PreviewScene scene(*image, 5, {});

@@ -146,8 +146,8 @@ TEST(SelectionTools, SquareDragKeepsTheShorterSideAndDirection) {
 }
 
 TEST(SelectionTools, PromptsAreTheToolTexts) {
-    EXPECT_STREQ(selectionToolPrompt(SelectionTool::RectangularMarquee),
-                 "Draw rectangular selection. Use Shift for square");
-    EXPECT_STREQ(selectionToolPrompt(SelectionTool::MagicBackgroundCleaner),
-                 "Click to mask highlighted area. Right click for settings");
+    EXPECT_EQ(selectionToolPrompt(SelectionTool::RectangularMarquee),
+              "Draw rectangular selection. Use Shift for square");
+    EXPECT_EQ(selectionToolPrompt(SelectionTool::MagicBackgroundCleaner),
+              "Click to mask highlighted area. Right click for settings");
 }

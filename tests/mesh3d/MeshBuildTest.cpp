@@ -1,3 +1,4 @@
+#include "SilentTestPrompter.h"
 #include "mesh3d/FlatShapeBuilder.h"
 #include "mesh3d/MeshBuildContext.h"
 #include "mesh3d/ObjectMesh.h"
@@ -342,7 +343,7 @@ TEST(MeshBuild, MeshDefinitionCommandsRebuildAndKeepUserDots) {
     bone.dotA = o.vertexCount;
     bone.dotB = o.vertexCount + 1;
     o.bones.push_back(bone);
-    const int child = b.model.addObject(nullptr);
+    const int child = b.model.addObject(zx::testing::silentPrompter());
     b.model.object(child).binding = {0, -1, 0, o.vertexCount, -1};
     const int before = o.vertexCount;
     SilentPrompter silent;

@@ -1,4 +1,5 @@
 #include "mesh3d/SelectionMesh.h"
+#include "SilentTestPrompter.h"
 #include "mesh3d/ObjectRegion.h"
 #include "mesh3d/RegionObjects.h"
 #include "platform/RecordingPrompter.h"
@@ -72,7 +73,7 @@ TEST(SelectionMesh, ConvertRefusesShortSelectionsAndAFullTable) {
     EXPECT_FALSE(
         convertToMesh(model, std::vector<IntPoint>{{1, 1}, {20, 1}, {1, 1}}, options).isOk());
     EXPECT_EQ(model.objectCount, 0);
-    for (int i = 0; i < 256; ++i) model.addObject(nullptr);
+    for (int i = 0; i < 256; ++i) model.addObject(zx::testing::silentPrompter());
     EXPECT_FALSE(convertToMesh(model, box(5, 5, 30, 30), options).isOk());
     EXPECT_EQ(prompter.texts(),
               std::vector<std::string>{"Maximum number of regions/objects reached!!!"});

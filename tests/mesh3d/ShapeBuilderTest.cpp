@@ -1,4 +1,5 @@
 #include "mesh3d/ShapeBuilder.h"
+#include "SilentTestPrompter.h"
 
 #include "anim/AnimationModel.h"
 #include "mesh3d/MaskShapes.h"
@@ -32,7 +33,7 @@ struct Built {
     Built(const RasterImage& mask, ShapeBuildOptions options = {}) {
         model.startWidth = mask.width();
         model.startHeight = mask.height();
-        model.addObject(&prompter);
+        model.addObject(prompter);
         result = build3dObject(model, 0, mask, options, nullptr, prompter);
     }
     const AnimObject& object() const { return model.object(0); }
@@ -234,8 +235,8 @@ TEST(ShapeBuilder, RebuildOfAllMeshesBuildsThe3dObjectsWithTheirDefinition) {
     model.startWidth = 100;
     model.startHeight = 80;
     RecordingPrompter prompter;
-    model.addObject(&prompter);
-    model.addObject(&prompter);
+    model.addObject(prompter);
+    model.addObject(prompter);
     setObjectRegionMask(model.object(0), discMask(100, 80, 30, 40, 20));
     setObjectRegionMask(model.object(1), discMask(100, 80, 75, 40, 18));
     model.object(1).flag3d = 1;
@@ -261,7 +262,7 @@ TEST(ShapeBuilder, OutlinePolygonIsFilledLikeALasso) {
     AnimationModel model;
     model.startWidth = 80;
     model.startHeight = 60;
-    model.addObject(nullptr);
+    model.addObject(testing::silentPrompter());
     std::vector<uint32_t> square = {10 | 10 << 16, 10 | 50 << 16, 70 | 50 << 16, 70 | 10 << 16,
                                     kPointListEnd};
     SilentPrompter silent;
@@ -305,7 +306,7 @@ TEST(ShapeBuilder, SettingsAskForOnlyTheWorkAChangeNeeds) {
 TEST(ShapeBuilder, EmptyRegionsAndBadSlotsLeaveTheObjectAlone) {
     AnimationModel model;
     RecordingPrompter prompter;
-    model.addObject(&prompter);
+    model.addObject(prompter);
     model.object(0).points.resize(3);
     model.object(0).vertexCount = 3;
     EXPECT_FALSE(build3dObject(model, 0, RasterImage(40, 40, 0), {}, nullptr, prompter).isOk());
@@ -328,7 +329,7 @@ TEST(ShapeBuilder, TooManyVerticesIsRefusedWithTheMessage) {
         for (int x = 0; x < 400; x += 2) specks.at(x, y) = kIn;
     AnimationModel model;
     RecordingPrompter prompter;
-    model.addObject(&prompter);
+    model.addObject(prompter);
     Result<MeshSize> r = build3dObject(model, 0, specks, {0, 0, true}, nullptr, prompter);
     EXPECT_FALSE(r.isOk());
     EXPECT_EQ(
@@ -341,8 +342,8 @@ TEST(ShapeBuilder, TooManyVerticesIsRefusedWithTheMessage) {
 TEST(ShapeBuilder, UserDotsKeepTheirPlaceInBonesAndBindings) {
     AnimationModel model;
     RecordingPrompter prompter;
-    model.addObject(&prompter);
-    model.addObject(&prompter);
+    model.addObject(prompter);
+    model.addObject(prompter);
     AnimObject& o = model.object(0);
     o.points.resize(5);
     o.vertexCount = 3;
@@ -388,7 +389,7 @@ TEST(ShapeBuilder, AnnouncesItsPhasesAndCanBeCancelled) {
     RasterImage disc = discMask(60, 60, 30, 30, 20);
     {
         AnimationModel model;
-        model.addObject(nullptr);
+        model.addObject(testing::silentPrompter());
         CancelAfter progress(100);
         RecordingPrompter prompter;
         ASSERT_TRUE(build3dObject(model, 0, disc, {}, &progress, prompter).isOk());
@@ -400,7 +401,7 @@ TEST(ShapeBuilder, AnnouncesItsPhasesAndCanBeCancelled) {
     }
     for (int after = 1; after <= 4; ++after) {
         AnimationModel model;
-        model.addObject(nullptr);
+        model.addObject(testing::silentPrompter());
         CancelAfter progress(after);
         SilentPrompter silent;
         Result<MeshSize> r = build3dObject(model, 0, disc, {}, &progress, silent);
@@ -519,7 +520,7 @@ TEST(ShapeBuilder, FullImageMeshIsAFlatGrid) {
 
     // The first object of a full table is reused, not added.
     AnimationModel full;
-    for (int i = 0; i < kMaxObjects; ++i) full.addObject(nullptr);
+    for (int i = 0; i < kMaxObjects; ++i) full.addObject(testing::silentPrompter());
     full.object(0).textureRect = {0, 0, 100, 100};
     EXPECT_TRUE(buildFullImageMesh(full, 2, silent));
     EXPECT_EQ(full.objectCount, kMaxObjects);

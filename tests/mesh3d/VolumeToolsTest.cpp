@@ -1,4 +1,5 @@
 #include "mesh3d/VolumeTools.h"
+#include "SilentTestPrompter.h"
 
 #include "anim/AnimationModel.h"
 #include "mesh3d/HeightMap.h"
@@ -240,7 +241,7 @@ TEST(VolumeTools, CommitLabelsAndCancel) {
 
 TEST(VolumeTools, GrowingABuiltDiscKeepsItsRim) {
     AnimationModel model;
-    model.addObject(nullptr);
+    model.addObject(testing::silentPrompter());
     RasterImage disc = discMask(100, 100, 50, 50, 30);
     SilentPrompter silent;
     ASSERT_TRUE(build3dObject(model, 0, disc, {}, nullptr, silent).isOk());

@@ -1,6 +1,7 @@
 // Whole frames of small scenes built in code, checked pixel by pixel.
 
 #include "render/FrameRenderer.h"
+#include "SilentTestPrompter.h"
 #include "anim/CurveLibrary.h"
 #include "anim/TimeCurve.h"
 #include "render/FramePasses.h"
@@ -36,7 +37,7 @@ AnimPoint vertexAt(double x, double y) {
 
 // A textured rectangle cut from the start image: four vertices, two triangles.
 int addRectangle(AnimationModel& model, double l, double t, double r, double b) {
-    const int slot = model.addObject(nullptr);
+    const int slot = model.addObject(testing::silentPrompter());
     AnimObject& o = model.object(slot);
     o.points = {vertexAt(l, t), vertexAt(r, t), vertexAt(r, b), vertexAt(l, b)};
     o.vertexCount = 4;

@@ -1,6 +1,7 @@
 // The private scene of one project image: masked subject, background, animation.
 
 #include "render/ImageScene.h"
+#include "SilentTestPrompter.h"
 #include "anim/AnimationRecord.h"
 #include "storage/PhotoImport.h"
 
@@ -31,8 +32,8 @@ TEST(ImageScene, SceneTakesSubjectBackgroundAndAnimation) {
     auto image = buildPhotoImage(photo, "p.png", 7);
     AnimationModel source;
     source.setStartImage(photo);
-    source.addObject(nullptr);
-    source.addObject(nullptr);
+    source.addObject(testing::silentPrompter());
+    source.addObject(testing::silentPrompter());
     image->animation = writeAnimationRecord(source);
 
     AnimationModel scene;

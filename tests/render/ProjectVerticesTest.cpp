@@ -1,6 +1,7 @@
 // Projection, vertex normals and the flat brightness offset.
 
 #include "render/ProjectVertices.h"
+#include "SilentTestPrompter.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ AnimationModel modelWithPoints(std::initializer_list<Vec3> points) {
     AnimationModel m;
     m.startWidth = 200;
     m.startHeight = 100;
-    const int slot = m.addObject(nullptr);
+    const int slot = m.addObject(testing::silentPrompter());
     AnimObject& o = m.object(slot);
     for (const Vec3& p : points) {
         AnimPoint a;

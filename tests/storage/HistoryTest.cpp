@@ -34,8 +34,9 @@ TEST(History, SameDurationTwiceRecordsOneStep) {
     EXPECT_EQ(h.size(), 2);
     // The same duration on another image is a change of its own (after the selection).
     h.record(durationStep(1, 60), at(kEdit, 1));
-    EXPECT_EQ(h.labels(), (std::vector<std::string>{kImageDurationLabel, kImageDurationLabel,
-                                                    kSelectImageLabel, kImageDurationLabel}));
+    EXPECT_EQ(h.labels(), (std::vector<std::string>{
+                              std::string(kImageDurationLabel), std::string(kImageDurationLabel),
+                              std::string(kSelectImageLabel), std::string(kImageDurationLabel)}));
 }
 
 TEST(History, ModeChangeInsertsModeStepBeforeTheEdit) {
@@ -72,7 +73,7 @@ TEST(History, SelectionChangeInsertsSelectStepExceptForImageListSteps) {
     g.record(HistoryStep::projectStep(StepKind::Project, StepType::RemoveImage, kRemoveImageLabel,
                                       kEdit, 3, false),
              at(kEdit, 3));
-    EXPECT_EQ(g.labels(), (std::vector<std::string>{"Select All", kRemoveImageLabel}));
+    EXPECT_EQ(g.labels(), (std::vector<std::string>{"Select All", std::string(kRemoveImageLabel)}));
 }
 
 TEST(History, RecordingAfterUndoDiscardsUndoneSteps) {
@@ -106,8 +107,8 @@ TEST(History, LoadStepsAreAppendedAsIsAndCannotBeUndone) {
 
     // A real edit after it is undoable, with its mode step in front.
     h.record(panelStep(kAnimate, "Move Dot", -1), at(kAnimate, -1));
-    EXPECT_EQ(h.labels(),
-              (std::vector<std::string>{kLoadVideoDataLabel, "Animate Mode", "Move Dot"}));
+    EXPECT_EQ(h.labels(), (std::vector<std::string>{std::string(kLoadVideoDataLabel),
+                                                    "Animate Mode", "Move Dot"}));
     EXPECT_TRUE(h.canUndo(true, false));
     EXPECT_EQ(h.undoMenuText(true), "Undo Move Dot\tCtrl+Z");
     EXPECT_FALSE(h.canUndo(false, false));

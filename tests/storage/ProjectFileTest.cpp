@@ -225,7 +225,7 @@ TEST(ProjectFileRead, HeaderVariants) {
     auto middle = parseProject(streamWithHeader(80, headerFields()), prompter, {&open});
     ASSERT_TRUE(middle);
     for (int i = 0; i < 11; ++i) EXPECT_EQ(middle->movieWords[i], 200 + i);
-    EXPECT_EQ(middle->movieWords[MoviePanelWords::M8], 0);
+    EXPECT_EQ(middle->movieWords[MoviePanelWords::Reserved11], 0);
 
     // 64 bytes: fields 16–21 keep the values of the open project.
     auto shortest = parseProject(streamWithHeader(64, headerFields()), prompter, {&open});
@@ -290,8 +290,10 @@ TEST(ProjectFileRead, CameraValuesRecordTheLoadVideoDataStep) {
     const HistoryStep& s = q->history[0];
     EXPECT_EQ(s.label, "Load Video Data");
     EXPECT_EQ(s.type, StepType::LoadVideoData);
-    ASSERT_TRUE(s.extra);
-    EXPECT_EQ(s.extra->size(), 8 + 32 * 2u);
+    const auto* block = s.payloadAs<step_payload::CameraBlock>();
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->values.size(), 2u);
+    EXPECT_EQ(block->values, *p.cameraValues);
     EXPECT_FALSE(q->history.canUndo(true, false));
     EXPECT_FALSE(q->modified);
 }
@@ -318,7 +320,7 @@ TEST(ProjectFileRead, OversizedImageIsToldAndKeptAsIs) {
     RecordingPrompter prompter;
     auto q = parseProject(chunksOf(p), prompter);
     ASSERT_TRUE(q);
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kImageTooLargeMessage}));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kImageTooLargeMessage)}));
     EXPECT_EQ(q->images[0].layerPicture(2)->width(), 20);
     EXPECT_EQ(q->images[0].width(), ProjectImage::kDefaultSize);
 }
@@ -522,7 +524,7 @@ TEST(ProjectFileDisk, ReadOnlyTargetIsLeftUntouched) {
     p.modified = true;
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, target, prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kSaveFailedMessage}));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
     std::ifstream in(target);
     std::string content;
     std::getline(in, content);
@@ -537,7 +539,7 @@ TEST(ProjectFileDisk, TargetThatCannotBeReplacedIsLeftUntouched) {
     Project p = sampleProject();
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, dir / "taken.zxp", prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kSaveFailedMessage}));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
     EXPECT_TRUE(fs::is_directory(dir / "taken.zxp" / "inside"));
     int entries = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path())) ++entries;
@@ -549,7 +551,7 @@ TEST(ProjectFileDisk, UnwritableFolderFailsWithTheMessage) {
     Project p;
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, dir / "missing" / "x.zxp", prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kSaveFailedMessage}));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
 }
 
 TEST(ProjectFileDisk, AnimationRecordsAreReencodedOnlyForANewFolder) {
@@ -608,7 +610,8 @@ TEST(ProjectFileDisk, FailedLoadLeavesTheOpenProjectAndShowsTheMessage) {
     for (const char* name : {"plain.zxp", "lib.zxp", "half.zxp", "absent.zxp"}) {
         prompter.clear();
         EXPECT_EQ(openProjectDocument(dir / name, prompter, &open), nullptr) << name;
-        EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kNotAProjectMessage})) << name;
+        EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kNotAProjectMessage)}))
+            << name;
     }
     EXPECT_EQ(chunksOf(open), before);
     EXPECT_EQ(open.path, dir / "good.zxp");

@@ -2,6 +2,7 @@
 // streams must stay exactly what the writer makes of the projects built here; set
 // ZX_UPDATE_FIXTURES=1 to write them again after a deliberate format change.
 
+#include "GoldenFiles.h"
 #include "platform/RecordingPrompter.h"
 #include "storage/GzContainer.h"
 #include "storage/PhotoImport.h"
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace zx {
 namespace {
@@ -36,13 +40,13 @@ Project goldenTwoImages() {
     p.canvasColour = CanvasColour::Black;
     p.zoom = -1;
     p.movieWords[MoviePanelWords::FollowCamera] = 1;
-    p.movieWords[MoviePanelWords::SliderB] = 50;
+    p.movieWords[MoviePanelWords::LightTurn] = 50;
     p.timelineWords[TimelineWords::StripScale] = 4;
     p.timelineWords[TimelineWords::ShowSubject] = 1;
     p.timelineWords[TimelineWords::ShowBackground] = 1;
-    p.imageEditWords[ImageEditWords::K1] = 2;
+    p.imageEditWords[ImageEditWords::HistoryWord] = 2;
     p.selectionWords[SelectionToolWords::CurrentTool] = 1;
-    p.toolWords[ToolWords::P3] = 8;
+    p.toolWords[ToolWords::FirstPaired] = 8;
     p.alignWords = {1, 0};
 
     RasterImage subject = pattern(40, 24, 7);
@@ -68,8 +72,7 @@ void checkGolden(const char* name, const Project& project) {
     fs::path file = fs::path(ZX_FIXTURES_DIR) / name;
     std::optional<std::vector<uint8_t>> built = buildProjectChunks(project);
     ASSERT_TRUE(built);
-    const char* update = std::getenv("ZX_UPDATE_FIXTURES");
-    if (update && *update == '1') {
+    if (testing::updateGoldenFiles()) {
         ASSERT_TRUE(writeGzContainer(file, kProjectMagic, *built));
     }
     ContainerContent stored = readGzContainer(file, kProjectMagic);
@@ -82,6 +85,25 @@ void checkGolden(const char* name, const Project& project) {
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(prompter.entries.empty());
     EXPECT_EQ(buildProjectChunks(*loaded), stored.data);
+}
+
+// A run under continuous integration never rewrites a golden file, even with the
+// update switch left on; elsewhere only the switch set to 1 does.
+TEST(ProjectFixtures, UpdateSwitchIsIgnoredUnderCi) {
+    const auto keep = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    const std::optional<std::string> ci = keep("CI"), update = keep("ZX_UPDATE_FIXTURES");
+    setenv("ZX_UPDATE_FIXTURES", "1", 1);
+    setenv("CI", "true", 1);
+    EXPECT_FALSE(testing::updateGoldenFiles());
+    unsetenv("CI");
+    EXPECT_TRUE(testing::updateGoldenFiles());
+    setenv("ZX_UPDATE_FIXTURES", "yes", 1);
+    EXPECT_FALSE(testing::updateGoldenFiles());
+    for (const auto& [name, value] : {std::pair{"CI", ci}, std::pair{"ZX_UPDATE_FIXTURES", update}})
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
 }
 
 TEST(ProjectFixtures, GoldenTwoImages) {
