@@ -12,7 +12,8 @@ FramePreview::~FramePreview() = default;
 
 std::optional<RasterImage> FramePreview::render(const ProjectImage& image, int imageIndex,
                                                 int frame,
-                                                const std::filesystem::path& projectFolder) {
+                                                const std::filesystem::path& projectFolder,
+                                                RenderQuality quality) {
     const void* composite = image.composite ? image.composite->pixels() : nullptr;
     if (!scene_ || sceneOf_ != &image || sceneRecord_ != image.animation ||
         sceneComposite_ != composite) {
@@ -29,9 +30,10 @@ std::optional<RasterImage> FramePreview::render(const ProjectImage& image, int i
     // Without animated objects a rendered frame is the background alone; the view
     // shows the image itself instead, as the start image pane does.
     if (scene_->objectCount == 0) return std::nullopt;
-    refreshRenderSettings(scene_->renderSettings, MoviePanelSettings{}, RenderQuality::Low);
+    refreshRenderSettings(scene_->renderSettings, MoviePanelSettings{}, quality);
     FrameLayoutSettings layout;
     layout.backgroundMode = int32_t(image.canvasColour);
+    layout.quality = quality;
     const int w = std::max(1, image.width()), h = std::max(1, image.height());
     CameraFrame camera =
         makeCameraFrame(w, h, scene_->startWidth, scene_->startHeight, imageIndex, frame, layout);

@@ -14,6 +14,7 @@
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
 #include "ui/ModePanels.h"
+#include "ui/QtText.h"
 #include "ui/SettingsDialogs.h"
 #include "ui/SimpleDialogs.h"
 #include "ui/SystemInfoDialog.h"
@@ -38,11 +39,11 @@
 namespace zx {
 
 namespace {
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
+QString qs(const std::filesystem::path& path) {
+    return qtPath(path);
 }
-std::filesystem::path fsPath(const QString& s) {
-    return std::filesystem::path(s.toStdString());
+std::filesystem::path fsPath(const QString& path) {
+    return enginePath(path);
 }
 constexpr int kRecentCount = 9;
 const char* kDocumentationUrl = "https://zelvotrix.example/documentation";
@@ -53,9 +54,14 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// A picture's image is named after its file, kept as the engine keeps names.
+std::string pictureName(const QString& path) {
+    return engineText(QFileInfo(path).fileName());
+}
+
 // Every picture the user opens goes through the engine's checked readers.
 std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) {
-    return loadImage(fsPath(path), &prompter);
+    return loadImage(enginePath(path), &prompter);
 }
 } // namespace
 
@@ -72,7 +78,7 @@ bool MainFrame::askSaveChanges() {
 }
 
 bool MainFrame::openProject(const QString& path) {
-    const OpenRoute route = routeOpen(fsPath(path));
+    const OpenRoute route = routeOpen(enginePath(path));
     if (!route.loadProject) {
         prompter_->message(route.message);
         return false;
@@ -83,7 +89,7 @@ bool MainFrame::openProject(const QString& path) {
     {
         WaitCursor wait;
         prompter_->status("Loading project...");
-        loaded = openProjectDocument(fsPath(path), *prompter_, &project());
+        loaded = openProjectDocument(enginePath(path), *prompter_, &project());
     }
     if (!loaded) {
         prompter_->status("Ready");
@@ -106,7 +112,7 @@ bool MainFrame::openProject(const QString& path) {
     timeline_->setFirstImage(0);
     timeline_->revealCurrent();
     addRecent(path);
-    settings_.projectDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.projectDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     prompter_->status("Ready");
     refreshAll();
     return true;
@@ -141,7 +147,7 @@ void MainFrame::onNew() {
 
 void MainFrame::onOpen() {
     const QString path = QFileDialog::getOpenFileName(
-        this, "Open Project", qs(settings_.projectDir), "zxp files (*.zxp);;All files (*)");
+        this, "Open Project", qtPath(settings_.projectDir), "zxp files (*.zxp);;All files (*)");
     if (!path.isEmpty()) openProject(path);
 }
 
@@ -175,14 +181,14 @@ void MainFrame::onSaveAs() {
 void MainFrame::dropFiles(const QStringList& paths) {
     workspace_->clearResizeAnswer();
     for (const QString& path : paths) {
-        const DropRoute route = routeDroppedFile(fsPath(path));
+        const DropRoute route = routeDroppedFile(enginePath(path));
         switch (route.action) {
         case DropAction::OpenProject:
             openProject(path);
             break;
         case DropAction::ImportImage: {
             if (auto picture = loadPicture(path, *prompter_))
-                workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(path)));
+                workspace_->addPictureAsImage(*picture, pictureName(path));
             break;
         }
         case DropAction::Message:
@@ -195,16 +201,16 @@ void MainFrame::dropFiles(const QStringList& paths) {
 
 void MainFrame::onImportImages() {
     const QString dir =
-        settings_.importDir.empty() ? qs(settings_.projectDir) : qs(settings_.importDir);
+        settings_.importDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.importDir);
     const QStringList files = QFileDialog::getOpenFileNames(
         this, "Import Image(s)", dir, "Images (*.jpg *.jpeg *.png);;All files (*)");
     if (files.isEmpty()) return;
-    settings_.importDir = QFileInfo(files.front()).absolutePath().toStdString() + "/";
+    settings_.importDir = enginePath(QFileInfo(files.front()).absolutePath()).string() + "/";
     if (!workspace_->switchMode(AnimationMode::ImageEdit)) return;
     WaitCursor wait;
     for (const QString& f : files)
         if (auto picture = loadPicture(f, *prompter_))
-            workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(f)));
+            workspace_->addPictureAsImage(*picture, pictureName(f));
     refreshAll();
 }
 
@@ -217,29 +223,31 @@ void MainFrame::onAddBlankImage() {
 }
 
 void MainFrame::onLoadObject() {
-    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    const QString dir =
+        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
     const QString path =
         QFileDialog::getOpenFileName(this, "Load Object", dir, "Zelvotrix library files (*.zxl)");
     if (path.isEmpty()) return;
-    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     loadObjectFile(path);
 }
 
 bool MainFrame::loadObjectFile(const QString& path) {
     LibraryLoadOptions options;
     options.prompter = prompter_;
-    options.libraryFolder = fsPath(qs(settings_.libDir));
+    options.libraryFolder = settings_.libDir;
     options.relocations = &workspace_->libraryRelocations;
     options.locateFile = [this](const std::string&) -> std::optional<std::filesystem::path> {
-        const QString found = QFileDialog::getOpenFileName(
-            this, "Locate Library File", qs(settings_.libDir), "Zelvotrix library files (*.zxl)");
+        const QString found =
+            QFileDialog::getOpenFileName(this, "Locate Library File", qtPath(settings_.libDir),
+                                         "Zelvotrix library files (*.zxl)");
         if (found.isEmpty()) return std::nullopt;
-        return fsPath(found);
+        return enginePath(found);
     };
     int slot = -1;
     {
         WaitCursor wait;
-        slot = loadObjectIntoCurrentImage(*workspace_, fsPath(path), std::move(options));
+        slot = loadObjectIntoCurrentImage(*workspace_, enginePath(path), std::move(options));
     }
     refreshAll();
     return slot >= 0;
@@ -248,7 +256,8 @@ bool MainFrame::loadObjectFile(const QString& path) {
 void MainFrame::onSaveAsObject() {
     const ProjectImage* image = workspace_->currentImage();
     if (!image || !workspace_->hasSelectedImage()) return;
-    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    const QString dir =
+        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
     const std::vector<std::string> used = libraryNamesInProject(project());
     QString path;
     for (;;) {
@@ -256,11 +265,11 @@ void MainFrame::onSaveAsObject() {
                                             "Zelvotrix library files (*.zxl)");
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
-        const LibraryNameCheck check = checkLibrarySaveName(fsPath(path), used, *prompter_);
+        const LibraryNameCheck check = checkLibrarySaveName(enginePath(path), used, *prompter_);
         if (check == LibraryNameCheck::Cancel) return;
         if (check == LibraryNameCheck::Ok) break;
     }
-    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     saveObjectFile(path);
 }
 
@@ -274,7 +283,7 @@ bool MainFrame::saveObjectFile(const QString& path) {
     options.projectFolder = project().folder;
     options.relocations = &workspace_->libraryRelocations;
     WaitCursor wait;
-    return !saveImageAnimationAsLibrary(*image, fsPath(path), options).empty();
+    return !saveImageAnimationAsLibrary(*image, enginePath(path), options).empty();
 }
 
 void MainFrame::onExit() {
@@ -294,7 +303,7 @@ void MainFrame::addRecent(const QString& path) {
     if (store_)
         for (int i = 0; i < kRecentCount; ++i)
             store_->writeString("Recent" + std::to_string(i + 1),
-                                i < recent_.size() ? recent_[i].toStdString() : "");
+                                i < recent_.size() ? enginePath(recent_[i]).string() : "");
     rebuildRecentMenu();
 }
 
@@ -303,7 +312,7 @@ void MainFrame::rebuildRecentMenu() {
     if (recent_.isEmpty() && store_)
         for (int i = 0; i < kRecentCount; ++i)
             if (auto v = store_->readString("Recent" + std::to_string(i + 1)); v && !v->empty())
-                recent_ << qs(*v);
+                recent_ << qtPath(*v);
     recentMenu_->clear();
     for (int i = 0; i < recent_.size(); ++i) {
         const QString path = recent_[i];

@@ -143,7 +143,6 @@ private:
     std::array<ModePanel*, 5> panels_{};
     ModePanel fallbackPanel_;
     bool backgroundSelected_ = false;
-    bool inHistoryWalk_ = false;
     PhotoImportSession importSession_;
 };
 
