@@ -69,7 +69,9 @@ std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) 
 
 bool MainFrame::askSaveChanges() {
     if (!project().modified) return true;
-    const std::string name = project().title.empty() ? "Untitled" : project().title;
+    // The title comes from the file's name; the question shows it as a name.
+    const std::string name =
+        project().title.empty() ? "Untitled" : engineText(qtPath(project().title));
     const Answer a = prompter_->ask("Save changes to " + name + "?", Buttons::YesNoCancel);
     if (a == Answer::Cancel) return false;
     if (a == Answer::No) return true;

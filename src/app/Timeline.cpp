@@ -174,11 +174,11 @@ void TimelineStrips::showHover(QPoint pos) {
     const int index = imageAt(pos, &background, &grip);
     QStatusBar* status = frame_.statusBar();
     if (frame_.mode() == AnimationMode::Movie && pos.y() < kRulerHeight) {
-        status->showMessage(kRulerHint);
+        status->showMessage(qtText(kRulerHint));
         setCursor(Qt::ArrowCursor);
     } else if (grip) {
         setCursor(Qt::SizeHorCursor);
-        status->showMessage(kDurationDragHint);
+        status->showMessage(qtText(kDurationDragHint));
     } else if (index >= 0) {
         setCursor(Qt::PointingHandCursor);
         status->showMessage(qtText(thumbnailHoverText(frame_.mode() == AnimationMode::ImageEdit)));

@@ -51,11 +51,19 @@ void Workspace::setPanel(AnimationMode mode, ModePanel* p) {
     if (i >= 0 && i < int(panels_.size())) panels_[size_t(i)] = p;
 }
 
-ModePanel* Workspace::panel(AnimationMode mode) const {
+ModePanel* Workspace::registeredPanel(AnimationMode mode) const {
     const int i = int(mode);
-    if (i < 0 || i >= int(panels_.size()) || !panels_[size_t(i)])
-        return const_cast<ModePanel*>(&fallbackPanel_);
-    return panels_[size_t(i)];
+    return i >= 0 && i < int(panels_.size()) ? panels_[size_t(i)] : nullptr;
+}
+
+ModePanel* Workspace::panel(AnimationMode mode) {
+    ModePanel* p = registeredPanel(mode);
+    return p ? p : &fallbackPanel_;
+}
+
+const ModePanel* Workspace::panel(AnimationMode mode) const {
+    const ModePanel* p = registeredPanel(mode);
+    return p ? p : &fallbackPanel_;
 }
 
 ProjectImage* Workspace::currentImage() {
