@@ -3,6 +3,7 @@
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "commands/ViewLayout.h"
+#include "ui/QtText.h"
 
 #include <QPainter>
 #include <QWheelEvent>
@@ -11,9 +12,6 @@ namespace zx {
 
 namespace {
 const QColor kStripColour(224, 224, 208);
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 } // namespace
 
 CanvasView::CanvasView(MainFrame& frame) : QWidget(&frame), frame_(frame) {
@@ -54,7 +52,7 @@ void CanvasView::paintCaptionStrips(QPainter& p, const ViewLayoutResult& layout)
     p.setPen(Qt::black);
     for (const ViewPane& pane : layout.panes)
         p.drawText(QRect(pane.captionX, pane.captionY + 2, width(), kCaptionHeight - 2),
-                   Qt::AlignLeft | Qt::AlignTop, qs(pane.caption));
+                   Qt::AlignLeft | Qt::AlignTop, qtText(pane.caption));
 }
 
 void CanvasView::paintAnimate(QPainter& p) {
@@ -71,12 +69,17 @@ void CanvasView::paintAnimate(QPainter& p) {
     paintCaptionStrips(p, layout);
 }
 
+// The "Screen Preview Rendering Quality" of the movie settings.
+RenderQuality CanvasView::previewQuality() const {
+    return renderQualityFromInt(frame_.settings().videoRender).value_or(RenderQuality::Medium);
+}
+
 bool CanvasView::paintRenderedFrame(QPainter& p, const QRect& area) {
     Project& project = frame_.project();
     const ProjectImage* image = project.current();
     if (!image) return false;
     const std::optional<RasterImage> rendered =
-        preview_.render(project, project.currentImage, image->currentFrame(), RenderQuality::Low);
+        preview_.render(project, project.currentImage, image->currentFrame(), previewQuality());
     if (!rendered || rendered->empty()) return false;
     p.fillRect(area, QColor(0x70, 0x70, 0x78));
     const double f = zoomFactor(frame_.zoom());

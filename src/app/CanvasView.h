@@ -4,6 +4,8 @@
 // image and the current frame in captioned panes; Movie shows the movie frame in
 // the movie's size; the 3D Creator shows its two views and the 3D preview.
 
+#include "app/AppLayer.h"
+
 #include "app/FramePreview.h"
 
 #include <QWidget>
@@ -26,6 +28,7 @@ private:
     void paintImage(QPainter& p, const QRect& area, bool centred);
     // The current animation frame through the renderer, or false when it cannot be.
     bool paintRenderedFrame(QPainter& p, const QRect& area);
+    RenderQuality previewQuality() const;
     void paintAnimate(QPainter& p);
     void paintMovie(QPainter& p);
     void paintBuilder(QPainter& p);

@@ -4,6 +4,8 @@
 // menus, the handler that runs it and the rule that enables it. A command without
 // a handler is shown greyed; later work fills in handlers, nothing else.
 
+#include "app/AppLayer.h"
+
 #include <QKeySequence>
 #include <QString>
 

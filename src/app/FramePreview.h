@@ -3,6 +3,8 @@
 // own frame at its size) from a private scene of the current image. The scene is
 // reloaded when the image or its animation record changes.
 
+#include "app/AppLayer.h"
+
 #include "anim/AnimationModel.h"
 #include "render/RenderQuality.h"
 #include "storage/Project.h"

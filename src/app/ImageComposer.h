@@ -2,6 +2,8 @@
 // Pictures of project images for the screen: the background under the subject,
 // the subject shown through its mask, and the canvas colour behind both.
 
+#include "app/AppLayer.h"
+
 #include "storage/CanvasColour.h"
 #include "storage/Project.h"
 #include "storage/ProjectImage.h"

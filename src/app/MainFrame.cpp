@@ -6,9 +6,11 @@
 #include "app/Timeline.h"
 #include "commands/DropRouting.h"
 #include "platform/SettingsStore.h"
+#include "storage/CurveFile.h"
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
 #include "ui/ModePanels.h"
+#include "ui/QtText.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -27,13 +29,6 @@
 #include <QToolBar>
 
 namespace zx {
-
-namespace {
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-constexpr int kRecentCount = 9;
-} // namespace
 
 MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompter)
     : settings_(settings), store_(store) {
@@ -58,26 +53,11 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
 
     workspace_->replaceProject(std::make_unique<Project>(Project::fromSettings(settings_)));
 
-    timer3_ = new QTimer(this);
-    timer3_->setInterval(200);
-    connect(timer3_, &QTimer::timeout, this, &MainFrame::onTimer3);
-    timer3_->start();
-    timer10_ = new QTimer(this);
-    timer10_->setInterval(2000);
-    connect(timer10_, &QTimer::timeout, this, &MainFrame::onTimer10);
-    timer10_->start();
-    timer4_ = new QTimer(this);
-    timer4_->setSingleShot(true);
-    connect(timer4_, &QTimer::timeout, this, [this] {
-        if (ProjectImage* img = workspace_->currentImage()) img->composite.reset();
-        view_->update();
-    });
-    if (auto m = readMemoryStatus()) memory_ = MemoryMonitor(*m);
-    onTimer10();
-
+    startTimers();
     connect(this, &MainFrame::clockTick, this, &MainFrame::onAnimateTick, Qt::QueuedConnection);
     setAcceptDrops(true);
     restoreLayout();
+    loadUserCurves();
     refreshAll();
 }
 
@@ -88,6 +68,25 @@ MainFrame::~MainFrame() {
 }
 
 // ---- building ------------------------------------------------------------------------
+
+void MainFrame::startTimers() {
+    viewRefreshTimer_ = new QTimer(this);
+    viewRefreshTimer_->setInterval(200);
+    connect(viewRefreshTimer_, &QTimer::timeout, this, &MainFrame::onViewRefreshTick);
+    viewRefreshTimer_->start();
+    memoryTimer_ = new QTimer(this);
+    memoryTimer_->setInterval(2000);
+    connect(memoryTimer_, &QTimer::timeout, this, &MainFrame::onMemoryTick);
+    memoryTimer_->start();
+    if (auto m = readMemoryStatus()) memory_ = MemoryMonitor(*m);
+    onMemoryTick();
+}
+
+// The user's time curves join the built-in ones once the window exists, so that a
+// damaged file's warning has a window to show over.
+void MainFrame::loadUserCurves() {
+    curves_.load(std::filesystem::path(settings_.curveDir) / kUserCurveFileName, *prompter_);
+}
 
 void MainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
@@ -290,7 +289,7 @@ void MainFrame::updateCommands() {
         a->setEnabled(e.handler && st.enabled);
         if (e.checkable) a->setChecked(st.checked);
     }
-    QString undo = qs(workspace_->undoMenuText()), redo = qs(workspace_->redoMenuText());
+    QString undo = qtText(workspace_->undoMenuText()), redo = qtText(workspace_->redoMenuText());
     // A label may hold '&'; it must not become a mnemonic.
     action(Cmd::Undo)->setText(undo.replace('&', "&&"));
     action(Cmd::Redo)->setText(redo.replace('&', "&&"));
@@ -302,7 +301,7 @@ void MainFrame::refreshAll() {
     view_->update();
     if (auto* p = dynamic_cast<ModePanelWidget*>(panelStack_->currentWidget())) p->refresh();
     history_->setSteps(project().history.labels(), project().history.position());
-    const QString title = project().title.empty() ? QString("Untitled") : qs(project().title);
+    const QString title = project().title.empty() ? QString("Untitled") : qtPath(project().title);
     setWindowTitle(title + (project().modified ? "*" : "") + " - Zelvotrix");
     animateBar_->setVisible(false);
     updateCommands();
@@ -343,19 +342,20 @@ void MainFrame::setShowBackground(bool on) {
 
 // ---- timers ----------------------------------------------------------------------------
 
-void MainFrame::onTimer3() {
+void MainFrame::onViewRefreshTick() {
     if (mode() == AnimationMode::Movie) return;
-    timer3Count_ = (timer3Count_ + 1) % 16;
+    viewRefreshTicks_ = (viewRefreshTicks_ + 1) % 16;
     // The periodic refresh of the layer with role 3 (and, in Animate mode, the
     // animation layer every 16th tick) draws what the editing tools leave there.
     ProjectImage* img = workspace_->currentImage();
     if (!img) return;
-    const bool due = mode() == AnimationMode::Animate ? timer3Count_ == 0 : img->roleLayer() != 0;
+    const bool due =
+        mode() == AnimationMode::Animate ? viewRefreshTicks_ == 0 : img->roleLayer() != 0;
     if (due) view_->update();
     updateCommands();
 }
 
-void MainFrame::onTimer10() {
+void MainFrame::onMemoryTick() {
     auto status = readMemoryStatus();
     if (!status) return;
     setMemoryStatusForTest(*status);
@@ -363,7 +363,7 @@ void MainFrame::onTimer10() {
 
 void MainFrame::setMemoryStatusForTest(const MemoryStatus& status) {
     const MemoryMonitor::Reading r = memory_.update(status);
-    panes_[3]->setText(qs(r.paneText));
+    panes_[3]->setText(qtText(r.paneText));
     panes_[3]->setFrameStyle(r.poppedOut ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame);
     panes_[3]->setToolTip(
         QString("The share of the memory free at start-up that Zelvotrix has taken since\n"
@@ -371,6 +371,24 @@ void MainFrame::setMemoryStatusForTest(const MemoryStatus& status) {
             .arg(qulonglong(status.residentBytes / (1024 * 1024)))
             .arg(status.loadPercent));
     if (r.warning) prompter_->message(*r.warning);
+}
+
+// ---- what the panels ask of the window ---------------------------------------------------
+
+void MainFrame::refreshView() {
+    view_->update();
+}
+
+void MainFrame::refreshTimeline() {
+    timeline_->refresh();
+}
+
+void MainFrame::pausePlayback() {
+    timeline_->pause();
+}
+
+void MainFrame::openThreeDPreview() {
+    trigger(Cmd::ThreeDPreview);
 }
 
 // ---- playback ---------------------------------------------------------------------------
@@ -437,88 +455,90 @@ void MainFrame::selectImageByKey(int index) {
     }
 }
 
-bool MainFrame::routeKey(int key, Qt::KeyboardModifiers mods) {
-    Project& p = project();
-    const int count = p.imageCount();
-    if (workspace_->floating.pending) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            // Applying and cancelling belong to the Image Edit panel's floating edit.
-            workspace_->floating = {};
-            view_->update();
-            return true;
-        }
+// Return, Enter and Escape apply or cancel a pending floating edit; applying belongs
+// to the Image Edit panel, so here both simply drop it.
+bool MainFrame::routeFloatingEditKey(int key) {
+    if (!workspace_->floating.pending) return false;
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) return false;
+    workspace_->floating = {};
+    view_->update();
+    return true;
+}
+
+// Movie mode: the keys move the movie cursor and drive playback.
+bool MainFrame::routeMovieKey(int key) {
+    const int frames = movieFrameCount();
+    if (frames <= 0) return false;
+    const bool playing = timeline_->moviePlaying();
+    const auto starts = startFrames(timeline_->durations());
+    const int cur = std::max(0, movieFrame_);
+    const int image = imageAtFrame(starts, cur);
+    switch (key) {
+    case Qt::Key_PageDown:
+        if (image + 1 < project().imageCount()) showMovieFrame(starts[size_t(image + 1)]);
+        return true;
+    case Qt::Key_PageUp:
+        if (image > 0) showMovieFrame(starts[size_t(image - 1)]);
+        return true;
+    case Qt::Key_End:
+        showMovieFrame(frames - 1);
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_Up:
+        timeline_->rewind();
+        return true;
+    case Qt::Key_Down:
+        timeline_->pause();
+        return true;
+    case Qt::Key_Space:
+        playing ? timeline_->stop() : timeline_->play();
+        return true;
+    case Qt::Key_Left:
+        if (!playing) showMovieFrame(std::max(0, cur - 1));
+        return true;
+    case Qt::Key_Right:
+        if (!playing) showMovieFrame(std::min(frames - 1, cur + 1));
+        return true;
+    default:
+        return false;
     }
+}
+
+// The other modes: the keys select images; Image Edit adds Tab, I and Delete.
+bool MainFrame::routeImageKey(int key, Qt::KeyboardModifiers mods) {
+    const int count = project().imageCount();
+    if (count == 0) return false;
+    const int cur = project().currentImage;
+    const bool imageEdit = mode() == AnimationMode::ImageEdit;
+    const bool next =
+        key == Qt::Key_PageDown || (imageEdit && key == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
+    const bool previous =
+        key == Qt::Key_PageUp || (imageEdit && key == Qt::Key_I && mods == Qt::NoModifier);
+    if (next)
+        selectImageByKey(nextImageWrapped(cur, count));
+    else if (previous)
+        selectImageByKey(previousImageWrapped(cur, count));
+    else if (key == Qt::Key_End)
+        selectImageByKey(count - 1);
+    else if (key == Qt::Key_Home)
+        selectImageByKey(0);
+    else if (key == Qt::Key_Delete && imageEdit && cur >= 0)
+        trigger(Cmd::RemoveImage);
+    else
+        return false;
+    return true;
+}
+
+bool MainFrame::routeKey(int key, Qt::KeyboardModifiers mods) {
+    if (routeFloatingEditKey(key)) return true;
     switch (mode()) {
     case AnimationMode::ImageAlign:
         return false; // every key goes to the Align panel
-    case AnimationMode::Movie: {
-        const int frames = movieFrameCount();
-        if (frames <= 0) return false;
-        const bool playing = timeline_->moviePlaying();
-        const auto starts = startFrames(timeline_->durations());
-        const int cur = std::max(0, movieFrame_);
-        const int image = imageAtFrame(starts, cur);
-        switch (key) {
-        case Qt::Key_PageDown:
-            if (image + 1 < count) showMovieFrame(starts[size_t(image + 1)]);
-            return true;
-        case Qt::Key_PageUp:
-            if (image > 0) showMovieFrame(starts[size_t(image - 1)]);
-            return true;
-        case Qt::Key_End:
-            showMovieFrame(frames - 1);
-            return true;
-        case Qt::Key_Home:
-        case Qt::Key_Up:
-            timeline_->rewind();
-            return true;
-        case Qt::Key_Down:
-            timeline_->pause();
-            return true;
-        case Qt::Key_Space:
-            if (playing)
-                timeline_->stop();
-            else
-                timeline_->play();
-            return true;
-        case Qt::Key_Left:
-            if (!playing) showMovieFrame(std::max(0, cur - 1));
-            return true;
-        case Qt::Key_Right:
-            if (!playing) showMovieFrame(std::min(frames - 1, cur + 1));
-            return true;
-        default:
-            return false;
-        }
-    }
+    case AnimationMode::Movie:
+        return routeMovieKey(key);
     default:
-        break;
+        return routeImageKey(key, mods);
     }
-    if (count == 0) return false;
-    const int cur = p.currentImage;
-    const bool imageEdit = mode() == AnimationMode::ImageEdit;
-    if (key == Qt::Key_PageDown ||
-        (imageEdit && key == Qt::Key_Tab && !(mods & Qt::ShiftModifier))) {
-        selectImageByKey(nextImageWrapped(cur, count));
-        return true;
-    }
-    if (key == Qt::Key_PageUp || (imageEdit && key == Qt::Key_I && mods == Qt::NoModifier)) {
-        selectImageByKey(previousImageWrapped(cur, count));
-        return true;
-    }
-    if (key == Qt::Key_End) {
-        selectImageByKey(count - 1);
-        return true;
-    }
-    if (key == Qt::Key_Home) {
-        selectImageByKey(0);
-        return true;
-    }
-    if (key == Qt::Key_Delete && imageEdit && cur >= 0) {
-        trigger(Cmd::RemoveImage);
-        return true;
-    }
-    return false;
 }
 
 void MainFrame::keyPressEvent(QKeyEvent* e) {

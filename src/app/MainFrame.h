@@ -4,6 +4,9 @@
 // with its memory pane, the view, the timers and the playback clock. It holds the
 // Workspace (the project and everything done to it) and owns no project data.
 
+#include "app/AppLayer.h"
+
+#include "anim/CurveLibrary.h"
 #include "app/CommandTable.h"
 #include "commands/ClipboardDib.h"
 #include "commands/MemoryMonitor.h"
@@ -12,6 +15,7 @@
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
 #include "storage/Settings.h"
+#include "ui/PanelHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -41,14 +45,14 @@ class AnimatePanel;
 class MoviePanel;
 class Creator3DPanel;
 
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
 public:
     // `prompter` may be a test's recorder; null uses message boxes.
     MainFrame(Settings& settings, SettingsStore* store, Prompter* prompter = nullptr);
     ~MainFrame() override;
 
-    Workspace& workspace() { return *workspace_; }
+    Workspace& workspace() override { return *workspace_; }
     Project& project() { return workspace_->project(); }
     const Project& project() const { return workspace_->project(); }
     Prompter& prompter() { return *prompter_; }
@@ -68,6 +72,15 @@ public:
     QString paneText(int pane) const;
     void setPaneText(int pane, const QString& text);
     PlaybackClock& clock() { return clock_; }
+    // The named time curves: the built-in ones and the user's curve file.
+    const CurveLibrary& curves() const { return curves_; }
+
+    // ---- what the panels ask of the window -------------------------------------------
+    QWidget* panelParent() override { return this; }
+    void refreshView() override;
+    void refreshTimeline() override;
+    void pausePlayback() override;
+    void openThreeDPreview() override;
 
     // ---- files ---------------------------------------------------------------------
     bool openProject(const QString& path);
@@ -92,10 +105,10 @@ public:
 
     // ---- playback ------------------------------------------------------------------
     // Animate mode: starts or stops the clock for the Animate panel's Play box.
-    bool setAnimatePlaying(bool on);
+    bool setAnimatePlaying(bool on) override;
     bool animatePlaying() const;
     // Movie mode: the movie frame shown (−1 none) and the frame count.
-    int movieFrameCount() const;
+    int movieFrameCount() const override;
     void showMovieFrame(int frame);
 
     // The "Movie Settings" OK: clamps, stores and sets off what the change needs.
@@ -207,8 +220,12 @@ private:
     void restoreLayout();
     void saveLayout();
     void connectWorkspace();
-    void onTimer3();
-    void onTimer10();
+    void startTimers();
+    // Redraws what the editing tools leave in the view every 200 ms.
+    void onViewRefreshTick();
+    // Reads the memory in use every 2 s for the status pane.
+    void onMemoryTick();
+    void loadUserCurves();
     void onAnimateTick();
     void setCanvas(CanvasColour colour);
     CommandState canvasState(CanvasColour colour) const;
@@ -218,6 +235,9 @@ private:
     bool askSaveChanges();
     void stopPlayback();
     void selectImageByKey(int index);
+    bool routeFloatingEditKey(int key);
+    bool routeMovieKey(int key);
+    bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
 
     Settings& settings_;
     SettingsStore* store_;
@@ -227,7 +247,7 @@ private:
     ClipboardExchange clipboard_;
     MemoryMonitor memory_;
     PlaybackClock clock_;
-    bool tickBusy_ = false;
+    CurveLibrary curves_;
     AnimateViewMode animateViewMode_ = AnimateViewMode::Full;
     int movieFrame_ = -1;
 
@@ -248,10 +268,9 @@ private:
     MoviePanel* moviePanel_ = nullptr;
     Creator3DPanel* creatorPanel_ = nullptr;
     QLabel* panes_[4] = {};
-    QTimer* timer3_ = nullptr;
-    QTimer* timer4_ = nullptr;
-    QTimer* timer10_ = nullptr;
-    int timer3Count_ = 0;
+    QTimer* viewRefreshTimer_ = nullptr;
+    QTimer* memoryTimer_ = nullptr;
+    int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
 };

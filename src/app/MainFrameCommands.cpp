@@ -15,6 +15,7 @@
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
 #include "ui/ModePanels.h"
+#include "ui/QtText.h"
 #include "ui/SettingsDialogs.h"
 #include "ui/SimpleDialogs.h"
 #include "ui/SystemInfoDialog.h"
@@ -39,11 +40,11 @@
 namespace zx {
 
 namespace {
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
+QString qs(const std::filesystem::path& path) {
+    return qtPath(path);
 }
-std::filesystem::path fsPath(const QString& s) {
-    return std::filesystem::path(s.toStdString());
+std::filesystem::path fsPath(const QString& path) {
+    return enginePath(path);
 }
 constexpr int kRecentCount = 9;
 const char* kDocumentationUrl = "https://zelvotrix.example/documentation";
@@ -54,9 +55,14 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// A picture's image is named after its file, kept as the engine keeps names.
+std::string pictureName(const QString& path) {
+    return engineText(QFileInfo(path).fileName());
+}
+
 // Every picture the user opens goes through the engine's checked readers.
 std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) {
-    return loadImage(fsPath(path), &prompter);
+    return loadImage(enginePath(path), &prompter);
 }
 } // namespace
 
@@ -64,7 +70,9 @@ std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) 
 
 bool MainFrame::askSaveChanges() {
     if (!project().modified) return true;
-    const std::string name = project().title.empty() ? "Untitled" : project().title;
+    // The title comes from the file's name; the question shows it as a name.
+    const std::string name =
+        project().title.empty() ? "Untitled" : engineText(qtPath(project().title));
     const Answer a = prompter_->ask("Save changes to " + name + "?", Buttons::YesNoCancel);
     if (a == Answer::Cancel) return false;
     if (a == Answer::No) return true;
@@ -73,7 +81,7 @@ bool MainFrame::askSaveChanges() {
 }
 
 bool MainFrame::openProject(const QString& path) {
-    const OpenRoute route = routeOpen(fsPath(path));
+    const OpenRoute route = routeOpen(enginePath(path));
     if (!route.loadProject) {
         prompter_->message(route.message);
         return false;
@@ -84,7 +92,7 @@ bool MainFrame::openProject(const QString& path) {
     {
         WaitCursor wait;
         prompter_->status("Loading project...");
-        loaded = openProjectDocument(fsPath(path), *prompter_, &project());
+        loaded = openProjectDocument(enginePath(path), *prompter_, &project());
     }
     if (!loaded) {
         prompter_->status("Ready");
@@ -103,7 +111,7 @@ bool MainFrame::openProject(const QString& path) {
     timeline_->setFirstImage(0);
     timeline_->revealCurrent();
     addRecent(path);
-    settings_.projectDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.projectDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     prompter_->status("Ready");
     refreshAll();
     return true;
@@ -135,7 +143,7 @@ void MainFrame::onNew() {
 
 void MainFrame::onOpen() {
     const QString path = QFileDialog::getOpenFileName(
-        this, "Open Project", qs(settings_.projectDir), "zxp files (*.zxp);;All files (*)");
+        this, "Open Project", qtPath(settings_.projectDir), "zxp files (*.zxp);;All files (*)");
     if (!path.isEmpty()) openProject(path);
 }
 
@@ -169,14 +177,14 @@ void MainFrame::onSaveAs() {
 void MainFrame::dropFiles(const QStringList& paths) {
     workspace_->clearResizeAnswer();
     for (const QString& path : paths) {
-        const DropRoute route = routeDroppedFile(fsPath(path));
+        const DropRoute route = routeDroppedFile(enginePath(path));
         switch (route.action) {
         case DropAction::OpenProject:
             openProject(path);
             break;
         case DropAction::ImportImage: {
             if (auto picture = loadPicture(path, *prompter_))
-                workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(path)));
+                workspace_->addPictureAsImage(*picture, pictureName(path));
             break;
         }
         case DropAction::Message:
@@ -189,16 +197,16 @@ void MainFrame::dropFiles(const QStringList& paths) {
 
 void MainFrame::onImportImages() {
     const QString dir =
-        settings_.importDir.empty() ? qs(settings_.projectDir) : qs(settings_.importDir);
+        settings_.importDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.importDir);
     const QStringList files = QFileDialog::getOpenFileNames(
         this, "Import Image(s)", dir, "Images (*.jpg *.jpeg *.png);;All files (*)");
     if (files.isEmpty()) return;
-    settings_.importDir = QFileInfo(files.front()).absolutePath().toStdString() + "/";
+    settings_.importDir = enginePath(QFileInfo(files.front()).absolutePath()).string() + "/";
     if (!workspace_->switchMode(AnimationMode::ImageEdit)) return;
     WaitCursor wait;
     for (const QString& f : files)
         if (auto picture = loadPicture(f, *prompter_))
-            workspace_->addPictureAsImage(*picture, photoLayerName(fsPath(f)));
+            workspace_->addPictureAsImage(*picture, pictureName(f));
     refreshAll();
 }
 
@@ -211,29 +219,31 @@ void MainFrame::onAddBlankImage() {
 }
 
 void MainFrame::onLoadObject() {
-    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    const QString dir =
+        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
     const QString path =
         QFileDialog::getOpenFileName(this, "Load Object", dir, "Zelvotrix library files (*.zxl)");
     if (path.isEmpty()) return;
-    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     loadObjectFile(path);
 }
 
 bool MainFrame::loadObjectFile(const QString& path) {
     LibraryLoadOptions options;
     options.prompter = prompter_;
-    options.libraryFolder = fsPath(qs(settings_.libDir));
+    options.libraryFolder = settings_.libDir;
     options.relocations = &workspace_->libraryRelocations;
     options.locateFile = [this](const std::string&) -> std::optional<std::filesystem::path> {
-        const QString found = QFileDialog::getOpenFileName(
-            this, "Locate Library File", qs(settings_.libDir), "Zelvotrix library files (*.zxl)");
+        const QString found =
+            QFileDialog::getOpenFileName(this, "Locate Library File", qtPath(settings_.libDir),
+                                         "Zelvotrix library files (*.zxl)");
         if (found.isEmpty()) return std::nullopt;
-        return fsPath(found);
+        return enginePath(found);
     };
     int slot = -1;
     {
         WaitCursor wait;
-        slot = loadObjectIntoCurrentImage(*workspace_, fsPath(path), std::move(options));
+        slot = loadObjectIntoCurrentImage(*workspace_, enginePath(path), std::move(options));
     }
     refreshAll();
     return slot >= 0;
@@ -242,7 +252,8 @@ bool MainFrame::loadObjectFile(const QString& path) {
 void MainFrame::onSaveAsObject() {
     const ProjectImage* image = workspace_->currentImage();
     if (!image || !workspace_->hasSelectedImage()) return;
-    const QString dir = settings_.libDir.empty() ? qs(settings_.projectDir) : qs(settings_.libDir);
+    const QString dir =
+        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
     const std::vector<std::string> used = libraryNamesInProject(project());
     QString path;
     for (;;) {
@@ -250,11 +261,11 @@ void MainFrame::onSaveAsObject() {
                                             "Zelvotrix library files (*.zxl)");
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
-        const LibraryNameCheck check = checkLibrarySaveName(fsPath(path), used, *prompter_);
+        const LibraryNameCheck check = checkLibrarySaveName(enginePath(path), used, *prompter_);
         if (check == LibraryNameCheck::Cancel) return;
         if (check == LibraryNameCheck::Ok) break;
     }
-    settings_.libDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     saveObjectFile(path);
 }
 
@@ -268,7 +279,7 @@ bool MainFrame::saveObjectFile(const QString& path) {
     options.projectFolder = project().folder;
     options.relocations = &workspace_->libraryRelocations;
     WaitCursor wait;
-    return !saveImageAnimationAsLibrary(*image, fsPath(path), options).empty();
+    return !saveImageAnimationAsLibrary(*image, enginePath(path), options).empty();
 }
 
 void MainFrame::onExit() {
@@ -288,7 +299,7 @@ void MainFrame::addRecent(const QString& path) {
     if (store_)
         for (int i = 0; i < kRecentCount; ++i)
             store_->writeString("Recent" + std::to_string(i + 1),
-                                i < recent_.size() ? recent_[i].toStdString() : "");
+                                i < recent_.size() ? enginePath(recent_[i]).string() : "");
     rebuildRecentMenu();
 }
 
@@ -297,7 +308,7 @@ void MainFrame::rebuildRecentMenu() {
     if (recent_.isEmpty() && store_)
         for (int i = 0; i < kRecentCount; ++i)
             if (auto v = store_->readString("Recent" + std::to_string(i + 1)); v && !v->empty())
-                recent_ << qs(*v);
+                recent_ << qtPath(*v);
     recentMenu_->clear();
     for (int i = 0; i < recent_.size(); ++i) {
         const QString path = recent_[i];

@@ -1,5 +1,7 @@
 #include "app/QtProgress.h"
 
+#include "ui/QtText.h"
+
 #include <QApplication>
 
 namespace zx {
@@ -20,13 +22,12 @@ QtProgress::~QtProgress() {
 }
 
 void QtProgress::setTitle(std::string_view title) {
-    dialog_->setLabelText(QString::fromUtf8(title.data(), qsizetype(title.size())));
+    dialog_->setLabelText(qtText(title));
     QApplication::processEvents();
 }
 
 void QtProgress::setDetail(std::string_view detail) {
-    dialog_->setLabelText(dialog_->labelText().section('\n', 0, 0) + '\n' +
-                          QString::fromUtf8(detail.data(), qsizetype(detail.size())));
+    dialog_->setLabelText(dialog_->labelText().section('\n', 0, 0) + '\n' + qtText(detail));
     QApplication::processEvents();
 }
 

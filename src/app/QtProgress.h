@@ -2,6 +2,8 @@
 // Long work shown in a progress dialog with a Cancel button. The dialog appears
 // only when the work takes long enough to notice, and keeps the window painted.
 
+#include "app/AppLayer.h"
+
 #include "platform/Progress.h"
 
 #include <QProgressDialog>

@@ -1,19 +1,15 @@
 #include "app/QtPrompter.h"
 
+#include "ui/QtText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace zx {
 
-namespace {
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-} // namespace
-
 void QtPrompter::message(std::string_view text, std::string_view title) {
-    QMessageBox::information(parent_, title.empty() ? QStringLiteral("Zelvotrix") : qs(title),
-                             qs(text));
+    QMessageBox::information(parent_, title.empty() ? QStringLiteral("Zelvotrix") : qtText(title),
+                             qtText(text));
 }
 
 Answer QtPrompter::ask(std::string_view text, Buttons buttons) {
@@ -32,7 +28,7 @@ Answer QtPrompter::ask(std::string_view text, Buttons buttons) {
         b = QMessageBox::Ok | QMessageBox::Cancel;
         break;
     }
-    const auto r = QMessageBox::question(parent_, QStringLiteral("Zelvotrix"), qs(text), b);
+    const auto r = QMessageBox::question(parent_, QStringLiteral("Zelvotrix"), qtText(text), b);
     switch (r) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -46,7 +42,7 @@ Answer QtPrompter::ask(std::string_view text, Buttons buttons) {
 }
 
 void QtPrompter::status(std::string_view text) {
-    if (onStatus) onStatus(qs(text));
+    if (onStatus) onStatus(qtText(text));
 }
 
 } // namespace zx

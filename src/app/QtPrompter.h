@@ -2,6 +2,8 @@
 // The engine's questions and messages as message boxes; status texts go to the
 // main window's status bar.
 
+#include "app/AppLayer.h"
+
 #include "platform/Prompter.h"
 
 #include <QPointer>

@@ -1,10 +1,12 @@
 #include "app/QtSettingsStore.h"
 
+#include "ui/QtText.h"
+
 namespace zx {
 
 namespace {
 QString settingsKey(std::string_view key) {
-    return QStringLiteral("Settings/") + QString::fromUtf8(key.data(), qsizetype(key.size()));
+    return QStringLiteral("Settings/") + qtText(key);
 }
 } // namespace
 
@@ -26,7 +28,7 @@ std::optional<int> QtSettingsStore::readInt(std::string_view key) const {
 std::optional<std::string> QtSettingsStore::readString(std::string_view key) const {
     const QVariant v = settings_.value(settingsKey(key));
     if (!v.isValid()) return std::nullopt;
-    return v.toString().toStdString();
+    return enginePath(v.toString()).string();
 }
 
 void QtSettingsStore::writeInt(std::string_view key, int value) {
@@ -34,7 +36,7 @@ void QtSettingsStore::writeInt(std::string_view key, int value) {
 }
 
 void QtSettingsStore::writeString(std::string_view key, std::string_view value) {
-    settings_.setValue(settingsKey(key), QString::fromUtf8(value.data(), qsizetype(value.size())));
+    settings_.setValue(settingsKey(key), qtPath(std::string(value)));
 }
 
 bool QtSettingsStore::flush() {

@@ -2,6 +2,8 @@
 // The settings in QSettings (organisation "Brenlok", application "Zelvotrix"),
 // section "Settings".
 
+#include "app/AppLayer.h"
+
 #include "platform/SettingsStore.h"
 
 #include <QSettings>

@@ -3,6 +3,7 @@
 #include "app/CommandTable.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
+#include "ui/QtText.h"
 #include "ui/SetDurationDialog.h"
 
 #include <QApplication>
@@ -22,9 +23,6 @@
 namespace zx {
 
 namespace {
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 const QColor kRowColour(0x3A, 0x3A, 0x40);
 const QColor kBarColour(0x6C, 0x8E, 0xBF);
 const QColor kCurrentColour(0xF0, 0xB0, 0x40);
@@ -176,16 +174,16 @@ void TimelineStrips::showHover(QPoint pos) {
     const int index = imageAt(pos, &background, &grip);
     QStatusBar* status = frame_.statusBar();
     if (frame_.mode() == AnimationMode::Movie && pos.y() < kRulerHeight) {
-        status->showMessage(QString::fromUtf8(kRulerHint));
+        status->showMessage(qtText(kRulerHint));
         setCursor(Qt::ArrowCursor);
     } else if (grip) {
         setCursor(Qt::SizeHorCursor);
-        status->showMessage(QString::fromUtf8(kDurationDragHint));
+        status->showMessage(qtText(kDurationDragHint));
     } else if (index >= 0) {
         setCursor(Qt::PointingHandCursor);
-        status->showMessage(qs(thumbnailHoverText(frame_.mode() == AnimationMode::ImageEdit)));
-        frame_.setPaneText(
-            1, qs(durationText(frame_.project().images[index].duration(), frame_.project().fps)));
+        status->showMessage(qtText(thumbnailHoverText(frame_.mode() == AnimationMode::ImageEdit)));
+        frame_.setPaneText(1, qtText(durationText(frame_.project().images[index].duration(),
+                                                  frame_.project().fps)));
     } else {
         setCursor(Qt::ArrowCursor);
     }
@@ -237,7 +235,8 @@ void TimelineStrips::mouseMoveEvent(QMouseEvent* e) {
         const TimelineCell c = cellOf(starts, durations, frame_.project().currentImage,
                                       bar_.scale(), bar_.firstVisibleFrame(), width());
         img->setDuration(dragDuration(c, pos.x(), bar_.scale()));
-        frame_.statusBar()->showMessage(qs(durationText(img->duration(), frame_.project().fps)));
+        frame_.statusBar()->showMessage(
+            qtText(durationText(img->duration(), frame_.project().fps)));
         update();
         return;
     }

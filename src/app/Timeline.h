@@ -4,6 +4,8 @@
 // its cursor and markers). Selecting, dragging durations and the context menus
 // go through the Workspace; the geometry comes from TimelineLayout.
 
+#include "app/AppLayer.h"
+
 #include "commands/MoviePlayer.h"
 #include "commands/TimelineLayout.h"
 

@@ -1,4 +1,5 @@
 // zelvotrix [PROJECT] [--mode edit|align|animate|movie|3d] [--screenshot OUT.png]
+#include "app/AutomaticPrompter.h"
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
@@ -57,14 +58,18 @@ int main(int argc, char** argv) {
     parser.addOption(shotOption);
     parser.process(app);
 
+    // A screenshot run has nobody to close a message box: prompts answer themselves.
+    const bool automatic = parser.isSet(shotOption);
+    zx::AutomaticPrompter automaticPrompter;
     zx::QtSettingsStore store;
     zx::Settings settings = zx::readSettings(store);
-    zx::MainFrame frame(settings, &store);
+    zx::MainFrame frame(settings, &store, automatic ? &automaticPrompter : nullptr);
 
+    bool opened = true;
     const QStringList args = parser.positionalArguments();
     if (!args.isEmpty()) {
         frame.suspendImportLimitForRun();
-        frame.openProject(args.front());
+        opened = frame.openProject(args.front());
     }
     if (parser.isSet(modeOption)) {
         const int id = modeCommand(parser.value(modeOption));
@@ -92,7 +97,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zelvotrix: could not write %s\n", qPrintable(out));
             return 1;
         }
-        return 0;
+        return opened && !automaticPrompter.failureReported() ? 0 : 1;
     }
 
     if (settings.windowMaximised)

@@ -69,9 +69,11 @@ int objectNearest(const AnimationModel& model, double x, double y, int besides) 
     return best;
 }
 
-AnimPoint userDot(const AnimObject& object, double x, double y) {
+// A dot added as the dot tool adds one, with the smooth-action flag when the option is on.
+AnimPoint userDot(const AnimObject& object, double x, double y, const DemoOptions& options) {
     AnimPoint dot;
     dot.flags = object.is3d() ? PointFlag::On3dMesh : 0;
+    if (options.smoothAction) dot.flags |= PointFlag::SmoothAction;
     dot.texture = dot.start = dot.end = dot.current = {x, y, 0};
     return dot;
 }
@@ -98,7 +100,7 @@ void animateHead(AnimationModel& model, int slot, const PixelEllipse& e,
     AnimObject& o = model.object(slot);
     const Vec3 neck{e.cx, e.cy + 0.85 * e.ry, 0};
     const Vec3 top{e.cx, e.cy - 0.85 * e.ry, 0};
-    AnimPoint swinging = userDot(o, top.x, top.y);
+    AnimPoint swinging = userDot(o, top.x, top.y, options);
     DotTrajectory path;
     constexpr int kSamples = 33;
     const double amplitude = options.swayDegrees * kPi / 180;
@@ -114,10 +116,10 @@ void animateHead(AnimationModel& model, int slot, const PixelEllipse& e,
     const int a = int(o.points.size());
     o.points.push_back(std::move(swinging));
     const int b = int(o.points.size());
-    o.points.push_back(userDot(o, neck.x, neck.y));
+    o.points.push_back(userDot(o, neck.x, neck.y, options));
     // The bone turns about its end B, so B is the neck and A the swinging dot.
     Bone bone;
-    bone.flags = BoneFlag::Fixed;
+    bone.flags = options.fixedBones ? BoneFlag::Fixed : 0;
     bone.dotA = a;
     bone.dotB = b;
     o.bones.push_back(std::move(bone));
@@ -130,7 +132,7 @@ void animateHead(AnimationModel& model, int slot, const PixelEllipse& e,
 void animateSide(AnimationModel& model, int slot, const PixelEllipse& e, int height,
                  const DemoOptions& options) {
     AnimObject& o = model.object(slot);
-    AnimPoint dot = userDot(o, e.cx, e.cy);
+    AnimPoint dot = userDot(o, e.cx, e.cy, options);
     dot.end = {e.cx, e.cy - options.liftFraction * height, 0};
     o.points.push_back(std::move(dot));
     setObjectCurve(o, namedCurve("Smooth forward & reverse"));
@@ -362,6 +364,8 @@ std::unique_ptr<Project> buildDemoProject(const std::vector<DemoPicture>& pictur
     DemoOptions options;
     options.durationFrames = duration;
     options.meshDefinition = settings.contourDef;
+    options.fixedBones = settings.boneDefaultFixed != 0;
+    options.smoothAction = settings.smoothAction != 0;
     const RasterImage builtIn = pictures.empty() ? demoPicture() : RasterImage();
     const RasterImage& first = pictures.empty() ? builtIn : pictures.front().picture;
     const std::string firstName =

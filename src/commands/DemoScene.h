@@ -49,7 +49,9 @@ inline constexpr DemoEllipse kDemoSide = {0.80, 0.27, 0.11, 0.27};
 
 struct DemoOptions {
     int durationFrames = 90;
-    int meshDefinition = 1; // 0 low, 1 medium, 2 high
+    int meshDefinition = 1;    // 0 low, 1 medium, 2 high
+    bool fixedBones = true;    // the bone keeps its length in 3D, else it is elastic
+    bool smoothAction = false; // the dots get the smooth-action flag
     double swayDegrees = 12;
     double liftFraction = 0.30; // of the picture's height
 };
@@ -88,7 +90,9 @@ std::unique_ptr<ProjectImage> buildDemoImage(const RasterImage& photo, const std
                                              Prompter& prompter);
 
 // A demo project: the demo image made from the first picture, then the further
-// pictures as plain images; it opens in Animate mode on the demo image.
+// pictures as plain images; it opens in Animate mode on the demo image. The regions,
+// bones and dots follow the settings' defaults for new ones (mesh definition, fixed
+// length bones, smooth action).
 struct DemoPicture {
     RasterImage picture;
     std::string name;

@@ -48,11 +48,14 @@ void Workspace::setPanel(AnimationMode mode, ModePanel* p) {
     if (i >= 0 && i < int(panels_.size())) panels_[size_t(i)] = p ? p : fallbackPanel_.get();
 }
 
-ModePanel* Workspace::panel(AnimationMode mode) const {
+ModePanel* Workspace::registeredPanel(AnimationMode mode) const {
     const int i = int(mode);
-    if (i < 0 || i >= int(panels_.size())) return fallbackPanel_.get();
-    return panels_[size_t(i)];
+    return i >= 0 && i < int(panels_.size()) ? panels_[size_t(i)] : fallbackPanel_.get();
 }
+
+ModePanel* Workspace::panel(AnimationMode mode) { return registeredPanel(mode); }
+
+const ModePanel* Workspace::panel(AnimationMode mode) const { return registeredPanel(mode); }
 
 ProjectImage* Workspace::currentImage() {
     if (ProjectImage* img = project_->current()) return img;
@@ -256,7 +259,6 @@ bool actsOnImageList(const HistoryStep& s) {
 
 // After a step was undone or redone: every view shows the new state.
 void Workspace::finishHistoryWalk() {
-    inHistoryWalk_ = false;
     notify(hooks.viewsChanged);
     if (mode() != AnimationMode::Movie) {
         notify(hooks.timelineChanged);
@@ -269,19 +271,14 @@ bool Workspace::undo() {
     if (!canUndo()) return false;
     History& h = project_->history;
     const HistoryStep s = *h.undoStep(); // a copy: panels may record nothing meanwhile
-    inHistoryWalk_ = true;
     const int target = History::targetImage(s, project_->imageCount());
     if ((target != project_->currentImage || s.backgroundSelected != backgroundSelected_) &&
-        !selectForStep(&s)) {
-        inHistoryWalk_ = false;
+        !selectForStep(&s))
         return false;
-    }
     const HistoryStep* before = h.stepBeforeUndo();
     if (before && before->mode() != mode() && before->mode() != AnimationMode::None &&
-        !switchMode(before->mode())) {
-        inHistoryWalk_ = false;
+        !switchMode(before->mode()))
         return false;
-    }
     // Whole-record steps are put back here; the panels then see the record restored.
     applyAnimationRecordStep(*project_, s, true);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->undo(s);
@@ -300,15 +297,9 @@ bool Workspace::redo() {
     if (!canRedo()) return false;
     History& h = project_->history;
     const HistoryStep s = *h.redoStep();
-    inHistoryWalk_ = true;
-    if (!selectForStep(&s)) {
-        inHistoryWalk_ = false;
+    if (!selectForStep(&s)) return false;
+    if (s.mode() != mode() && s.mode() != AnimationMode::None && !switchMode(s.mode()))
         return false;
-    }
-    if (s.mode() != mode() && s.mode() != AnimationMode::None && !switchMode(s.mode())) {
-        inHistoryWalk_ = false;
-        return false;
-    }
     applyAnimationRecordStep(*project_, s, false);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->redo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) applyDurations(s);

@@ -62,8 +62,10 @@ public:
 
     // ---- panels ------------------------------------------------------------------
     void setPanel(AnimationMode mode, ModePanel* panel);
-    ModePanel* panel(AnimationMode mode) const;
-    ModePanel* activePanel() const { return panel(mode()); }
+    ModePanel* panel(AnimationMode mode);
+    const ModePanel* panel(AnimationMode mode) const;
+    ModePanel* activePanel() { return panel(mode()); }
+    const ModePanel* activePanel() const { return panel(mode()); }
 
     AnimationMode mode() const { return project_->mode; }
     // The image the views show: the selected one, else the placeholder (none in Movie mode).
@@ -127,6 +129,8 @@ private:
     void notify(const std::function<void()>& hook) {
         if (hook) hook();
     }
+    // The panel set for a mode, or null.
+    ModePanel* registeredPanel(AnimationMode mode) const;
     void enterMode(AnimationMode target);
     void setCurrentImage(int index);
     void restoreDurations(const HistoryStep& step);
@@ -147,7 +151,6 @@ private:
     std::unique_ptr<ModePanel> fallbackPanel_;
     std::array<ModePanel*, 5> panels_{};
     bool backgroundSelected_ = false;
-    bool inHistoryWalk_ = false;
     PhotoImportSession importSession_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/HistoryWindow.h"
 
+#include "ui/QtText.h"
+
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -21,7 +23,7 @@ void HistoryWindow::setSteps(const std::vector<std::string>& labels, int positio
     filling_ = true;
     list_->clear();
     for (size_t i = 0; i < labels.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(labels[i]), list_);
+        auto* item = new QListWidgetItem(qtText(labels[i]), list_);
         // Steps after the position can be redone: shown greyed.
         if (int(i) > position) item->setForeground(QColor(0x90, 0x90, 0x90));
     }

@@ -1,9 +1,5 @@
 #include "ui/ModePanels.h"
 
-#include "app/CanvasView.h"
-#include "app/MainFrame.h"
-#include "app/Timeline.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -15,8 +11,8 @@
 
 namespace zx {
 
-ModePanelWidget::ModePanelWidget(MainFrame& frame, const QString& title, const QString& hint)
-    : QWidget(&frame), frame_(frame) {
+ModePanelWidget::ModePanelWidget(PanelHost& host, const QString& title, const QString& hint)
+    : QWidget(host.panelParent()), host_(host) {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(6, 6, 6, 6);
     auto* heading = new QLabel("<b>" + title + "</b>", this);
@@ -44,8 +40,8 @@ void ModePanelWidget::addPendingTools(const QStringList& names) {
 
 // ---- Image Edit ----------------------------------------------------------------------
 
-ImageEditPanel::ImageEditPanel(MainFrame& frame)
-    : ModePanelWidget(frame, "Image Edit",
+ImageEditPanel::ImageEditPanel(PanelHost& host)
+    : ModePanelWidget(host, "Image Edit",
                       "Cut subjects out of photographs with selections and masks, and retouch "
                       "them. Import photographs with File > Import Image(s)...") {
     addPendingTools({"Rectangular Marquee", "Elliptical Marquee", "Free Hand Lasso", "Line Lasso",
@@ -60,8 +56,8 @@ void ImageEditPanel::enter() {
 
 // ---- Image Align ----------------------------------------------------------------------
 
-ImageAlignPanel::ImageAlignPanel(MainFrame& frame)
-    : ModePanelWidget(frame, "Image Align",
+ImageAlignPanel::ImageAlignPanel(PanelHost& host)
+    : ModePanelWidget(host, "Image Align",
                       "Align, move and transform the images of the timeline.") {
     addPendingTools({"Move", "Rotate", "Scale", "Merge"});
     layout_->addStretch(1);
@@ -69,8 +65,8 @@ ImageAlignPanel::ImageAlignPanel(MainFrame& frame)
 
 // ---- Animate --------------------------------------------------------------------------
 
-AnimatePanel::AnimatePanel(MainFrame& frame)
-    : ModePanelWidget(frame, "Animate",
+AnimatePanel::AnimatePanel(PanelHost& host)
+    : ModePanelWidget(host, "Animate",
                       "Build animated objects from the image's regions and play them.") {
     auto* playBox = new QGroupBox("Playback", this);
     auto* grid = new QGridLayout(playBox);
@@ -95,29 +91,29 @@ AnimatePanel::AnimatePanel(MainFrame& frame)
     layout_->addStretch(1);
 
     connect(play_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!frame_.setAnimatePlaying(on) && on) {
+        if (!host_.setAnimatePlaying(on) && on) {
             QSignalBlocker block(play_);
             play_->setChecked(false);
         }
     });
     connect(speed_, &QComboBox::currentIndexChanged, this, [this] {
         if (playing()) {
-            frame_.setAnimatePlaying(false);
-            frame_.setAnimatePlaying(true);
+            host_.setAnimatePlaying(false);
+            host_.setAnimatePlaying(true);
         }
     });
     connect(frameSlider_, &QSlider::valueChanged, this, [this](int v) {
-        if (ProjectImage* img = frame_.workspace().currentImage()) {
+        if (ProjectImage* img = host_.workspace().currentImage()) {
             img->setCurrentFrame(v);
             frameLabel_->setText(QString("Frame %1 / %2").arg(v).arg(img->duration()));
-            frame_.view()->update();
+            host_.refreshView();
         }
     });
-    connect(preview, &QPushButton::clicked, this, [this] { frame_.trigger(Cmd::ThreeDPreview); });
+    connect(preview, &QPushButton::clicked, this, [this] { host_.openThreeDPreview(); });
 }
 
 void AnimatePanel::refresh() {
-    ProjectImage* img = frame_.workspace().currentImage();
+    ProjectImage* img = host_.workspace().currentImage();
     QSignalBlocker block(frameSlider_);
     frameSlider_->setRange(0, img ? img->duration() : 0);
     frameSlider_->setValue(img ? img->currentFrame() : 0);
@@ -162,7 +158,7 @@ void AnimatePanel::setPlayAll(bool on) {
 void AnimatePanel::tick() {
     if (busy_) return; // a tick arriving inside a nested loop is dropped
     busy_ = true;
-    Workspace& ws = frame_.workspace();
+    Workspace& ws = host_.workspace();
     ProjectImage* img = ws.currentImage();
     if (img) {
         int next = img->currentFrame() + 1;
@@ -179,7 +175,7 @@ void AnimatePanel::tick() {
                 ws.selectImage(following % count, false, false);
                 img = ws.currentImage();
                 next = 0;
-                frame_.timeline()->refresh();
+                host_.refreshTimeline();
             } else if (looping()) {
                 next = 0;
             } else {
@@ -190,52 +186,70 @@ void AnimatePanel::tick() {
         }
         img->setCurrentFrame(next);
         refresh();
-        frame_.view()->update();
+        host_.refreshView();
     }
     busy_ = false;
 }
 
 // ---- Movie ------------------------------------------------------------------------
 
-MoviePanel::MoviePanel(MainFrame& frame)
-    : ModePanelWidget(frame, "Movie",
+MoviePanel::MoviePanel(PanelHost& host)
+    : ModePanelWidget(host, "Movie",
                       "Play the images one after another as a movie. Click the ruler to set the "
                       "cursor and start marker; right click sets the end marker.") {
     auto* box = new QGroupBox("Time", this);
     auto* grid = new QGridLayout(box);
     seconds_ = new QLabel("0", box);
     frames_ = new QLabel("0", box);
+    lengthSeconds_ = new QLabel("0", box);
+    lengthFrames_ = new QLabel("0", box);
     size_ = new QLabel(box);
-    grid->addWidget(new QLabel("Seconds", box), 0, 0);
-    grid->addWidget(seconds_, 0, 1);
-    grid->addWidget(new QLabel("Frames", box), 1, 0);
-    grid->addWidget(frames_, 1, 1);
-    grid->addWidget(size_, 2, 0, 1, 2);
+    grid->addWidget(new QLabel("Shown", box), 0, 1);
+    grid->addWidget(new QLabel("Length", box), 0, 2);
+    grid->addWidget(new QLabel("Seconds", box), 1, 0);
+    grid->addWidget(seconds_, 1, 1);
+    grid->addWidget(lengthSeconds_, 1, 2);
+    grid->addWidget(new QLabel("Frames", box), 2, 0);
+    grid->addWidget(frames_, 2, 1);
+    grid->addWidget(lengthFrames_, 2, 2);
+    grid->addWidget(size_, 3, 0, 1, 3);
     layout_->addWidget(box);
     addPendingTools({"Camera Tags", "Follow Camera", "Zoom", "Orbit"});
     layout_->addStretch(1);
 }
 
 void MoviePanel::refresh() {
-    const Project& p = frame_.project();
+    const Project& p = host_.workspace().project();
     size_->setText(
         QString("Movie %1 x %2, %3 frames/sec").arg(p.movieWidth).arg(p.movieHeight).arg(p.fps));
+    const int fps = std::max(1, p.fps);
+    const int length = host_.movieFrameCount();
+    lengthSeconds_->setText(QString::number(length / fps));
+    lengthFrames_->setText(QString::number(length % fps));
 }
 
 void MoviePanel::leave() {
-    frame_.timeline()->pause();
+    host_.pausePlayback();
 }
 
 void MoviePanel::showFrame(int frame) {
-    const int fps = std::max(1, frame_.project().fps);
+    const int fps = std::max(1, host_.workspace().project().fps);
     seconds_->setText(QString::number(frame / fps));
     frames_->setText(QString::number(frame % fps));
 }
 
+QString MoviePanel::timeStampText() const {
+    return seconds_->text() + ":" + frames_->text();
+}
+
+QString MoviePanel::lengthText() const {
+    return lengthSeconds_->text() + ":" + lengthFrames_->text();
+}
+
 // ---- 3D Creator ---------------------------------------------------------------------
 
-Creator3DPanel::Creator3DPanel(MainFrame& frame)
-    : ModePanelWidget(frame, "3D Creator",
+Creator3DPanel::Creator3DPanel(PanelHost& host)
+    : ModePanelWidget(host, "3D Creator",
                       "Build a 3D object from a front view image and optional further views.") {
     addPendingTools({"Front View", "Left View", "Top View", "Build"});
     layout_->addStretch(1);

@@ -4,6 +4,7 @@
 // its own steps). Tools that arrive with later work are shown greyed.
 
 #include "commands/ModePanel.h"
+#include "ui/PanelHost.h"
 
 #include <QWidget>
 
@@ -16,26 +17,24 @@ class QVBoxLayout;
 
 namespace zx {
 
-class MainFrame;
-
 class ModePanelWidget : public QWidget, public ModePanel {
     Q_OBJECT
 public:
-    ModePanelWidget(MainFrame& frame, const QString& title, const QString& hint);
+    ModePanelWidget(PanelHost& host, const QString& title, const QString& hint);
     // The panel's controls follow the current image.
     virtual void refresh() {}
 
 protected:
     // A column of greyed buttons for tools that are not here yet.
     void addPendingTools(const QStringList& names);
-    MainFrame& frame_;
+    PanelHost& host_;
     QVBoxLayout* layout_;
 };
 
 class ImageEditPanel : public ModePanelWidget {
     Q_OBJECT
 public:
-    explicit ImageEditPanel(MainFrame& frame);
+    explicit ImageEditPanel(PanelHost& host);
     void enter() override;
     int reinitialised() const { return entries_; }
 
@@ -46,13 +45,13 @@ private:
 class ImageAlignPanel : public ModePanelWidget {
     Q_OBJECT
 public:
-    explicit ImageAlignPanel(MainFrame& frame);
+    explicit ImageAlignPanel(PanelHost& host);
 };
 
 class AnimatePanel : public ModePanelWidget {
     Q_OBJECT
 public:
-    explicit AnimatePanel(MainFrame& frame);
+    explicit AnimatePanel(PanelHost& host);
     void refresh() override;
     void enter() override;
     void leave() override;
@@ -84,22 +83,28 @@ private:
 class MoviePanel : public ModePanelWidget {
     Q_OBJECT
 public:
-    explicit MoviePanel(MainFrame& frame);
+    explicit MoviePanel(PanelHost& host);
     void refresh() override;
     void enter() override { refresh(); }
     void leave() override;
+    // The time stamp of the movie frame shown: seconds and frames.
     void showFrame(int frame);
+    QString timeStampText() const;
+    // The length of the movie: seconds and frames.
+    QString lengthText() const;
 
 private:
     QLabel* seconds_;
     QLabel* frames_;
+    QLabel* lengthSeconds_;
+    QLabel* lengthFrames_;
     QLabel* size_;
 };
 
 class Creator3DPanel : public ModePanelWidget {
     Q_OBJECT
 public:
-    explicit Creator3DPanel(MainFrame& frame);
+    explicit Creator3DPanel(PanelHost& host);
 };
 
 } // namespace zx

@@ -1,5 +1,7 @@
 #include "ui/SettingsDialogs.h"
 
+#include "ui/QtText.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -148,7 +150,7 @@ MovieSettingsDialog::MovieSettingsDialog(const MovieSettingsValues& v, QWidget* 
     size->addWidget(new QLabel("Frames/sec", this));
     size->addWidget(fps);
     layout->addLayout(size);
-    auto* warning = new QLabel(QString::fromUtf8(kMovieSizeWarning), this);
+    auto* warning = new QLabel(qtText(kMovieSizeWarning), this);
     warning->setStyleSheet("color: #a03000;");
     layout->addWidget(warning);
     auto* q = new QGroupBox("Screen Preview Rendering Quality", this);

@@ -1,6 +1,7 @@
 #include "ui/SystemInfoDialog.h"
 
 #include "commands/MemoryMonitor.h"
+#include "ui/QtText.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -75,7 +76,7 @@ void SystemInfoDialog::stepSpeedTest() {
                              .arg(speed_, 0, 'f', 1)
                              .arg(RenderSpeedTest::kWidth)
                              .arg(RenderSpeedTest::kHeight));
-    speedVerdict_->setText(QString::fromStdString(v.text));
+    speedVerdict_->setText(qtText(v.text));
 }
 
 QString SystemInfoDialog::speedText() const {
@@ -92,7 +93,7 @@ void SystemInfoDialog::addLine(const QString& what, const QString& value, const 
     grid_->addWidget(new QLabel(what, this), rows_, 0);
     grid_->addWidget(new QLabel(value, this), rows_, 1);
     grid_->addWidget(iconLabel, rows_, 2);
-    auto* text = new QLabel(QString::fromStdString(v.text), this);
+    auto* text = new QLabel(qtText(v.text), this);
     text->setObjectName(QString("verdict%1").arg(rows_));
     grid_->addWidget(text, rows_, 3);
     ++rows_;

@@ -1,5 +1,7 @@
 #include "ui/ThreeDPreviewDialog.h"
 
+#include "ui/QtText.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,7 +37,7 @@ ThreeDPreviewDialog::ThreeDPreviewDialog(const RasterImage& start, Renderer rend
         auto* grid = new QGridLayout(box);
         int i = 0;
         for (std::string_view n : names) {
-            const QString caption = QString::fromUtf8(n.data(), qsizetype(n.size()));
+            const QString caption = qtText(n);
             auto* b = new QPushButton(caption, box);
             grid->addWidget(b, i / 2, i % 2);
             connect(b, &QPushButton::clicked, this, [this, caption] { press(caption); });
@@ -109,7 +111,7 @@ void ThreeDPreviewDialog::turnStep() {
 
 void ThreeDPreviewDialog::press(const QString& button) {
     bool view = false;
-    if (!camera_.press(button.toStdString(), &view)) return;
+    if (!camera_.press(engineText(button), &view)) return;
     if (view)
         viewTimer_->start();
     else

@@ -2,12 +2,14 @@
 // dropped files and the memory pane, offscreen.
 #include "FrameHarness.h"
 
+#include "anim/CurveLibrary.h"
 #include "anim/LibraryFile.h"
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
 #include "app/Timeline.h"
 #include "platform/RecordingPrompter.h"
+#include "storage/CurveFile.h"
 #include "ui/HistoryWindow.h"
 #include "ui/ModePanels.h"
 #include "ui/SetDurationDialog.h"
@@ -52,8 +54,11 @@ private slots:
             ids.insert(e.id);
             QAction* a = frame_->action(e.id);
             QVERIFY(a);
-            QCOMPARE(a->text(), e.id == Cmd::Undo || e.id == Cmd::Redo ? a->text() : e.text);
+            if (e.id != Cmd::Undo && e.id != Cmd::Redo) QCOMPARE(a->text(), e.text);
         }
+        // Undo and Redo are composed from the history: nothing to undo yet.
+        QCOMPARE(undoText(), QString("Undo\tCtrl+Z"));
+        QCOMPARE(frame_->action(Cmd::Redo)->text(), QString("Redo\tCtrl+Y"));
         frame_->updateCommands();
         // commands of later work are present and greyed
         QVERIFY(!frame_->action(Cmd::ExportMovie)->isEnabled());
@@ -146,6 +151,23 @@ private slots:
         QCOMPARE(frame_->project().imageCount(), 1);
         QCOMPARE(QString::fromStdString(prompter_.texts().back()),
                  QString("Not a valid Zelvotrix project, or file corrupted"));
+    }
+
+    // Labels and names are Windows-1252 text: shown as such, with '&' kept literal.
+    void eightBitLabelsAndNamesShowAsWindows1252() {
+        addImages(1);
+        frame_->workspace().record(
+            HistoryStep::panelStep(AnimationMode::ImageEdit, "Caf\xE9 & Co", 0, false, 0));
+        frame_->refreshAll();
+        QCOMPARE(undoText(), QString::fromUtf8("Undo Caf\u00E9 && Co\tCtrl+Z"));
+        QCOMPARE(frame_->historyWindow()->list()->currentItem()->text(),
+                 QString::fromUtf8("Caf\u00E9 & Co"));
+        // a picture the user picks keeps its file's name in Windows-1252
+        const QString picked = dir_.filePath(QString::fromUtf8("caf\u00E9.png"));
+        QVERIFY(QFile::copy(QString(ZX_SAMPLES_DIR) + "/chelsea.png", picked));
+        frame_->dropFiles({picked});
+        QCOMPARE(frame_->project().images[1].layer(kSubjectLayer)->name,
+                 std::string("caf\xE9.png"));
     }
 
     void saveAndReopenAProject() {
@@ -283,6 +305,45 @@ private slots:
         QCOMPARE(frame_->timeline()->markers().cursor, 149);
         QVERIFY(frame_->routeKey(Qt::Key_Right, {})); // clamped at the end
         QCOMPARE(frame_->timeline()->markers().cursor, 149);
+    }
+
+    void moviePanelShowsTheLengthAndTheFrameShown() {
+        addImages(2); // two images of 3 s at 25 frames/sec
+        QVERIFY(frame_->trigger(Cmd::ModeMovie));
+        QCOMPARE(frame_->moviePanel()->lengthText(), QString("6:0"));
+        QCOMPARE(frame_->moviePanel()->timeStampText(), QString("0:0"));
+        QVERIFY(frame_->routeKey(Qt::Key_End, {}));
+        QCOMPARE(frame_->moviePanel()->timeStampText(), QString("5:24"));
+    }
+
+    void userCurvesAreLoadedAtStartUp() {
+        closeFrame();
+        QFile curves(dir_.filePath(
+            QString::fromUtf8(kUserCurveFileName.data(), qsizetype(kUserCurveFileName.size()))));
+        QVERIFY(curves.open(QIODevice::WriteOnly));
+        curves.write("CURVES\n\nCURVE Mine\nLINEAR\n0,0\n512,512\n");
+        curves.close();
+        {
+            QtSettingsStore store(dir_.filePath("curves.ini"));
+            store.writeString("CurveDir", dir_.path().toStdString() + "/");
+            QVERIFY(store.flush());
+        }
+        openFrame("curves.ini");
+        QCOMPARE(frame_->curves().count(), kBuiltInCurveCount + 1);
+        QVERIFY(frame_->curves().find("Mine") >= 0);
+    }
+
+    // The Animate view draws the current frame in the movie settings' preview quality.
+    void animateViewFollowsThePreviewQuality() {
+        QVERIFY(frame_->openProject(ZX_SAMPLES_DIR "/sample.zxp"));
+        QCOMPARE(frame_->mode(), AnimationMode::Animate);
+        QVERIFY(frame_->trigger(Cmd::ViewCurrentFrame));
+        QWidget* view = frame_->centralWidget();
+        frame_->settings().videoRender = 0;
+        const QImage low = view->grab().toImage();
+        frame_->settings().videoRender = 1;
+        const QImage medium = view->grab().toImage();
+        QVERIFY(low != medium);
     }
 
     void zoomAndCanvasCommands() {

@@ -203,6 +203,35 @@ TEST(DemoScene, ProjectAnimatesTheFirstPictureAndKeepsTheOthers) {
     EXPECT_EQ(demoPicture(), demoPicture());
 }
 
+// The demo's bone and dots are made as new ones are: fixed or elastic, with or
+// without smooth action, as the settings say.
+TEST(DemoScene, ProjectFollowsTheDefaultsForNewBonesAndDots) {
+    for (const int on : {0, 1}) {
+        Settings settings;
+        settings.boneDefaultFixed = on;
+        settings.smoothAction = on;
+        SilentPrompter silent;
+        auto project = buildDemoProject({}, settings, nullptr, silent);
+        ASSERT_TRUE(project);
+        AnimationModel model;
+        ASSERT_TRUE(readAnimationRecord(model, *project->images[0].animation));
+        int dots = 0, bones = 0;
+        for (int slot = 0; slot < model.objectCount; ++slot) {
+            for (const AnimPoint& p : model.object(slot).points) {
+                if (p.flags & PointFlag::MeshVertex) continue;
+                ++dots;
+                EXPECT_EQ((p.flags & PointFlag::SmoothAction) != 0, on == 1);
+            }
+            for (const Bone& b : model.object(slot).bones) {
+                ++bones;
+                EXPECT_EQ(b.isFixed(), on == 1);
+            }
+        }
+        EXPECT_GT(dots, 0);
+        EXPECT_GT(bones, 0);
+    }
+}
+
 TEST(DemoScene, SpeedTestScoresFramesPerSecond) {
     // Every reading of the clock advances it by 25 ms: each frame takes 25 ms.
     double now = 0;
