@@ -13,6 +13,8 @@
 #include <string>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 #include <png.h>
 
 // libjpeg and libpng report errors by calling back into us; we leave their frames
@@ -43,6 +45,7 @@ struct JpegErrorManager {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool truncated; // the data ended before the picture did
 };
 
 [[noreturn]] void onJpegError(j_common_ptr cinfo) {
@@ -51,15 +54,22 @@ struct JpegErrorManager {
     std::longjmp(err->jump, 1);
 }
 
-// Warnings (a truncated scan, extraneous bytes) keep libjpeg's recovery and stay
-// quiet, as a photo viewer would; only errors reach the user.
+// Warnings keep libjpeg's recovery and stay quiet, as a photo viewer would (a sound
+// file with extraneous bytes is common). Only the end of the data before the end of
+// the picture is remembered: the lower part of such a picture is made up.
 void onJpegMessage(j_common_ptr) {}
+void onJpegEmit(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) err->truncated = true;
+}
 
 void installErrorManager(JpegErrorManager& err, jpeg_error_mgr*& slot) {
     slot = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = onJpegError;
     err.mgr.output_message = onJpegMessage;
+    err.mgr.emit_message = onJpegEmit;
     err.message[0] = '\0';
+    err.truncated = false;
 }
 
 enum class Outcome { Done, LibraryError, TooLarge };
@@ -256,7 +266,7 @@ bool writeOut(const std::filesystem::path& path, const std::vector<uint8_t>& byt
 } // namespace
 
 std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter,
-                                      uint64_t maxPixels) {
+                                      uint64_t maxPixels, bool* truncated) {
     jpeg_decompress_struct cinfo{};
     JpegErrorManager err{};
     installErrorManager(err, cinfo.err);
@@ -264,6 +274,7 @@ std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* p
     RasterImage image;
     const Outcome outcome = runJpegDecode(&cinfo, &err, data, maxPixels, &image);
     jpeg_destroy_decompress(&cinfo);
+    if (truncated) *truncated = err.truncated;
     switch (outcome) {
     case Outcome::Done:
         return image;
@@ -383,7 +394,14 @@ std::optional<RasterImage> loadImage(const std::filesystem::path& path, Prompter
         tell(prompter, "Can't open file " + path.string());
         return std::nullopt;
     }
-    return png ? decodePng(asBytes(*data), prompter) : decodeJpeg(asBytes(*data), prompter);
+    if (png) return decodePng(asBytes(*data), prompter);
+    bool truncated = false;
+    std::optional<RasterImage> picture =
+        decodeJpeg(asBytes(*data), prompter, kMaxDecodedPixels, &truncated);
+    // What could be read is kept; the user learns why its lower part is grey.
+    if (picture && truncated)
+        tell(prompter, path.filename().string() + ": " + std::string(kDamagedPictureMessage));
+    return picture;
 }
 
 } // namespace zx

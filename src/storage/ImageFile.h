@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace zx {
@@ -21,6 +22,8 @@ namespace zx {
 // Pictures with more pixels than this are refused when decoding (1 GiB of pixels),
 // so that a corrupt header cannot ask for an absurd allocation.
 inline constexpr uint64_t kMaxDecodedPixels = uint64_t(1) << 28;
+inline constexpr std::string_view kDamagedPictureMessage =
+    "picture file is damaged: part of it is missing";
 
 // Loads a picture by its file extension (case-insensitive): "png" through the PNG
 // reader, "jpg" and "jpeg" through the JPEG reader, anything else through the
@@ -39,8 +42,11 @@ void setStillImageConverter(StillImageConverter converter);
 // applied when the file states a gamma) and JPEG (grey or RGB, alpha 255).
 std::optional<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter = nullptr,
                                      uint64_t maxPixels = kMaxDecodedPixels);
+// `truncated`, when given, tells whether the data ended before the picture did (the
+// rest of the picture is then grey, as libjpeg fills it).
 std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter = nullptr,
-                                      uint64_t maxPixels = kMaxDecodedPixels);
+                                      uint64_t maxPixels = kMaxDecodedPixels,
+                                      bool* truncated = nullptr);
 
 // The IJG quality of a quality level: 0, 1, 2, 3 give 30, 50, 75, 90; any other
 // value is the quality itself.

@@ -357,6 +357,29 @@ TEST(ImageFileJpeg, LibraryErrorsAreShownAndGiveNone) {
     EXPECT_TRUE(prompter.saw("The picture is too large to load"));
 }
 
+TEST(ImageFileJpeg, ACutFileIsKeptAndTheUserToldWhatIsMissing) {
+    Scratch dir;
+    const std::vector<uint8_t> good = *encodeJpeg(testPattern(256, 256), 3);
+    std::ofstream(dir / "cut.jpg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size() / 2));
+    RecordingPrompter prompter;
+    auto cut = loadImage(dir / "cut.jpg", &prompter);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->width(), 256);
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_NE(prompter.entries[0].text.find("cut.jpg"), std::string::npos);
+    EXPECT_NE(prompter.entries[0].text.find(kDamagedPictureMessage), std::string::npos);
+
+    // A whole file followed by stray bytes is sound: nothing to tell.
+    std::vector<uint8_t> padded = good;
+    padded.insert(padded.end(), {0, 1, 2, 3});
+    std::ofstream(dir / "padded.jpg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(padded.data()), std::streamsize(padded.size()));
+    prompter.clear();
+    EXPECT_TRUE(loadImage(dir / "padded.jpg", &prompter));
+    EXPECT_TRUE(prompter.entries.empty());
+}
+
 TEST(ImageFileSave, FailedSavesKeepTheOldFileAndSayWhy) {
     Scratch dir;
     RasterImage image = testPattern(20, 10);
