@@ -5,10 +5,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace zx {
+class Project;
 class Prompter;
 struct Settings;
 } // namespace zx
@@ -37,6 +39,9 @@ public:
     Prompter& prompter();
     // The settings read from settingsPath, with their defaults and ranges.
     const Settings& settings();
+    // Opens a project, or says on the terminal why the file is none (a picture or a
+    // library object gets the subcommand that takes it).
+    std::unique_ptr<Project> openProject(const std::filesystem::path& path);
 
 private:
     std::unique_ptr<TerminalPrompter> prompter_;

@@ -36,7 +36,7 @@ int runInfo(const InfoOptions& o, Context& context) {
         std::cout << (o.json ? jsonText(*d) : libraryText(*d));
         return 0;
     }
-    std::unique_ptr<Project> project = openProjectDocument(o.file, prompter);
+    std::unique_ptr<Project> project = context.openProject(o.file);
     if (!project) return 1;
     nlohmann::ordered_json d = describeProject(*project);
     if (o.json)

@@ -63,7 +63,7 @@ int runMesh(const MeshOptions& o, Context& context) {
         prompter.message(*error);
         return 1;
     }
-    std::unique_ptr<Project> project = openProjectDocument(o.input, prompter);
+    std::unique_ptr<Project> project = context.openProject(o.input);
     if (!project) return 1;
     ProjectImage* image = project->images.at(o.image);
     if (!image) {

@@ -161,7 +161,7 @@ int runRender(const RenderArgs& args, Context& context) {
     Prompter& prompter = context.prompter();
     Result<ProjectFrameRequest> request = frameRequest(args);
     if (!request) return fail(prompter, request.status());
-    std::unique_ptr<Project> project = openProjectDocument(args.input, prompter);
+    std::unique_ptr<Project> project = context.openProject(args.input);
     if (!project) return 1;
     if (Status status = checkFrameRequest(*project, *request); !status)
         return fail(prompter, status);

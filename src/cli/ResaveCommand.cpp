@@ -28,7 +28,7 @@ int runResave(ResaveOptions o, Context& context) {
         prompter.message(*error);
         return 1;
     }
-    std::unique_ptr<Project> project = openProjectDocument(o.input, prompter);
+    std::unique_ptr<Project> project = context.openProject(o.input);
     if (!project) return 1;
     return saveProjectFile(*project, o.output, prompter) ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/TerminalPrompter.h"
 #include "platform/SettingsStore.h"
+#include "platform/Text.h"
+#include "storage/ProjectFile.h"
 #include "storage/Settings.h"
 
 #include <iostream>
@@ -16,6 +18,23 @@ Context::~Context() = default;
 Prompter& Context::prompter() {
     if (!prompter_) prompter_ = std::make_unique<TerminalPrompter>(yes);
     return *prompter_;
+}
+
+// The tool's own advice for a file that is no project, where the app names its menus.
+std::unique_ptr<Project> Context::openProject(const std::filesystem::path& path) {
+    const std::string ext = lowerExtension(path);
+    const std::string name = path.string();
+    if (ext == "jpg" || ext == "jpeg" || ext == "png") {
+        prompter().message(name + " is a picture, not a project.\nTo make a project of it: " +
+                           "zelvotrix-cli new " + name + " -o OUT.zxp");
+        return nullptr;
+    }
+    if (ext == "zxl") {
+        prompter().message(name + " is a library object, not a project.\n" + "zelvotrix-cli info " +
+                           name + " describes it");
+        return nullptr;
+    }
+    return openProjectDocument(path, prompter());
 }
 
 const Settings& Context::settings() {

@@ -1,7 +1,7 @@
 #include "storage/ProjectFile.h"
-#include "platform/Text.h"
 
 #include "platform/Prompter.h"
+#include "platform/Text.h"
 #include "storage/ChunkStream.h"
 #include "storage/FourCC.h"
 #include "storage/GzContainer.h"
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <fstream>
 #include <system_error>
 
 namespace zx {
@@ -471,6 +472,37 @@ buildProjectChunks(const Project& p,
     return w.take();
 }
 
+namespace {
+
+bool writable(const fs::path& path) {
+    std::error_code ec;
+    return (fs::status(path, ec).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+// The line under the save message: the file and why it could not be written.
+std::string saveFailureDetail(const fs::path& path) {
+    std::error_code ec;
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const std::string name = path.string() + ": ";
+    if (!fs::is_directory(folder, ec)) return name + "the folder does not exist";
+    if (fs::is_directory(path, ec)) return name + "a folder of that name is in the way";
+    if (fs::exists(path, ec) && !writable(path)) return name + "the file is read-only";
+    if (!writable(folder)) return name + "the folder is read-only";
+    return name + "the file could not be written (is the disk full?)";
+}
+
+// The line under the open message: the file and why it is no project.
+std::string openFailureDetail(const fs::path& path) {
+    std::error_code ec;
+    const std::string name = path.string() + ": ";
+    if (!fs::exists(path, ec)) return name + "there is no such file";
+    if (fs::is_directory(path, ec)) return name + "this is a folder";
+    if (!std::ifstream(path, std::ios::binary)) return name + "the file cannot be read";
+    return name + "the file is not a project, or its contents are damaged";
+}
+
+} // namespace
+
 bool saveProject(Project& project, const fs::path& path, Prompter& prompter,
                  const ProjectSaveOptions& options) {
     fs::path oldFolder = normalFolder(project.folder);
@@ -489,7 +521,7 @@ bool saveProject(Project& project, const fs::path& path, Prompter& prompter,
     }
     std::optional<std::vector<uint8_t>> chunks = buildProjectChunks(project, reencoded);
     if (!chunks || !writeGzContainer(path, kProjectMagic, *chunks)) {
-        prompter.message(kSaveFailedMessage);
+        prompter.message(std::string(kSaveFailedMessage) + "\n" + saveFailureDetail(path));
         return false;
     }
     for (size_t i = 0; i < reencoded.size(); ++i)
@@ -515,7 +547,7 @@ std::unique_ptr<Project> openProjectDocument(const fs::path& path, Prompter& pro
         return nullptr;
     }
     std::unique_ptr<Project> p = loadProject(path, prompter, {.open = open});
-    if (!p) prompter.message(kNotAProjectMessage);
+    if (!p) prompter.message(std::string(kNotAProjectMessage) + "\n" + openFailureDetail(path));
     return p;
 }
 

@@ -149,8 +149,8 @@ private slots:
         prompter_.answers = {Answer::No}; // "Save changes to Untitled?"
         QVERIFY(!frame_->openProject(bad.fileName()));
         QCOMPARE(frame_->project().imageCount(), 1);
-        QCOMPARE(QString::fromStdString(prompter_.texts().back()),
-                 QString("Not a valid Zelvotrix project, or file corrupted"));
+        QVERIFY(QString::fromStdString(prompter_.texts().back())
+                    .startsWith("Not a valid Zelvotrix project, or file corrupted\n"));
     }
 
     // Labels and names are Windows-1252 text: shown as such, with '&' kept literal.

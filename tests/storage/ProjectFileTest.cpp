@@ -524,7 +524,9 @@ TEST(ProjectFileDisk, ReadOnlyTargetIsLeftUntouched) {
     p.modified = true;
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, target, prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{std::string(kSaveFailedMessage) + "\n" + target.string() +
+                                        ": the file is read-only"}));
     std::ifstream in(target);
     std::string content;
     std::getline(in, content);
@@ -539,7 +541,10 @@ TEST(ProjectFileDisk, TargetThatCannotBeReplacedIsLeftUntouched) {
     Project p = sampleProject();
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, dir / "taken.zxp", prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{std::string(kSaveFailedMessage) + "\n" +
+                                        (dir / "taken.zxp").string() +
+                                        ": a folder of that name is in the way"}));
     EXPECT_TRUE(fs::is_directory(dir / "taken.zxp" / "inside"));
     int entries = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path())) ++entries;
@@ -551,7 +556,10 @@ TEST(ProjectFileDisk, UnwritableFolderFailsWithTheMessage) {
     Project p;
     RecordingPrompter prompter;
     EXPECT_FALSE(saveProject(p, dir / "missing" / "x.zxp", prompter));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage)}));
+    // The system's text, then the file and the real reason.
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kSaveFailedMessage) + "\n" +
+                                                          (dir / "missing" / "x.zxp").string() +
+                                                          ": the folder does not exist"}));
 }
 
 TEST(ProjectFileDisk, AnimationRecordsAreReencodedOnlyForANewFolder) {
@@ -610,8 +618,11 @@ TEST(ProjectFileDisk, FailedLoadLeavesTheOpenProjectAndShowsTheMessage) {
     for (const char* name : {"plain.zxp", "lib.zxp", "half.zxp", "absent.zxp"}) {
         prompter.clear();
         EXPECT_EQ(openProjectDocument(dir / name, prompter, &open), nullptr) << name;
-        EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kNotAProjectMessage)}))
-            << name;
+        ASSERT_EQ(prompter.texts().size(), 1u) << name;
+        const std::string text = prompter.texts()[0];
+        EXPECT_EQ(text.rfind(std::string(kNotAProjectMessage) + "\n" + (dir / name).string(), 0),
+                  0u)
+            << text;
     }
     EXPECT_EQ(chunksOf(open), before);
     EXPECT_EQ(open.path, dir / "good.zxp");
