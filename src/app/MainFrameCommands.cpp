@@ -40,12 +40,6 @@
 namespace zx {
 
 namespace {
-QString qs(const std::filesystem::path& path) {
-    return qtPath(path);
-}
-std::filesystem::path fsPath(const QString& path) {
-    return enginePath(path);
-}
 constexpr int kRecentCount = 9;
 const char* kDocumentationUrl = "https://zelvotrix.example/documentation";
 
@@ -122,7 +116,7 @@ bool MainFrame::saveProject(const QString& path) {
     bool ok = false;
     {
         WaitCursor wait;
-        ok = saveProjectFile(project(), fsPath(path), *prompter_);
+        ok = saveProjectFile(project(), enginePath(path), *prompter_);
     }
     if (!ok) return false;
     workspace_->activePanel()->projectSaved();
@@ -152,13 +146,13 @@ void MainFrame::onSave() {
         onSaveAs();
         return;
     }
-    saveProject(qs(project().path.string()));
+    saveProject(qtPath(project().path));
 }
 
 void MainFrame::onSaveAs() {
     QString dir =
-        project().folder.empty() ? qs(settings_.projectDir) : qs(project().folder.string());
-    QString proposed = dir + "/" + qs(defaultSaveName(project()));
+        project().folder.empty() ? qtPath(settings_.projectDir) : qtPath(project().folder);
+    QString proposed = dir + "/" + qtText(defaultSaveName(project()));
     for (;;) {
         QString path =
             QFileDialog::getSaveFileName(this, "Save Project As", proposed, "zxp files (*.zxp)");

@@ -15,7 +15,7 @@
 
 namespace zx::cli {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
@@ -85,7 +85,7 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
-json describeLayer(const ImageLayer& layer, int index) {
+Json describeLayer(const ImageLayer& layer, int index) {
     const RasterImage* p = layer.picture();
     return {{"index", index},
             {"kind", int(layer.kind)},
@@ -97,8 +97,8 @@ json describeLayer(const ImageLayer& layer, int index) {
             {"role", layer.role}};
 }
 
-json describeImage(const ProjectImage& image, const std::filesystem::path& folder) {
-    json layers = json::array();
+Json describeImage(const ProjectImage& image, const std::filesystem::path& folder) {
+    Json layers = Json::array();
     for (int i = 1; i < image.layerCount(); ++i)
         layers.push_back(describeLayer(*image.layer(i), i));
     return {{"width", image.width()},
@@ -106,14 +106,14 @@ json describeImage(const ProjectImage& image, const std::filesystem::path& folde
             {"duration", image.duration()},
             {"layers", std::move(layers)},
             {"animation",
-             image.animation ? describeAnimation(*image.animation, folder) : json(nullptr)}};
+             image.animation ? describeAnimation(*image.animation, folder) : Json(nullptr)}};
 }
 
 } // namespace
 
-json describeAnimation(std::span<const uint32_t> record,
+Json describeAnimation(std::span<const uint32_t> record,
                        const std::filesystem::path& projectFolder) {
-    json out{{"words", record.empty() ? 0u : record[0]}, {"objects", json::array()}};
+    Json out{{"words", record.empty() ? 0u : record[0]}, {"objects", Json::array()}};
     auto model = std::make_unique<AnimationModel>();
     // Nobody to ask where a moved library file went: such objects are listed without
     // their mesh.
@@ -149,7 +149,7 @@ json describeAnimation(std::span<const uint32_t> record,
     return out;
 }
 
-std::optional<json> describeLibrary(const std::filesystem::path& file, Prompter& prompter) {
+std::optional<Json> describeLibrary(const std::filesystem::path& file, Prompter& prompter) {
     // The loader would offer to locate a missing file; here nobody can pick one.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
@@ -163,7 +163,7 @@ std::optional<json> describeLibrary(const std::filesystem::path& file, Prompter&
     if (slot < 0) return std::nullopt;
     const AnimObject& o = model->object(slot);
     const LibraryObjectData* lib = o.library.get();
-    return json{{"kind", "library"},
+    return Json{{"kind", "library"},
                 {"version", kLibraryVersion},
                 {"width", lib ? lib->width : 0},
                 {"height", lib ? lib->height : 0},
@@ -173,7 +173,7 @@ std::optional<json> describeLibrary(const std::filesystem::path& file, Prompter&
                 {"triangles", o.triangles.size()}};
 }
 
-std::string libraryText(const json& d) {
+std::string libraryText(const Json& d) {
     std::ostringstream o;
     o << "Zelvotrix library object, version " << d["version"].get<int>() << "\n";
     o << "  " << d["width"].get<int>() << " x " << d["height"].get<int>() << ", last frame "
@@ -183,8 +183,8 @@ std::string libraryText(const json& d) {
     return o.str();
 }
 
-json describeProject(const Project& p) {
-    json images = json::array();
+Json describeProject(const Project& p) {
+    Json images = Json::array();
     for (int i = 0; i < p.imageCount(); ++i) images.push_back(describeImage(p.images[i], p.folder));
     return {{"kind", "project"},
             {"version", kProjectVersion},
@@ -196,9 +196,9 @@ json describeProject(const Project& p) {
             {"images", std::move(images)}};
 }
 
-std::string projectText(const json& d) {
+std::string projectText(const Json& d) {
     std::ostringstream o;
-    const json& m = d["movie"];
+    const Json& m = d["movie"];
     o << "Zelvotrix project, version " << d["version"].get<int>() << "\n";
     o << "  movie " << m["width"].get<int>() << " x " << m["height"].get<int>() << " at "
       << m["fps"].get<int>() << " fps\n";
@@ -206,26 +206,26 @@ std::string projectText(const json& d) {
       << d["current_image"].get<int>() << ", canvas " << canvasName(d["canvas_colour"].get<int>())
       << "\n";
     o << "  camera frames " << d["camera_frames"].get<size_t>() << "\n";
-    const json& images = d["images"];
+    const Json& images = d["images"];
     o << "  " << images.size() << (images.size() == 1 ? " image\n" : " images\n");
     int i = 0;
-    for (const json& img : images) {
+    for (const Json& img : images) {
         o << "  image " << i++ << ": " << img["width"].get<int>() << " x "
           << img["height"].get<int>() << ", " << img["duration"].get<int>() << " frames";
-        const json& a = img["animation"];
+        const Json& a = img["animation"];
         if (a.is_null()) {
             o << ", no animation\n";
         } else {
             o << ", animation of " << a["words"].get<uint32_t>() << " words, "
               << a["objects"].size() << " objects\n";
-            for (const json& obj : a["objects"]) {
+            for (const Json& obj : a["objects"]) {
                 o << "      object " << obj.value("slot", 0) << ": " << obj.value("type", "")
                   << ", " << obj.value("vertices", 0) << " vertices, " << obj.value("triangles", 0)
                   << " triangles, " << obj.value("bones", 0) << " bones"
                   << (obj.value("hidden", false) ? ", hidden" : "") << "\n";
             }
         }
-        for (const json& l : img["layers"]) {
+        for (const Json& l : img["layers"]) {
             o << "    layer " << l["index"].get<int>() << " " << kindName(l["kind"].get<int>());
             if (!l["name"].get<std::string>().empty())
                 o << " " << quoted(l["name"].get<std::string>());
