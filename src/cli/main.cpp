@@ -3,7 +3,9 @@
 
 #include "cli/Commands.h"
 #include "cli/TerminalPrompter.h"
+#include "output/VideoImport.h"
 #include "platform/SettingsStore.h"
+#include "storage/ImageFile.h"
 #include "storage/Settings.h"
 
 namespace zx::cli {
@@ -29,6 +31,8 @@ const Settings& Context::settings() {
 } // namespace zx::cli
 
 int main(int argc, char** argv) {
+    // Videos stand wherever a photograph is read: their first frame.
+    zx::setStillImageConverter(zx::videoStillImage);
     zx::cli::Context context;
     CLI::App app{"Zelvotrix command-line tool: inspect, create and convert Zelvotrix projects",
                  "zelvotrix-cli"};
@@ -46,6 +50,10 @@ int main(int argc, char** argv) {
     zx::cli::registerRenderCommand(app, context);
     zx::cli::registerMeshCommand(app, context);
     zx::cli::registerDemoCommand(app, context);
+    zx::cli::registerExportMovieCommand(app, context);
+    zx::cli::registerExportImageCommand(app, context);
+    zx::cli::registerImportVideoCommand(app, context);
+    zx::cli::registerRenderMovieCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;

@@ -28,6 +28,8 @@ constexpr const char* kJpegErrorTitle = "JPEG Library Error";
 constexpr const char* kPngErrorTitle = "PNG Library Error";
 constexpr const char* kCantOpenOutput = "Can't open file for output";
 constexpr const char* kTooLarge = "The picture is too large to load";
+// zlib level of PngSpeed::Fast.
+constexpr int kFastPngLevel = 1;
 
 void tell(Prompter* prompter, const std::string& text, const char* title = "") {
     if (prompter) prompter->message(text, title);
@@ -223,9 +225,14 @@ Outcome runPngDecode(png_structp png, png_infop info, uint64_t maxPixels, PngCon
     return Outcome::Done;
 }
 
-bool runPngEncode(png_structp png, png_infop info, const RasterImage* image, PngContext* ctx) {
+bool runPngEncode(png_structp png, png_infop info, const RasterImage* image, PngContext* ctx,
+                  PngSpeed speed) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, ctx, writePngBytes, flushPng);
+    if (speed == PngSpeed::Fast) {
+        png_set_compression_level(png, kFastPngLevel);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, png_uint_32(image->width()), png_uint_32(image->height()), 8,
                  PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -332,14 +339,15 @@ std::optional<std::vector<uint8_t>> encodeJpeg(const RasterImage& image, int qua
     return std::move(out.bytes);
 }
 
-std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image, Prompter* prompter) {
+std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image, Prompter* prompter,
+                                              PngSpeed speed) {
     if (image.empty() || image.isDescriptor()) return std::nullopt;
     PngContext ctx;
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, onPngError, onPngWarning);
     if (!png) return std::nullopt;
     png_infop info = png_create_info_struct(png);
-    const bool ok = info && runPngEncode(png, info, &image, &ctx);
+    const bool ok = info && runPngEncode(png, info, &image, &ctx, speed);
     png_destroy_write_struct(&png, info ? &info : nullptr);
     if (!ok) {
         tell(prompter, ctx.message, kPngErrorTitle);
@@ -354,8 +362,9 @@ bool saveJpeg(const std::filesystem::path& path, const RasterImage& image, int q
     return bytes && writeOut(path, *bytes, prompter);
 }
 
-bool savePng(const std::filesystem::path& path, const RasterImage& image, Prompter* prompter) {
-    auto bytes = encodePng(image, prompter);
+bool savePng(const std::filesystem::path& path, const RasterImage& image, Prompter* prompter,
+             PngSpeed speed) {
+    auto bytes = encodePng(image, prompter, speed);
     return bytes && writeOut(path, *bytes, prompter);
 }
 
