@@ -41,7 +41,8 @@ tsan: deps
 run: build
 	@scripts/run-app $(BUILD)
 
-demo: build
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zelvotrix-cli
 	@scripts/run-demo $(BUILD)
 
 bench: deps
