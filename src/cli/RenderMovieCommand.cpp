@@ -6,12 +6,14 @@
 #include "cli/Commands.h"
 #include "cli/MovieCommandSupport.h"
 #include "commands/ProjectMovieSource.h"
+#include "output/FrameFileWriter.h"
 #include "output/FrameFolderSource.h"
 #include "platform/Prompter.h"
-#include "storage/ImageFile.h"
 #include "storage/Project.h"
 #include "storage/ProjectFile.h"
+#include "storage/Settings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -22,6 +24,10 @@ namespace zx::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Compressing a frame takes about as long as rendering one at Medium quality, so a
+// few writers keep up with the renderer.
+constexpr int kMaxWriterThreads = 4;
 
 struct RenderMovieArgs {
     std::string input;
@@ -47,20 +53,23 @@ Result<FrameRange> frameRange(const std::string& text, int frameCount) {
     return *range;
 }
 
-// Frames are written fast: a frame sequence is large and read back once.
+// Each frame is compressed and saved on the writer's threads while the next one renders.
 Status renderRange(ProjectMovieSource& source, FrameRange range, const fs::path& folder,
-                   Progress& progress, Prompter& prompter) {
+                   Progress& progress) {
     const int total = range.last - range.first + 1;
+    FrameFileWriter writer(folder, std::clamp(availableCores(), 1, kMaxWriterThreads));
     progress.setTitle("Rendering movie frames");
     for (int i = range.first; i <= range.last; ++i) {
-        if (progress.cancelled()) return Status::cancelled();
+        if (progress.cancelled()) {
+            (void)writer.finish(); // the frames handed over are complete files
+            return Status::cancelled();
+        }
         progress.setPosition(i - range.first, total);
         Result<RasterImage> picture = source.frame(i);
         if (!picture) return picture.status();
-        const fs::path path = folder / movieFrameFileName(i);
-        if (!savePng(path, *picture, &prompter, PngSpeed::Fast))
-            return Status::failed("could not write " + path.string());
+        if (Status handed = writer.write(i, std::move(*picture)); !handed) return handed;
     }
+    if (Status written = writer.finish(); !written) return written;
     progress.setPosition(total, total);
     return Status::ok();
 }
@@ -78,7 +87,7 @@ int runRenderMovie(const RenderMovieArgs& args, Context& context) {
     if (!fs::is_directory(args.output, ec))
         return fail(prompter, Status::failed("could not create the folder " + args.output));
     InterruptibleProgress progress(context.quiet);
-    const Status rendered = renderRange(source, *range, args.output, progress, prompter);
+    const Status rendered = renderRange(source, *range, args.output, progress);
     progress.finish();
     if (rendered.isCancelled()) {
         std::cerr << "render-movie: interrupted\n";

@@ -48,8 +48,9 @@ int jpegQualityFor(int qualityLevel);
 
 // How hard the PNG writer compresses. A single picture is worth the smallest file;
 // frame sequences are written many times a second, where zlib's default level costs
-// several times the rendering, so they take a fast level with a cheap row filter
-// (a few per cent larger).
+// several times the rendering, so they take zlib's fastest level with a cheap row
+// filter (about a tenth of the time for files a few per cent larger), and leave out
+// the alpha channel of an opaque picture.
 enum class PngSpeed { Compact, Fast };
 
 // In-memory encoders. PNG keeps alpha (8-bit RGBA); JPEG drops it (baseline RGB).
