@@ -30,7 +30,8 @@ AnimationModel& ProjectMovieSource::sceneOf(int image) {
 
 Result<RasterImage> ProjectMovieSource::frame(int index) {
     const std::optional<ImageFrame> where = locateMovieFrame(project_, index);
-    if (!where || index >= frameCount())
+    const int record = where ? movieFrameIndex(cameras_, where->image, where->frame) : -1;
+    if (record < 0)
         return Status::refused("the movie has no frame " + std::to_string(index) +
                                " (its frames are 0 … " + std::to_string(frameCount() - 1) + ")");
     ProjectFrameRequest request;
@@ -40,7 +41,7 @@ Result<RasterImage> ProjectMovieSource::frame(int index) {
     request.quality = options_.quality;
     request.showBackground = options_.showBackground;
     request.showObjects = options_.showObjects;
-    request.camera = cameras_[size_t(index)].camera;
+    request.camera = cameras_[size_t(record)].camera;
     return renderProjectFrame(project_, sceneOf(where->image), request, nullptr, &scratch_);
 }
 
