@@ -28,7 +28,7 @@ test: build
 # The threaded parts (frame spool, movie frame builder, playback clock, encoder
 # process) again under ThreadSanitizer, without the GUI.
 TSAN_TARGETS ?= zx_render_tests zx_commands_tests zx_output_tests zx_anim_tests
-TSAN_TESTS   ?= FrameSpool|SpoolFile|MovieFrameBuilder|MovieFrameList|PlaybackClock|MoviePlayer|Encoder|WorkersWithTheirOwnModels
+TSAN_TESTS   ?= FrameSpool|SpoolFile|MovieFrameBuilder|MovieFrameList|PlaybackClock|MoviePlayer|Encoder|WorkersWithTheirOwnModels|FrameFileWriter
 tsan: deps
 	@if [ ! -f $(TSAN_BUILD)/build.ninja ]; then \
 	  cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_BUILD_GUI=OFF \
@@ -41,7 +41,8 @@ tsan: deps
 run: build
 	@scripts/run-app $(BUILD)
 
-demo: build
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zelvotrix-cli
 	@scripts/run-demo $(BUILD)
 
 bench: deps

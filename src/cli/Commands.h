@@ -57,5 +57,9 @@ void registerResaveCommand(CLI::App& app, Context& context);
 void registerRenderCommand(CLI::App& app, Context& context);
 void registerMeshCommand(CLI::App& app, Context& context);
 void registerDemoCommand(CLI::App& app, Context& context);
+void registerExportMovieCommand(CLI::App& app, Context& context);
+void registerExportImageCommand(CLI::App& app, Context& context);
+void registerImportVideoCommand(CLI::App& app, Context& context);
+void registerRenderMovieCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

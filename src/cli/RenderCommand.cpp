@@ -109,11 +109,11 @@ void loadScene(const Project& project, const ProjectFrameRequest& request, Promp
 
 // PNG, or JPEG at the quality of the JPEGquality setting.
 Status writePicture(const fs::path& path, const RasterImage& picture, int jpegLevel,
-                    Prompter& prompter) {
+                    Prompter& prompter, PngSpeed speed = PngSpeed::Compact) {
     const std::string ext = lowerExtension(path);
     const bool written = ext == "jpg" || ext == "jpeg"
                              ? saveJpeg(path, picture, jpegLevel, &prompter)
-                             : savePng(path, picture, &prompter);
+                             : savePng(path, picture, &prompter, speed);
     if (written) return Status::ok();
     return Status::failed("could not write " + path.string());
 }
@@ -147,8 +147,9 @@ int renderAllFrames(const Project& project, AnimationModel& scene, ProjectFrameR
         if (!picture) return fail(prompter, picture.status());
         char name[32];
         std::snprintf(name, sizeof name, "frame_%05d.png", request.frame);
-        const Status written =
-            writePicture(folder / name, *picture, context.settings().jpegQuality, prompter);
+        // A frame sequence is written fast; single pictures are written small.
+        const Status written = writePicture(folder / name, *picture, context.settings().jpegQuality,
+                                            prompter, PngSpeed::Fast);
         if (!written) return fail(prompter, written);
     }
     progress.setPosition(frames, frames);

@@ -3,8 +3,10 @@
 
 #include "cli/Commands.h"
 #include "cli/TerminalPrompter.h"
+#include "output/VideoImport.h"
 #include "platform/SettingsStore.h"
 #include "platform/Text.h"
+#include "storage/ImageFile.h"
 #include "storage/ProjectFile.h"
 #include "storage/Settings.h"
 
@@ -71,6 +73,8 @@ bool reportUnknownSubcommand(CLI::App& app, int argc, char** argv) {
 } // namespace zx::cli
 
 int main(int argc, char** argv) {
+    // Videos stand wherever a photograph is read: their first frame.
+    zx::setStillImageConverter(zx::videoStillImage);
     zx::cli::Context context;
     CLI::App app{"Zelvotrix command-line tool: inspect, create and convert Zelvotrix projects",
                  "zelvotrix-cli"};
@@ -90,6 +94,10 @@ int main(int argc, char** argv) {
     zx::cli::registerRenderCommand(app, context);
     zx::cli::registerMeshCommand(app, context);
     zx::cli::registerDemoCommand(app, context);
+    zx::cli::registerExportMovieCommand(app, context);
+    zx::cli::registerExportImageCommand(app, context);
+    zx::cli::registerImportVideoCommand(app, context);
+    zx::cli::registerRenderMovieCommand(app, context);
 
     try {
         app.parse(argc, argv);

@@ -106,7 +106,7 @@ Result<EncoderRun> EncoderProcess::run(const std::vector<std::string>& arguments
 }
 
 Result<EncoderRun> runEncoder(const std::vector<std::string>& arguments, long long totalFrames,
-                              Progress* progress, Prompter* prompter) {
+                              Progress* progress, Prompter& prompter) {
     EncoderProcess encoder;
     encoder.onFrame = [&](long long frame) {
         if (!progress || totalFrames <= 0 || frame < 0 || frame > totalFrames) return;
@@ -116,7 +116,7 @@ Result<EncoderRun> runEncoder(const std::vector<std::string>& arguments, long lo
         progress->setPosition(frame, totalFrames);
     };
     Result<EncoderRun> run = encoder.run(arguments, progress);
-    if (!run && !run.status().isCancelled() && prompter) prompter->message(run.status().message());
+    if (!run && !run.status().isCancelled()) prompter.message(run.status().message());
     return run;
 }
 

@@ -53,9 +53,9 @@ public:
 };
 
 // The movie conversion's run: reports "Writing output file: N% done" against
-// `totalFrames` and shows a failure through the prompter.
+// `totalFrames` and shows a failure (not a cancel) through the prompter.
 Result<EncoderRun> runEncoder(const std::vector<std::string>& arguments, long long totalFrames,
-                              Progress* progress, Prompter* prompter);
+                              Progress* progress, Prompter& prompter);
 
 struct CollectedOutput {
     int exitStatus = 0;

@@ -43,8 +43,8 @@ bool canReplace(const fs::path& path) {
     return S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0;
 }
 
-Status show(Prompter* prompter, Status status) {
-    if (prompter && !status.isOk() && !status.isCancelled()) prompter->message(status.message());
+Status show(Prompter& prompter, Status status) {
+    if (!status.isOk() && !status.isCancelled()) prompter.message(status.message());
     return status;
 }
 
@@ -63,7 +63,7 @@ void report(Progress* progress, int done, int total) {
 
 // Writes the frames of `range` and the trailer into the open writer.
 Status writeFrames(AviWriter& avi, const MovieExportOptions& options, MovieFrameSource& source,
-                   FrameRange range, Progress* progress, Prompter* prompter) {
+                   FrameRange range, Progress* progress, Prompter& prompter) {
     const int total = range.last - range.first + 1;
     bool sizeToldOnce = false;
     for (int i = range.first; i <= range.last; ++i) {
@@ -73,7 +73,7 @@ Status writeFrames(AviWriter& avi, const MovieExportOptions& options, MovieFrame
         Status added = avi.addFrame(*frame);
         if (added.message() == kFrameSizeMismatch) {
             // Such a frame is left out; one message says so.
-            if (!sizeToldOnce && prompter) prompter->message(added.message());
+            if (!sizeToldOnce) prompter.message(added.message());
             sizeToldOnce = true;
         } else if (!added) {
             return added;
@@ -122,7 +122,7 @@ std::vector<std::string> conversionArguments(const fs::path& avi, const fs::path
 
 Status convertWithEncoder(const fs::path& avi, const fs::path& output, VideoFormat format,
                           long long totalFrames, int bitRate, int framesPerSecond,
-                          Progress* progress, Prompter* prompter) {
+                          Progress* progress, Prompter& prompter) {
     const std::string failed(kConversionFailed);
     SafeFileWriter out(output);
     if (!out.ok()) return Status::failed(failed, output.string() + ": Cannot create file");
@@ -141,7 +141,7 @@ Status convertWithEncoder(const fs::path& avi, const fs::path& output, VideoForm
 }
 
 Status exportMovie(const MovieExportOptions& options, MovieFrameSource& source, Progress* progress,
-                   Prompter* prompter) {
+                   Prompter& prompter) {
     if (Status usable = checkOptions(options, source); !usable) return show(prompter, usable);
     QualitySwitch quality(source, options.maximumQuality);
     const bool direct = options.format == VideoFormat::Avi;

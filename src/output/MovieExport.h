@@ -41,13 +41,13 @@ struct MovieExportOptions {
 // Writes the movie, showing progress ("Rendering frame n of m") and any failure. Cancelled
 // through `progress`, it stops at the next frame and leaves no file behind.
 Status exportMovie(const MovieExportOptions& options, MovieFrameSource& source, Progress* progress,
-                   Prompter* prompter);
+                   Prompter& prompter);
 
 // Converts the AVI `avi` of `totalFrames` frames into `output` in `format`. The output
 // takes its name only when the encoder has finished it without error.
 Status convertWithEncoder(const std::filesystem::path& avi, const std::filesystem::path& output,
                           VideoFormat format, long long totalFrames, int bitRate,
-                          int framesPerSecond, Progress* progress, Prompter* prompter);
+                          int framesPerSecond, Progress* progress, Prompter& prompter);
 
 // The encoder's arguments for converting `avi` into `output`.
 std::vector<std::string> conversionArguments(const std::filesystem::path& avi,

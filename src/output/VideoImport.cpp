@@ -142,9 +142,9 @@ Result<VideoInfo> probeVideo(const fs::path& video, Progress* progress) {
     return Status::failed(std::string(kNotAVideo), video.string());
 }
 
-Result<RasterImage> firstFrameOfVideo(const fs::path& video, Prompter* prompter) {
+Result<RasterImage> firstFrameOfVideo(const fs::path& video, Prompter& prompter) {
     auto fail = [&](std::string message) -> Status {
-        if (prompter) prompter->message(message);
+        prompter.message(message);
         return Status::failed(std::move(message), video.string());
     };
     std::error_code ec;
@@ -159,13 +159,14 @@ Result<RasterImage> firstFrameOfVideo(const fs::path& video, Prompter* prompter)
     const auto bytes = readWholeFile(still.path());
     if (run->exitStatus != 0 || !bytes || bytes->empty()) return fail(std::string(kNotAVideo));
     const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
-    auto image = decodePng({data, bytes->size()}, prompter);
+    auto image = decodePng({data, bytes->size()}, &prompter);
     if (!image) return Status::failed(std::string(kNotAVideo), video.string());
     return std::move(*image);
 }
 
 std::optional<RasterImage> videoStillImage(const fs::path& path, Prompter* prompter) {
-    Result<RasterImage> frame = firstFrameOfVideo(path, prompter);
+    SilentPrompter silent;
+    Result<RasterImage> frame = firstFrameOfVideo(path, prompter ? *prompter : silent);
     if (!frame) return std::nullopt;
     return std::move(frame).value();
 }

@@ -38,9 +38,10 @@ Result<VideoInfo> probeVideo(const std::filesystem::path& video, Progress* progr
 
 // The video's first frame. Failures are shown through the prompter: kNotAVideo for a file
 // the encoder cannot read.
-Result<RasterImage> firstFrameOfVideo(const std::filesystem::path& video, Prompter* prompter);
+Result<RasterImage> firstFrameOfVideo(const std::filesystem::path& video, Prompter& prompter);
 
 // The image loader's converter for files that are no photographs: their first frame.
+// It keeps the loader's calling convention, where no prompter means no user.
 std::optional<RasterImage> videoStillImage(const std::filesystem::path& path, Prompter* prompter);
 
 // Writes one JPEG per second of the video into `folder` (see thumbnailPath) and gives

@@ -47,7 +47,7 @@ std::optional<fs::path> makePrivateFolder() {
 }
 
 Result<Entry> unpack(const fs::path& video, int frameCount, Progress* progress,
-                     Prompter* prompter) {
+                     Prompter& prompter) {
     const Status failed = Status::failed(std::string(kNotAVideo), video.string());
     const auto folder = makePrivateFolder();
     if (!folder) return Status::failed("Cannot create a temporary folder for the video's frames");
@@ -68,7 +68,7 @@ Result<Entry> unpack(const fs::path& video, int frameCount, Progress* progress,
 } // namespace
 
 Result<VideoTexture> prepareVideoTexture(const fs::path& video, int frameCount, Progress* progress,
-                                         Prompter* prompter) {
+                                         Prompter& prompter) {
     if (frameCount <= 0) return Status::refused("A video texture needs at least one frame");
     std::error_code ec;
     const fs::path key = fs::absolute(video, ec);

@@ -25,8 +25,7 @@ struct VideoTexture {
 // The frames of `video`, unpacking them now unless an earlier call did. Encoder failures
 // are shown through the prompter.
 Result<VideoTexture> prepareVideoTexture(const std::filesystem::path& video, int frameCount,
-                                         Progress* progress = nullptr,
-                                         Prompter* prompter = nullptr);
+                                         Progress* progress, Prompter& prompter);
 
 // Deletes every unpacked frame and forgets them (when the program ends).
 void clearVideoTextures();

@@ -45,7 +45,7 @@ TEST(EncoderProcess, StopsAProgramThatFallsSilentOrIsCancelled) {
 TEST(EncoderProcess, AMissingProgramIsReportedOnce) {
     RecordingPrompter prompter;
     setenv("ZX_FFMPEG", "/nonexistent/ffmpeg", 1);
-    auto run = runEncoder({"-version"}, 0, nullptr, &prompter);
+    auto run = runEncoder({"-version"}, 0, nullptr, prompter);
     unsetenv("ZX_FFMPEG");
     EXPECT_FALSE(run);
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{std::string(kEncoderLaunchFailed)});

@@ -64,9 +64,10 @@ uint32_t framesInAvi(const std::filesystem::path& path) {
 TEST(MovieExport, AviHoldsTheMarkedFramesAndTheTrailerAtTheChosenQuality) {
     ScratchFolder dir;
     TestSource source(10, 8, 6);
+    SilentPrompter silent;
     MovieExportOptions o = optionsFor(dir / "m.avi", 8, 6, 5);
     o.markers = FrameRange{4, 4};
-    ASSERT_TRUE(exportMovie(o, source, nullptr, nullptr));
+    ASSERT_TRUE(exportMovie(o, source, nullptr, silent));
     EXPECT_EQ(source.requested, std::vector<int>{4});
     EXPECT_EQ(framesInAvi(dir / "m.avi"), 1u);
     EXPECT_EQ(source.restores, 1);
@@ -75,14 +76,14 @@ TEST(MovieExport, AviHoldsTheMarkedFramesAndTheTrailerAtTheChosenQuality) {
     o.markers = FrameRange{6, 3}; // the second marker may stand before the first
     o.blackTrailer = true;
     o.maximumQuality = false;
-    ASSERT_TRUE(exportMovie(o, source, nullptr, nullptr));
+    ASSERT_TRUE(exportMovie(o, source, nullptr, silent));
     EXPECT_EQ(source.requested, (std::vector<int>{3, 4, 5, 6}));
     EXPECT_EQ(framesInAvi(dir / "m.avi"), 4u + 5 + 1);
     EXPECT_EQ(source.switches, 1) << "no switch without maximum quality";
 
     source.alreadyMaximum = true;
     o.maximumQuality = true;
-    ASSERT_TRUE(exportMovie(o, source, nullptr, nullptr));
+    ASSERT_TRUE(exportMovie(o, source, nullptr, silent));
     EXPECT_EQ(source.restores, 1) << "nothing to restore when it was already at maximum";
 }
 
@@ -92,7 +93,8 @@ TEST(MovieExport, EveryFormatComesBackWithItsFramesSizeAndRate) {
         SCOPED_TRACE(name);
         TestSource source(4, 32, 24);
         RecordingProgress progress;
-        ASSERT_TRUE(exportMovie(optionsFor(dir / name, 32, 24, 10), source, &progress, nullptr));
+        SilentPrompter silent;
+        ASSERT_TRUE(exportMovie(optionsFor(dir / name, 32, 24, 10), source, &progress, silent));
         ASSERT_FALSE(progress.details.empty());
         EXPECT_EQ(progress.details.back(), name == std::string("m.avi")
                                                ? "Rendering frame 4 of 4"
@@ -112,7 +114,8 @@ TEST(MovieExport, OddSizesAndOddNamesReachTheEncoderUnharmed) {
     const std::filesystem::path path =
         dir / "-my movie 'one' \"two\" $HOME %d caf\xC3\xA9 \xE6\x98\xA0\xE7\x94\xBB.mp4";
     TestSource source(3, 17, 13);
-    ASSERT_TRUE(exportMovie(optionsFor(path, 17, 13, 25), source, nullptr, nullptr));
+    SilentPrompter silent;
+    ASSERT_TRUE(exportMovie(optionsFor(path, 17, 13, 25), source, nullptr, silent));
     const auto facts = test::probeFacts(path);
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->frames, 3);
@@ -127,8 +130,8 @@ TEST(MovieExport, WithoutTheEncoderOnlyAviIsWritten) {
     setenv("PATH", emptyPath.path().c_str(), 1);
     RecordingPrompter prompter;
     TestSource source(2, 8, 6);
-    Status mp4 = exportMovie(optionsFor(dir / "m.mp4", 8, 6, 30), source, nullptr, &prompter);
-    Status avi = exportMovie(optionsFor(dir / "m.avi", 8, 6, 30), source, nullptr, &prompter);
+    Status mp4 = exportMovie(optionsFor(dir / "m.mp4", 8, 6, 30), source, nullptr, prompter);
+    Status avi = exportMovie(optionsFor(dir / "m.avi", 8, 6, 30), source, nullptr, prompter);
     setenv("PATH", oldPath.c_str(), 1);
     EXPECT_EQ(mp4.message(), kConversionFailed);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(kEncoderLaunchFailed),
@@ -150,14 +153,14 @@ TEST(MovieExport, ACancelledOrFailedExportLeavesTheOldFileAlone) {
         source.cancelAt = 2;
         RecordingPrompter prompter;
         Status cancelled =
-            exportMovie(optionsFor(dir / name, 8, 6, 30), source, &progress, &prompter);
+            exportMovie(optionsFor(dir / name, 8, 6, 30), source, &progress, prompter);
         EXPECT_TRUE(cancelled.isCancelled());
         EXPECT_TRUE(prompter.entries.empty());
         EXPECT_EQ(source.requested.back(), 2);
 
         TestSource failing(5, 8, 6);
         failing.failAt = 1;
-        Status failed = exportMovie(optionsFor(dir / name, 8, 6, 30), failing, nullptr, &prompter);
+        Status failed = exportMovie(optionsFor(dir / name, 8, 6, 30), failing, nullptr, prompter);
         EXPECT_EQ(failed.message(), "Frame could not be built");
         EXPECT_EQ(source.restores + failing.restores, 2);
         EXPECT_EQ(std::filesystem::file_size(dir / name), old.size());

@@ -75,11 +75,11 @@ TEST(VideoImport, AFileTheEncoderCannotReadIsNoVideo) {
     const std::string junk = "this is no video at all";
     ASSERT_TRUE(writeFileSafely(dir / "junk.mp4", std::as_bytes(std::span(junk))));
     RecordingPrompter prompter;
-    EXPECT_FALSE(firstFrameOfVideo(dir / "junk.mp4", &prompter));
+    EXPECT_FALSE(firstFrameOfVideo(dir / "junk.mp4", prompter));
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{std::string(kNotAVideo)});
     EXPECT_EQ(probeVideo(dir / "junk.mp4").status().message(), kNotAVideo);
     EXPECT_FALSE(extractThumbnails(dir / "junk.mp4", dir.path()));
-    EXPECT_FALSE(prepareVideoTexture(dir / "junk.mp4", 3));
+    EXPECT_FALSE(prepareVideoTexture(dir / "junk.mp4", 3, nullptr, prompter));
     EXPECT_EQ(dir.names(), std::vector<std::string>{"junk.mp4"});
 }
 
@@ -96,8 +96,9 @@ TEST(VideoImport, ThumbnailsAndTextureFramesAreWrittenOnce) {
 
     // Two threads asking at once share one unpacking.
     Result<VideoTexture> a = Status::failed(""), b = Status::failed("");
-    std::thread other([&] { a = prepareVideoTexture(video, 5); });
-    b = prepareVideoTexture(video, 5);
+    SilentPrompter silent;
+    std::thread other([&] { a = prepareVideoTexture(video, 5, nullptr, silent); });
+    b = prepareVideoTexture(video, 5, nullptr, silent);
     other.join();
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->prefix, b->prefix);
