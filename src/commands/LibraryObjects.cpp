@@ -91,7 +91,7 @@ int loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
     if (slot < 0) return -1;
     const std::optional<std::vector<uint32_t>> before = image->animation;
     image->animation = writeAnimationRecord(model);
-    workspace.record(animationRecordStep(kLoadObjectLabel, project.currentImage,
+    workspace.record(animationRecordStep(std::string(kLoadObjectLabel), project.currentImage,
                                          workspace.backgroundSelected(), before, image->animation));
     return slot;
 }

@@ -19,9 +19,9 @@ class Progress;
 class Prompter;
 class Workspace;
 
-inline constexpr const char* kLoadObjectLabel = "Load Object";
-inline constexpr const char* kBuildingLibraryStatus = "Building library image...";
-inline constexpr const char* kWritingLibraryStatus = "Writing library file...";
+inline constexpr std::string_view kLoadObjectLabel = "Load Object";
+inline constexpr std::string_view kBuildingLibraryStatus = "Building library image...";
+inline constexpr std::string_view kWritingLibraryStatus = "Writing library file...";
 
 // Animate-mode steps that put back a whole animation record: `animation` holds the
 // image's record before the change (none when it had none) and `extra` the record

@@ -27,14 +27,14 @@ namespace zx {
 
 namespace {
 
-constexpr const char* kJpegErrorTitle = "JPEG Library Error";
-constexpr const char* kPngErrorTitle = "PNG Library Error";
-constexpr const char* kCantOpenOutput = "Can't open file for output";
-constexpr const char* kTooLarge = "The picture is too large to load";
+constexpr std::string_view kJpegErrorTitle = "JPEG Library Error";
+constexpr std::string_view kPngErrorTitle = "PNG Library Error";
+constexpr std::string_view kCantOpenOutput = "Can't open file for output";
+constexpr std::string_view kTooLarge = "The picture is too large to load";
 // zlib level of PngSpeed::Fast.
 constexpr int kFastPngLevel = 1;
 
-void tell(Prompter* prompter, const std::string& text, const char* title = "") {
+void tell(Prompter* prompter, std::string_view text, std::string_view title = {}) {
     if (prompter) prompter->message(text, title);
 }
 

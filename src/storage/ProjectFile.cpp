@@ -534,9 +534,9 @@ bool saveProject(Project& project, const fs::path& path, Prompter& prompter,
 OpenRoute routeOpen(const fs::path& path) {
     std::string ext = lowerExtension(path);
     if (ext == "zxp") return {true, {}};
-    if (ext == "jpg" || ext == "jpeg" || ext == "png") return {false, kOpenImageMessage};
-    if (ext == "zxl") return {false, kOpenLibraryMessage};
-    return {false, kUnsupportedExtensionMessage};
+    if (ext == "jpg" || ext == "jpeg" || ext == "png") return {false, std::string(kOpenImageMessage)};
+    if (ext == "zxl") return {false, std::string(kOpenLibraryMessage)};
+    return {false, std::string(kUnsupportedExtensionMessage)};
 }
 
 std::unique_ptr<Project> openProjectDocument(const fs::path& path, Prompter& prompter,

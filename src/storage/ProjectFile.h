@@ -26,21 +26,21 @@ class Prompter;
 inline constexpr const char* kProjectMagic = "ZZXP";
 inline constexpr const char* kProjectExtension = "zxp";
 
-inline constexpr const char* kInvalidProjectFormatMessage = "Invalid .zxp file format";
-inline constexpr const char* kInvalidLayerFormatMessage = "Invalid layer format";
-inline constexpr const char* kNotAProjectMessage =
+inline constexpr std::string_view kInvalidProjectFormatMessage = "Invalid .zxp file format";
+inline constexpr std::string_view kInvalidLayerFormatMessage = "Invalid layer format";
+inline constexpr std::string_view kNotAProjectMessage =
     "Not a valid Zelvotrix project, or file corrupted";
-inline constexpr const char* kSaveFailedMessage =
+inline constexpr std::string_view kSaveFailedMessage =
     "ERROR: Could not save the project.\nThe initial project file may be \"Read "
     "Only\".\nPlease try saving under another name";
-inline constexpr const char* kOpenImageMessage =
+inline constexpr std::string_view kOpenImageMessage =
     "To load a jpeg or png image, please use \"File\" \"Import Image(s)\" from the main menu";
-inline constexpr const char* kOpenLibraryMessage =
+inline constexpr std::string_view kOpenLibraryMessage =
     "To load a library file (*.zxl), please use \"File\" \"Load Object\" from the main menu";
-inline constexpr const char* kUnsupportedExtensionMessage = "Unsupported file extension";
-inline constexpr const char* kSaveExtensionMessage = "Invalid file extension, .zxp expected";
-inline constexpr const char* kSaveAsExtensionMessage = "Invalid file extension, expected .zxp";
-inline constexpr const char* kSaveAsFilter = "zxp files (*.zxp)|*.zxp||";
+inline constexpr std::string_view kUnsupportedExtensionMessage = "Unsupported file extension";
+inline constexpr std::string_view kSaveExtensionMessage = "Invalid file extension, .zxp expected";
+inline constexpr std::string_view kSaveAsExtensionMessage = "Invalid file extension, expected .zxp";
+inline constexpr std::string_view kSaveAsFilter = "zxp files (*.zxp)|*.zxp||";
 
 // Header sizes the reader accepts: the current 84 bytes, and the 80- and 64-byte
 // headers of earlier versions.
