@@ -116,7 +116,7 @@ bool MainFrame::saveProject(const QString& path) {
     bool ok = false;
     {
         WaitCursor wait;
-        ok = saveProjectFile(project(), enginePath(path), *prompter_);
+        ok = saveProjectFile(project(), enginePath(path), *prompter_).isOk();
     }
     if (!ok) return false;
     workspace_->activePanel()->projectSaved();

@@ -13,7 +13,7 @@ ProjectSaveOptions projectSaveOptions() {
     return options;
 }
 
-bool saveProjectFile(Project& project, const std::filesystem::path& path, Prompter& prompter) {
+Status saveProjectFile(Project& project, const std::filesystem::path& path, Prompter& prompter) {
     return saveProjectDocument(project, path, prompter, projectSaveOptions());
 }
 

@@ -17,8 +17,8 @@ class Project;
 // The save options that re-encode animation records for a change of folder.
 ProjectSaveOptions projectSaveOptions();
 
-// Saves `project` under `path` as File > Save As does. False after the message was
-// shown; the project's path and modified state change only on success.
-bool saveProjectFile(Project& project, const std::filesystem::path& path, Prompter& prompter);
+// Saves `project` under `path` as File > Save As does. A failure has been shown and
+// is returned; the project's path and modified state change only on success.
+Status saveProjectFile(Project& project, const std::filesystem::path& path, Prompter& prompter);
 
 } // namespace zx

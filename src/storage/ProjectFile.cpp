@@ -503,8 +503,8 @@ std::string openFailureDetail(const fs::path& path) {
 
 } // namespace
 
-bool saveProject(Project& project, const fs::path& path, Prompter& prompter,
-                 const ProjectSaveOptions& options) {
+Status saveProject(Project& project, const fs::path& path, Prompter& prompter,
+                   const ProjectSaveOptions& options) {
     fs::path oldFolder = normalFolder(project.folder);
     fs::path newFolder =
         normalFolder(path.parent_path().empty() ? fs::path(".") : path.parent_path());
@@ -521,20 +521,22 @@ bool saveProject(Project& project, const fs::path& path, Prompter& prompter,
     }
     std::optional<std::vector<uint8_t>> chunks = buildProjectChunks(project, reencoded);
     if (!chunks || !writeGzContainer(path, kProjectMagic, *chunks)) {
-        prompter.message(std::string(kSaveFailedMessage) + "\n" + saveFailureDetail(path));
-        return false;
+        Status failed = Status::failed(std::string(kSaveFailedMessage), saveFailureDetail(path));
+        prompter.message(failed.fullText());
+        return failed;
     }
     for (size_t i = 0; i < reencoded.size(); ++i)
         if (reencoded[i]) project.images[int(i)].animation = std::move(reencoded[i]);
     project.setLocation(path);
     project.modified = false;
-    return true;
+    return Status::ok();
 }
 
 OpenRoute routeOpen(const fs::path& path) {
     std::string ext = lowerExtension(path);
     if (ext == "zxp") return {true, {}};
-    if (ext == "jpg" || ext == "jpeg" || ext == "png") return {false, std::string(kOpenImageMessage)};
+    if (ext == "jpg" || ext == "jpeg" || ext == "png")
+        return {false, std::string(kOpenImageMessage)};
     if (ext == "zxl") return {false, std::string(kOpenLibraryMessage)};
     return {false, std::string(kUnsupportedExtensionMessage)};
 }
@@ -556,11 +558,11 @@ std::optional<std::string> saveExtensionError(const fs::path& path) {
     return std::string(kSaveExtensionMessage);
 }
 
-bool saveProjectDocument(Project& project, const fs::path& path, Prompter& prompter,
-                         const ProjectSaveOptions& options) {
+Status saveProjectDocument(Project& project, const fs::path& path, Prompter& prompter,
+                           const ProjectSaveOptions& options) {
     if (auto error = saveExtensionError(path)) {
         prompter.message(*error);
-        return false;
+        return Status::refused(*error, path.string());
     }
     return saveProject(project, path, prompter, options);
 }

@@ -8,6 +8,7 @@
 // temporary file in the target's folder, so a failed save leaves the old file as it
 // was.
 
+#include "platform/Status.h"
 #include "storage/Project.h"
 
 #include <cstdint>
@@ -94,9 +95,10 @@ buildProjectChunks(const Project& project,
 
 // Writes the project file. On success the project takes the path as its location,
 // takes the re-encoded animation records and is no longer modified. On failure the
-// read-only message is shown, the old file and the project are left as they were.
-bool saveProject(Project& project, const std::filesystem::path& path, Prompter& prompter,
-                 const ProjectSaveOptions& options = {});
+// read-only message is shown (and returned, with the file and the reason as its
+// detail), the old file and the project are left as they were.
+Status saveProject(Project& project, const std::filesystem::path& path, Prompter& prompter,
+                   const ProjectSaveOptions& options = {});
 
 // ---- routing of the File commands ---------------------------------------------
 
@@ -116,9 +118,10 @@ std::unique_ptr<Project> openProjectDocument(const std::filesystem::path& path, 
 // The message for a save target whose extension is not "zxp", or none.
 std::optional<std::string> saveExtensionError(const std::filesystem::path& path);
 
-// Saves as File > Save does with a path: checks the extension, then saves.
-bool saveProjectDocument(Project& project, const std::filesystem::path& path, Prompter& prompter,
-                         const ProjectSaveOptions& options = {});
+// Saves as File > Save does with a path: checks the extension (refused with its
+// message), then saves.
+Status saveProjectDocument(Project& project, const std::filesystem::path& path, Prompter& prompter,
+                           const ProjectSaveOptions& options = {});
 
 // The name the Save dialog proposes for a project without a path: the title of the
 // first image's subject layer name, unless that is empty or starts with "[" (a
