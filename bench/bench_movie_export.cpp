@@ -48,7 +48,8 @@ double secondsSince(Clock::time_point start) {
 
 std::unique_ptr<Project> sampleProject() {
     SilentPrompter silent;
-    auto project = openProjectDocument(ZX_SAMPLES_DIR "/sample.zxp", silent);
+    auto opened = openProjectDocument(ZX_SAMPLES_DIR "/sample.zxp", silent);
+    std::unique_ptr<Project> project = opened ? std::move(opened).value() : nullptr;
     if (project) {
         project->movieWidth = 640;
         project->movieHeight = 480;

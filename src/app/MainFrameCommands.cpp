@@ -86,7 +86,9 @@ bool MainFrame::openProject(const QString& path) {
     {
         WaitCursor wait;
         prompter_->status("Loading project...");
-        loaded = openProjectDocument(enginePath(path), *prompter_, &project());
+        Result<std::unique_ptr<Project>> opened =
+            openProjectDocument(enginePath(path), *prompter_, &project());
+        if (opened) loaded = std::move(opened).value();
     }
     if (!loaded) {
         prompter_->status("Ready");

@@ -36,7 +36,8 @@ std::unique_ptr<Project> Context::openProject(const std::filesystem::path& path)
                            name + " describes it");
         return nullptr;
     }
-    return openProjectDocument(path, prompter());
+    Result<std::unique_ptr<Project>> opened = openProjectDocument(path, prompter());
+    return opened ? std::move(opened).value() : nullptr;
 }
 
 const Settings& Context::settings() {

@@ -541,16 +541,18 @@ OpenRoute routeOpen(const fs::path& path) {
     return {false, std::string(kUnsupportedExtensionMessage)};
 }
 
-std::unique_ptr<Project> openProjectDocument(const fs::path& path, Prompter& prompter,
-                                             const Project* open) {
+Result<std::unique_ptr<Project>> openProjectDocument(const fs::path& path, Prompter& prompter,
+                                                     const Project* open) {
     OpenRoute route = routeOpen(path);
     if (!route.loadProject) {
         prompter.message(route.message);
-        return nullptr;
+        return Status::refused(route.message, path.string());
     }
     std::unique_ptr<Project> p = loadProject(path, prompter, {.open = open});
-    if (!p) prompter.message(std::string(kNotAProjectMessage) + "\n" + openFailureDetail(path));
-    return p;
+    if (p) return p;
+    Status failed = Status::failed(std::string(kNotAProjectMessage), openFailureDetail(path));
+    prompter.message(failed.fullText());
+    return failed;
 }
 
 std::optional<std::string> saveExtensionError(const fs::path& path) {

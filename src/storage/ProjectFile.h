@@ -111,9 +111,11 @@ OpenRoute routeOpen(const std::filesystem::path& path);
 
 // Opens a file as the File > Open command does: refuses other kinds of files with
 // their message, and shows "Not a valid Zelvotrix project, or file corrupted" when
-// the load fails. Null on failure; the open project is untouched either way.
-std::unique_ptr<Project> openProjectDocument(const std::filesystem::path& path, Prompter& prompter,
-                                             const Project* open = nullptr);
+// the load fails, with the file and the reason on a second line; the status carries
+// the same text. The open project is untouched either way.
+Result<std::unique_ptr<Project>> openProjectDocument(const std::filesystem::path& path,
+                                                     Prompter& prompter,
+                                                     const Project* open = nullptr);
 
 // The message for a save target whose extension is not "zxp", or none.
 std::optional<std::string> saveExtensionError(const std::filesystem::path& path);

@@ -617,9 +617,12 @@ TEST(ProjectFileDisk, FailedLoadLeavesTheOpenProjectAndShowsTheMessage) {
 
     for (const char* name : {"plain.zxp", "lib.zxp", "half.zxp", "absent.zxp"}) {
         prompter.clear();
-        EXPECT_EQ(openProjectDocument(dir / name, prompter, &open), nullptr) << name;
+        const Result<std::unique_ptr<Project>> refused =
+            openProjectDocument(dir / name, prompter, &open);
+        EXPECT_FALSE(refused.isOk()) << name;
         ASSERT_EQ(prompter.texts().size(), 1u) << name;
         const std::string text = prompter.texts()[0];
+        EXPECT_EQ(refused.status().fullText(), text) << "it returns what it told";
         EXPECT_EQ(text.rfind(std::string(kNotAProjectMessage) + "\n" + (dir / name).string(), 0),
                   0u)
             << text;
