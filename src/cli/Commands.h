@@ -49,5 +49,6 @@ void registerResaveCommand(CLI::App& app, Context& context);
 void registerRenderCommand(CLI::App& app, Context& context);
 void registerMeshCommand(CLI::App& app, Context& context);
 void registerDemoCommand(CLI::App& app, Context& context);
+void registerExportWebGlCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     zx::cli::registerRenderCommand(app, context);
     zx::cli::registerMeshCommand(app, context);
     zx::cli::registerDemoCommand(app, context);
+    zx::cli::registerExportWebGlCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;
