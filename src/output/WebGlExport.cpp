@@ -13,6 +13,7 @@
 #include <cmath>
 #include <fstream>
 #include <random>
+#include <span>
 
 namespace zx {
 
@@ -74,6 +75,22 @@ Result<Atlas> buildAtlas(const AnimationModel& scene, bool withBackground, Promp
         for (int x = 0; x < picture.width(); ++x)
             atlas.image.at(x, y + atlas.placement.pictureY) = picture.at(x, y);
     return atlas;
+}
+
+std::string base64(const std::vector<uint8_t>& bytes) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const uint32_t n = uint32_t(bytes[i]) << 16 |
+                           (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < bytes.size() ? uint32_t(bytes[i + 2]) : 0);
+        out += digits[(n >> 18) & 63];
+        out += digits[(n >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[n & 63] : '=';
+    }
+    return out;
 }
 
 bool hasBackground(const AnimationModel& scene) {
@@ -165,8 +182,8 @@ private:
 };
 
 Status writeFiles(const fs::path& dir, const WebGlExportOptions& options,
-                  const std::string& dataText, const RasterImage& atlas, const RasterImage& thumb,
-                  const fs::path& playerScript, Prompter* prompter) {
+                  const std::string& dataText, const std::vector<uint8_t>& atlasPng,
+                  const RasterImage& thumb, const fs::path& playerScript, Prompter* prompter) {
     const auto written = [&](const fs::path& p, bool ok) -> Status {
         return ok ? Status::ok() : fail(prompter, "Can't open file for output", p.string());
     };
@@ -178,7 +195,10 @@ Status writeFiles(const fs::path& dir, const WebGlExportOptions& options,
     }
     if (Status s = written(dir / kWebGlDataFile, writeText(dir / kWebGlDataFile, dataText)); !s)
         return s;
-    if (Status s = written(dir / kTextureFile, savePng(dir / kTextureFile, atlas)); !s) return s;
+    if (Status s = written(dir / kTextureFile,
+                           writeFileSafely(dir / kTextureFile, std::as_bytes(std::span(atlasPng))));
+        !s)
+        return s;
     if (Status s = written(dir / kWebGlThumbnailFile, saveJpeg(dir / kWebGlThumbnailFile, thumb,
                                                                kThumbnailJpegLevel, nullptr));
         !s)
@@ -245,8 +265,11 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     if (staging.path().empty())
         return fail(prompter, "Can't open file for output", folder.string());
     status(prompter, "Building database file " + (folder / kWebGlDataFile).string());
+    const std::optional<std::vector<uint8_t>> atlasPng = encodePng(atlas->image);
+    if (!atlasPng) return fail(prompter, "Can't open file for output", kTextureFile);
+    if (!options.publish) page.embeddedTexture = "data:image/png;base64," + base64(*atlasPng);
     std::string dataText = webGlDataText(webScene, page);
-    if (Status s = writeFiles(staging.path(), options, dataText, atlas->image, *thumb, playerScript,
+    if (Status s = writeFiles(staging.path(), options, dataText, *atlasPng, *thumb, playerScript,
                               prompter);
         !s)
         return s;

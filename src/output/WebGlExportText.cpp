@@ -176,6 +176,8 @@ std::string webGlDataText(const WebGlScene& scene, const WebGlPageSettings& s) {
            kEol + "];" + kEol + kEol;
     out += n + "_mesh = [" + n + "_vertices, " + n + "_texcoord, " + n + "_triangles, " + n +
            "_trajectory, " + jsString(s.textureName) + "];" + kEol;
+    if (!s.embeddedTexture.empty())
+        out += n + "_mesh.push(" + jsString(s.embeddedTexture) + ");" + kEol;
     out += n + "_bgrd = " + backgroundText(s.background) + ";" + kEol;
     out += n + "_camera = " + cameraText(s.camera) + ";" + kEol;
     out += n + "_light = " + lightText(s.light) + ";" + kEol;

@@ -60,6 +60,9 @@ struct WebGlPageSettings {
     int canvasWidth = 640, canvasHeight = 480;
     uint32_t backgroundColour = 0xFF000000u; // 0xAARRGGBB
     std::string textureName = "zxwebgl_tex.png";
+    // A local export also carries the texture as a data URL: browsers refuse WebGL
+    // textures loaded from disk by a page opened from disk. Empty when publishing.
+    std::string embeddedTexture;
     double durationSeconds = 1;
     bool loop = true, autoReverse = false;
     WebGlTrigger start = WebGlTrigger::OnLoad;
