@@ -61,5 +61,6 @@ void registerExportMovieCommand(CLI::App& app, Context& context);
 void registerExportImageCommand(CLI::App& app, Context& context);
 void registerImportVideoCommand(CLI::App& app, Context& context);
 void registerRenderMovieCommand(CLI::App& app, Context& context);
+void registerExportWebGlCommand(CLI::App& app, Context& context);
 
 } // namespace zx::cli

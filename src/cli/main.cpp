@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
     zx::cli::registerExportImageCommand(app, context);
     zx::cli::registerImportVideoCommand(app, context);
     zx::cli::registerRenderMovieCommand(app, context);
+    zx::cli::registerExportWebGlCommand(app, context);
 
     try {
         app.parse(argc, argv);

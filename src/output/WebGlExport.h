@@ -1,0 +1,64 @@
+#pragma once
+// WebGL scene export: an animated project image as a web page that plays it in a
+// browser. Writes "zxwebgl.htm" (local export only), "zxwebgl_data.js", the texture
+// atlas, the thumbnail "zxwebgl_vig.jpg" and a copy of the player script into a
+// folder. The files are built in a fresh folder beside the target and moved into it
+// only when every one of them was written, so a refused or failed export leaves
+// nothing behind.
+
+#include "output/WebGlExportText.h"
+#include "platform/Status.h"
+
+#include <filesystem>
+#include <string>
+
+namespace zx {
+
+class AnimationModel;
+class Project;
+class Prompter;
+
+inline constexpr int kMaxWebGlObjects = 64;
+inline constexpr int kMaxWebGlVertices = 65536; // 16-bit element indices
+inline constexpr int kMaxWebGlTextureSide = 16384;
+inline constexpr size_t kMaxWebGlTrajectoryValues = 512000;
+inline constexpr int kMinWebGlCanvasSide = 8, kMaxWebGlCanvasSide = 4096;
+
+inline constexpr const char* kWebGlPageFile = "zxwebgl.htm";
+inline constexpr const char* kWebGlDataFile = "zxwebgl_data.js";
+inline constexpr const char* kWebGlThumbnailFile = "zxwebgl_vig.jpg";
+inline constexpr const char* kWebGlPlayerFile = "zelvotrixv2.js";
+
+struct WebGlExportOptions {
+    int image = 0;
+    // Canvas size; 0 × 0 takes the image's size (kept within 8 … 4096).
+    int width = 0, height = 0;
+    // Publish only this frame of the image, as a still 3D object; -1: the animation.
+    int staticFrame = -1;
+    // Publishing leaves out the page and names the texture as the service keeps it.
+    bool publish = false;
+    std::string publishedName;
+    // Everything else the page says (strings, triggers, controls, animators). The
+    // canvas size, colour, texture, duration and the light's shading come from the
+    // project and overwrite what is given.
+    WebGlPageSettings page;
+    // Take the light's direction from the project's Movie panel rather than page.light.
+    bool projectLight = true;
+};
+
+// Refuses a scene the page cannot show: more than 64 objects, more than 65536
+// vertices in the visible objects. The message is shown on `prompter` too.
+Status checkWebGlLimits(const AnimationModel& scene, Prompter* prompter);
+
+// Exports the image of `project` into `folder` (created when missing; files of the
+// same names are replaced). `playerScript` is the player to copy next to the page.
+Status exportWebGl(const Project& project, const WebGlExportOptions& options,
+                   const std::filesystem::path& folder, const std::filesystem::path& playerScript,
+                   Prompter* prompter);
+
+// Where the player script is: installed in the program's data folder (found from
+// the program's own folder), else in the source tree the program was built from.
+// Empty when neither exists.
+std::filesystem::path findPlayerScript(const std::filesystem::path& programFolder);
+
+} // namespace zx

@@ -1,0 +1,58 @@
+#pragma once
+// What a WebGL page shows of an animated image, gathered from its scene: the mesh of
+// every visible object (positions normalised to the larger image side, y up), each
+// vertex's path over the animation, the triangles with the see-through ones last, and
+// the records of the named objects with their effect tracks. The page's player reads
+// the arrays as they are collected here.
+
+#include "anim/AnimationModel.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace zx {
+
+// Where the scene's pictures lie in the texture atlas.
+struct AtlasPlacement {
+    int width = 1, height = 1;      // atlas size
+    int pictureX = 0, pictureY = 0; // the start image's top-left corner in the atlas
+};
+
+struct WebGlObjectRecord {
+    std::string name; // UTF-8
+    int firstVertex = 0;
+    bool hasCentre = false;
+    std::array<double, 3> centre{};
+    int firstFace = 0, endFace = 0;
+    // Effect keys with their value text ("{trajx:…}" or "{startvalue:…}"), in order.
+    std::vector<std::pair<std::string, std::string>> effects;
+};
+
+struct WebGlScene {
+    // Per vertex: x, y, z, trajectory index, normal x, y, z.
+    std::vector<double> vertices;
+    std::vector<double> texcoords; // u, v per vertex
+    std::vector<int> triangles;    // three vertex indices each
+    // Starts with one 0; a path of n points is n then n triples; an effect track of n
+    // values is n then the n values.
+    std::vector<double> trajectory{0};
+    std::vector<WebGlObjectRecord> objects;
+    int vertexCount() const { return int(vertices.size() / 7); }
+};
+
+struct WebGlSceneOptions {
+    // The animation's last frame index: frame k is at time k / frames.
+    int frames = 1;
+    // Publish only this frame, as a still 3D object; -1 publishes the animation.
+    int staticFrame = -1;
+};
+
+// The objects that are exported: every object that is not hidden.
+bool exportsObject(const AnimObject& object);
+
+// Gathers the scene. Deforms `model` to every frame (its current positions change).
+WebGlScene collectWebGlScene(AnimationModel& model, const AtlasPlacement& atlas,
+                             const WebGlSceneOptions& options);
+
+} // namespace zx
