@@ -8,6 +8,7 @@
 #include "mesh3d/RebuildMeshes.h"
 #include "mesh3d/RegionObjects.h"
 #include "mesh3d/Triangulate.h"
+#include "platform/Prompter.h"
 #include "platform/Rng.h"
 #include "storage/ImageFile.h"
 
@@ -170,8 +171,9 @@ void rebuildSample(benchmark::State& state, const char* name, int x, int y) {
     for (auto _ : state) {
         zx::AnimationModel model;
         model.defaultSettingWord = int32_t(state.range(0));
-        zx::initDotsToRegions(model, region, zx::RegionMode::Contours, nullptr);
-        zx::rebuildMeshes(model, zx::RebuildOptions{});
+        zx::SilentPrompter silent;
+        zx::initDotsToRegions(model, region, zx::RegionMode::Contours, silent);
+        static_cast<void>(zx::rebuildMeshes(model, zx::RebuildOptions(silent)));
         triangles = vertices = 0;
         objects = model.objectCount;
         for (int s = 0; s < model.objectCount; ++s) {

@@ -56,7 +56,9 @@ std::string pictureName(const QString& path) {
 
 // Every picture the user opens goes through the engine's checked readers.
 std::optional<RasterImage> loadPicture(const QString& path, Prompter& prompter) {
-    return loadImage(enginePath(path), &prompter);
+    Result<RasterImage> picture = loadImage(enginePath(path), &prompter);
+    if (!picture) return std::nullopt; // the message was shown
+    return std::move(picture).value();
 }
 } // namespace
 

@@ -39,7 +39,7 @@ int runDemo(const DemoArgs& args, Context& context) {
             prompter.message("Cannot open " + photo);
             return 1;
         }
-        std::optional<RasterImage> picture = loadImage(photo, &prompter);
+        Result<RasterImage> picture = loadImage(photo, &prompter);
         if (!picture) {
             prompter.message("Could not import " + photo);
             return 1;

@@ -71,7 +71,7 @@ Result<RasterImage> FrameFolderSource::frame(int index) {
         return Status::failed("Frame " + std::to_string(index) + " (" + movieFrameFileName(index) +
                               ") is missing");
     const fs::path& path = file->second;
-    std::optional<RasterImage> picture = loadImage(path, nullptr);
+    Result<RasterImage> picture = loadImage(path, nullptr);
     if (!picture) return Status::failed("Cannot read " + path.string());
     if (width_ == 0) {
         width_ = picture->width();

@@ -34,6 +34,12 @@ constexpr std::string_view kTooLarge = "The picture is too large to load";
 // zlib level of PngSpeed::Fast.
 constexpr int kFastPngLevel = 1;
 
+// Tells the user, and gives the same text back as the failure it is.
+Status failWith(Prompter* prompter, std::string_view text, std::string_view title = {}) {
+    if (prompter) prompter->message(text, title);
+    return Status::failed(std::string(text));
+}
+
 void tell(Prompter* prompter, std::string_view text, std::string_view title = {}) {
     if (prompter) prompter->message(text, title);
 }
@@ -285,8 +291,8 @@ bool writeOut(const std::filesystem::path& path, const std::vector<uint8_t>& byt
 
 } // namespace
 
-std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter,
-                                      uint64_t maxPixels, bool* truncated) {
+Result<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter,
+                               uint64_t maxPixels, bool* truncated) {
     jpeg_decompress_struct cinfo{};
     JpegErrorManager err{};
     installErrorManager(err, cinfo.err);
@@ -299,21 +305,19 @@ std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* p
     case Outcome::Done:
         return image;
     case Outcome::TooLarge:
-        tell(prompter, kTooLarge);
-        break;
+        return failWith(prompter, kTooLarge);
     case Outcome::LibraryError:
-        tell(prompter, err.message, kJpegErrorTitle);
         break;
     }
-    return std::nullopt;
+    return failWith(prompter, err.message, kJpegErrorTitle);
 }
 
-std::optional<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter,
-                                     uint64_t maxPixels) {
+Result<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter,
+                              uint64_t maxPixels) {
     PngContext ctx;
     ctx.input = data;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, onPngError, onPngWarning);
-    if (!png) return std::nullopt;
+    if (!png) return failWith(prompter, "Out of memory", kPngErrorTitle);
     png_infop info = png_create_info_struct(png);
     Outcome outcome = Outcome::LibraryError;
     if (info) outcome = runPngDecode(png, info, maxPixels, &ctx);
@@ -322,13 +326,11 @@ std::optional<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* pr
     case Outcome::Done:
         return std::move(ctx.image);
     case Outcome::TooLarge:
-        tell(prompter, kTooLarge);
-        break;
+        return failWith(prompter, kTooLarge);
     case Outcome::LibraryError:
-        tell(prompter, ctx.message, kPngErrorTitle);
         break;
     }
-    return std::nullopt;
+    return failWith(prompter, ctx.message, kPngErrorTitle);
 }
 
 int jpegQualityFor(int qualityLevel) {
@@ -397,7 +399,7 @@ void setStillImageConverter(StillImageConverter converter) {
     converterSlot() = std::move(converter);
 }
 
-std::optional<RasterImage> loadImage(const std::filesystem::path& path, Prompter* prompter) {
+Result<RasterImage> loadImage(const std::filesystem::path& path, Prompter* prompter) {
     const std::string ext = lowerExtension(path);
     const bool png = ext == "png";
     const bool jpeg = ext == "jpg" || ext == "jpeg";
@@ -407,18 +409,18 @@ std::optional<RasterImage> loadImage(const std::filesystem::path& path, Prompter
             std::lock_guard lock(converterMutex());
             converter = converterSlot();
         }
-        if (converter) return converter(path, prompter);
-        tell(prompter, "Unsupported picture file type: " + path.filename().string());
-        return std::nullopt;
+        if (!converter)
+            return failWith(prompter, "Unsupported picture file type: " + path.filename().string());
+        // The converter has told the user why it failed.
+        std::optional<RasterImage> still = converter(path, prompter);
+        if (!still) return Status::failed({}, path.string() + ": no picture could be taken");
+        return std::move(*still);
     }
     auto data = readWholeFile(path);
-    if (!data) {
-        tell(prompter, "Can't open file " + path.string());
-        return std::nullopt;
-    }
+    if (!data) return failWith(prompter, "Can't open file " + path.string());
     if (png) return decodePng(asBytes(*data), prompter);
     bool truncated = false;
-    std::optional<RasterImage> picture =
+    Result<RasterImage> picture =
         decodeJpeg(asBytes(*data), prompter, kMaxDecodedPixels, &truncated);
     // What could be read is kept; the user learns why its lower part is grey.
     if (picture && truncated)

@@ -7,6 +7,7 @@
 // temporary file and a rename, so a failed save leaves an existing file intact.
 
 #include "platform/Prompter.h"
+#include "platform/Status.h"
 #include "storage/RasterImage.h"
 
 #include <cstdint>
@@ -28,7 +29,8 @@ inline constexpr std::string_view kDamagedPictureMessage =
 // Loads a picture by its file extension (case-insensitive): "png" through the PNG
 // reader, "jpg" and "jpeg" through the JPEG reader, anything else through the
 // still-image converter of the video layer when one is installed.
-std::optional<RasterImage> loadImage(const std::filesystem::path& path, Prompter* prompter);
+// Failures are shown through the prompter and returned with the same text.
+Result<RasterImage> loadImage(const std::filesystem::path& path, Prompter* prompter);
 
 // Converts a video (or any other file the program cannot read itself) into its
 // first still picture. The video layer installs one at start-up; storage cannot
@@ -40,13 +42,12 @@ void setStillImageConverter(StillImageConverter converter);
 // In-memory decoders: PNG (16-bit channels stripped to 8, palettes and low grey
 // depths expanded, transparency chunks to alpha, grey to RGB, screen gamma 2.2
 // applied when the file states a gamma) and JPEG (grey or RGB, alpha 255).
-std::optional<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter = nullptr,
-                                     uint64_t maxPixels = kMaxDecodedPixels);
+Result<RasterImage> decodePng(std::span<const uint8_t> data, Prompter* prompter = nullptr,
+                              uint64_t maxPixels = kMaxDecodedPixels);
 // `truncated`, when given, tells whether the data ended before the picture did (the
 // rest of the picture is then grey, as libjpeg fills it).
-std::optional<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter = nullptr,
-                                      uint64_t maxPixels = kMaxDecodedPixels,
-                                      bool* truncated = nullptr);
+Result<RasterImage> decodeJpeg(std::span<const uint8_t> data, Prompter* prompter = nullptr,
+                               uint64_t maxPixels = kMaxDecodedPixels, bool* truncated = nullptr);
 
 // The IJG quality of a quality level: 0, 1, 2, 3 give 30, 50, 75, 90; any other
 // value is the quality itself.

@@ -76,7 +76,7 @@ std::string photoLayerName(const std::filesystem::path& file) {
 std::unique_ptr<ProjectImage> importPhotoFile(const std::filesystem::path& file,
                                               const PhotoFileImport& how,
                                               PhotoImportSession& session, Prompter& prompter) {
-    std::optional<RasterImage> picture = loadImage(file, &prompter);
+    Result<RasterImage> picture = loadImage(file, &prompter);
     if (!picture) return nullptr;
     Settings defaults;
     const Settings& settings = how.settings ? *how.settings : defaults;

@@ -18,7 +18,7 @@ struct SampleCut {
 };
 
 inline std::optional<SampleCut> cutSample(const std::string& name, int clickX, int clickY) {
-    std::optional<RasterImage> photo = loadImage(std::string(ZX_SAMPLES_DIR) + "/" + name, nullptr);
+    Result<RasterImage> photo = loadImage(std::string(ZX_SAMPLES_DIR) + "/" + name, nullptr);
     if (!photo) return std::nullopt;
     RasterImage mask = makeMaskLayer(photo->width(), photo->height());
     selectAll(mask);
