@@ -241,7 +241,9 @@ bool MainFrame::loadObjectFile(const QString& path) {
     int slot = -1;
     {
         WaitCursor wait;
-        slot = loadObjectIntoCurrentImage(*workspace_, enginePath(path), std::move(options));
+        Result<int> loaded =
+            loadObjectIntoCurrentImage(*workspace_, enginePath(path), std::move(options));
+        slot = loaded ? *loaded : -1;
     }
     refreshAll();
     return slot >= 0;
@@ -277,7 +279,7 @@ bool MainFrame::saveObjectFile(const QString& path) {
     options.projectFolder = project().folder;
     options.relocations = &workspace_->libraryRelocations;
     WaitCursor wait;
-    return !saveImageAnimationAsLibrary(*image, enginePath(path), options).empty();
+    return saveImageAnimationAsLibrary(*image, enginePath(path), options).isOk();
 }
 
 void MainFrame::onExit() {

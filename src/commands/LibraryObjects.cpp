@@ -65,11 +65,12 @@ std::string libraryNameForProject(const fs::path& file, const fs::path& projectF
     return rel.generic_string();
 }
 
-int loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
-                               LibraryLoadOptions options) {
+Result<int> loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
+                                       LibraryLoadOptions options) {
     Project& project = workspace.project();
     ProjectImage* image = workspace.currentImage();
-    if (!image || !workspace.hasSelectedImage()) return -1;
+    if (!image || !workspace.hasSelectedImage())
+        return Status::refused({}, "no image is selected to take the object");
     options.projectFolder = project.folder;
     if (!options.prompter) options.prompter = &workspace.prompter();
 
@@ -81,14 +82,14 @@ int loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
     read.forRewrite = true;
     if (image->animation && !image->animation->empty() &&
         !readAnimationRecord(model, *image->animation, read))
-        return -1; // a damaged record is not rewritten over
+        return Status::failed({}, "the image's animation is damaged and is not rewritten over");
     model.startWidth = image->width();
     model.startHeight = image->height();
 
     options.recordUndo = nullptr; // the step is recorded below, with both records
     const std::string name = libraryNameForProject(file, project.folder);
     const int slot = loadLibraryObject(model, name, LibraryLoadMode::NewObject, -1, options);
-    if (slot < 0) return -1;
+    if (slot < 0) return Status::failed({}, file.string() + ": the object was not loaded");
     const std::optional<std::vector<uint32_t>> before = image->animation;
     image->animation = writeAnimationRecord(model);
     workspace.record(animationRecordStep(std::string(kLoadObjectLabel), project.currentImage,
@@ -96,15 +97,15 @@ int loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& file,
     return slot;
 }
 
-std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
-                                        const SaveAnimationOptions& options) {
+Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
+                                                const SaveAnimationOptions& options) {
     if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
     AnimationModel model;
     LibraryLoadOptions library;
     library.prompter = options.prompter;
     library.projectFolder = options.projectFolder;
     library.relocations = options.relocations;
-    if (!loadImageScene(image, model, library)) return {};
+    if (Status loaded = loadImageScene(image, model, library); !loaded) return loaded;
 
     // Every frame's positions are computed first: the deformation of one object may
     // follow others (bindings), so a frame is computed whole.
@@ -118,7 +119,7 @@ std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::pat
     Prompter& prompter = options.prompter ? *options.prompter : silent;
     for (int f = 0; f <= last; ++f) {
         if (options.progress) {
-            if (options.progress->cancelled()) return {};
+            if (options.progress->cancelled()) return Status::cancelled();
             options.progress->setPosition(f, last + 1);
         }
         computeFrame(model, last > 0 ? double(f) / last : 0.0, prompter);
@@ -139,7 +140,9 @@ std::string saveImageAnimationAsLibrary(const ProjectImage& image, const fs::pat
         return it->second[size_t(frame)];
     };
     const std::string saved = saveAnimationAsLibrary(model, file, save);
-    if (!saved.empty() && options.prompter) options.prompter->status("Ready");
+    if (saved.empty())
+        return Status::failed({}, file.string() + ": the library file was not written");
+    if (options.prompter) options.prompter->status(kReadyStatus);
     return saved;
 }
 

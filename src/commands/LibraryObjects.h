@@ -5,6 +5,7 @@
 // the motion of every frame of the image.
 
 #include "anim/LibraryFile.h"
+#include "platform/Status.h"
 #include "storage/HistoryStep.h"
 #include "storage/Project.h"
 
@@ -45,10 +46,11 @@ std::string libraryNameForProject(const std::filesystem::path& file,
                                   const std::filesystem::path& projectFolder);
 
 // Loads `file` as a new object of the workspace's current image and records the
-// "Load Object" step. The slot, or −1 after the failure's message (the image is then
-// unchanged). `options.projectFolder` is set from the project.
-int loadObjectIntoCurrentImage(Workspace& workspace, const std::filesystem::path& file,
-                               LibraryLoadOptions options);
+// "Load Object" step. The slot; a failure has been told by the loader (the image is
+// then unchanged) and its status says which file and why. `options.projectFolder`
+// is set from the project.
+Result<int> loadObjectIntoCurrentImage(Workspace& workspace, const std::filesystem::path& file,
+                                       LibraryLoadOptions options);
 
 struct SaveAnimationOptions {
     Prompter* prompter = nullptr;
@@ -60,9 +62,9 @@ struct SaveAnimationOptions {
 
 // The image's animation merged into one library object: every visible object with
 // its positions at each frame 0 … duration, the subject picture as thumbnail.
-// Returns the path, or empty after the failure's message (or a cancel).
-std::string saveImageAnimationAsLibrary(const ProjectImage& image,
-                                        const std::filesystem::path& file,
-                                        const SaveAnimationOptions& options);
+// Returns the path written; a failure has been told, a cancel saves nothing.
+Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image,
+                                                const std::filesystem::path& file,
+                                                const SaveAnimationOptions& options);
 
 } // namespace zx

@@ -63,7 +63,7 @@ struct WorkspaceWithImage : ::testing::Test {
         SaveAnimationOptions options;
         options.prompter = &prompter;
         const fs::path file = folder.path / "demo.zxl";
-        EXPECT_EQ(saveImageAnimationAsLibrary(*demo, file, options), file.string());
+        EXPECT_EQ(saveImageAnimationAsLibrary(*demo, file, options).value(), file.string());
         return file;
     }
 };
@@ -109,7 +109,7 @@ TEST_F(WorkspaceWithImage, LoadObjectIsOneUndoableStep) {
     ProjectImage* image = ws.currentImage();
     ASSERT_FALSE(image->animation.has_value());
 
-    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}), 0);
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}).value(), 0);
     ASSERT_TRUE(image->animation.has_value());
     EXPECT_EQ(ws.project().history.labels().back(), kLoadObjectLabel);
     EXPECT_EQ(ws.undoMenuText(), "Undo Load Object\tCtrl+Z");
@@ -124,7 +124,7 @@ TEST_F(WorkspaceWithImage, LoadObjectIsOneUndoableStep) {
     EXPECT_EQ(libraryNamesInProject(ws.project()), std::vector<std::string>{file.string()});
 
     // A second object goes into the next slot.
-    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}), 1);
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, file, {}).value(), 1);
     ASSERT_TRUE(ws.undo());
     EXPECT_EQ(image->animation, afterLoad);
     ASSERT_TRUE(ws.undo());
@@ -140,7 +140,7 @@ TEST_F(WorkspaceWithImage, SaveAsIntoAnotherFolderKeepsTheLibraryObjectsReachabl
     ASSERT_TRUE(saveProjectFile(ws.project(), first / "p.zxp", prompter));
     const fs::path library = first / "demo.zxl";
     fs::rename(savedDemo(3), library);
-    ASSERT_EQ(loadObjectIntoCurrentImage(ws, library, {}), 0);
+    ASSERT_EQ(loadObjectIntoCurrentImage(ws, library, {}).value(), 0);
     ASSERT_TRUE(saveProjectFile(ws.project(), first / "p.zxp", prompter));
     ASSERT_TRUE(saveProjectFile(ws.project(), second / "p.zxp", prompter));
 
@@ -159,7 +159,7 @@ TEST_F(WorkspaceWithImage, DamagedOrMissingFilesChangeNothing) {
     const fs::path bad = folder.path / "bad.zxl";
     std::ofstream(bad) << "not a library";
     const size_t steps = ws.project().history.labels().size();
-    EXPECT_EQ(loadObjectIntoCurrentImage(ws, bad, {}), -1);
+    EXPECT_FALSE(loadObjectIntoCurrentImage(ws, bad, {}).isOk());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().text, LibraryMessage::CannotRead);
     EXPECT_FALSE(ws.currentImage()->animation.has_value());
@@ -167,7 +167,7 @@ TEST_F(WorkspaceWithImage, DamagedOrMissingFilesChangeNothing) {
 
     // A missing file asks to locate it; No ends without a change.
     prompter.answers.push_back(Answer::No);
-    EXPECT_EQ(loadObjectIntoCurrentImage(ws, folder.path / "gone.zxl", {}), -1);
+    EXPECT_FALSE(loadObjectIntoCurrentImage(ws, folder.path / "gone.zxl", {}).isOk());
     EXPECT_NE(prompter.entries.back().text.find("Cannot find this library file"),
               std::string::npos);
     EXPECT_FALSE(ws.currentImage()->animation.has_value());
@@ -175,7 +175,7 @@ TEST_F(WorkspaceWithImage, DamagedOrMissingFilesChangeNothing) {
     // An image whose record is damaged is not rewritten over.
     const fs::path good = savedDemo(2);
     ws.currentImage()->animation = std::vector<uint32_t>{5, 1, 2};
-    EXPECT_EQ(loadObjectIntoCurrentImage(ws, good, {}), -1);
+    EXPECT_FALSE(loadObjectIntoCurrentImage(ws, good, {}).isOk());
     EXPECT_EQ(ws.currentImage()->animation, (std::vector<uint32_t>{5, 1, 2}));
 }
 
