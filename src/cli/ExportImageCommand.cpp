@@ -46,7 +46,7 @@ int runExportImage(const ExportImageArgs& args, Context& context) {
                               projectMovieOptions(*project, context, args.maximumQuality));
     Result<RasterImage> picture = source.frame(args.frame);
     if (!picture) return fail(prompter, picture.status());
-    const bool written =
+    const Status written =
         ext == "jpg" ? saveJpeg(args.output, *picture, context.settings().jpegQuality, &prompter)
                      : savePng(args.output, *picture, &prompter);
     return written ? 0 : 1;

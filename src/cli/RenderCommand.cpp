@@ -111,11 +111,8 @@ void loadScene(const Project& project, const ProjectFrameRequest& request, Promp
 Status writePicture(const fs::path& path, const RasterImage& picture, int jpegLevel,
                     Prompter& prompter, PngSpeed speed = PngSpeed::Compact) {
     const std::string ext = lowerExtension(path);
-    const bool written = ext == "jpg" || ext == "jpeg"
-                             ? saveJpeg(path, picture, jpegLevel, &prompter)
-                             : savePng(path, picture, &prompter, speed);
-    if (written) return Status::ok();
-    return Status::failed("could not write " + path.string());
+    return ext == "jpg" || ext == "jpeg" ? saveJpeg(path, picture, jpegLevel, &prompter)
+                                         : savePng(path, picture, &prompter, speed);
 }
 
 int renderOneFrame(const Project& project, AnimationModel& scene,

@@ -199,8 +199,9 @@ Status writeFiles(const fs::path& dir, const WebGlExportOptions& options,
                            writeFileSafely(dir / kTextureFile, std::as_bytes(std::span(atlasPng))));
         !s)
         return s;
-    if (Status s = written(dir / kWebGlThumbnailFile, saveJpeg(dir / kWebGlThumbnailFile, thumb,
-                                                               kThumbnailJpegLevel, nullptr));
+    if (Status s = written(
+            dir / kWebGlThumbnailFile,
+            saveJpeg(dir / kWebGlThumbnailFile, thumb, kThumbnailJpegLevel, nullptr).isOk());
         !s)
         return s;
     std::error_code ec;

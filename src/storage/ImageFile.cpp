@@ -282,11 +282,13 @@ std::mutex& converterMutex() {
     return m;
 }
 
-bool writeOut(const std::filesystem::path& path, const std::vector<uint8_t>& bytes,
-              Prompter* prompter) {
-    if (writeFileSafely(path, std::as_bytes(std::span(bytes)))) return true;
-    tell(prompter, kCantOpenOutput);
-    return false;
+Status writeOut(const std::filesystem::path& path, const std::optional<std::vector<uint8_t>>& bytes,
+                Prompter* prompter) {
+    // A picture the library could not code has been told of already.
+    if (!bytes) return Status::failed({}, path.string() + ": the picture could not be coded");
+    if (writeFileSafely(path, std::as_bytes(std::span(*bytes)))) return Status::ok();
+    Status failed = failWith(prompter, kCantOpenOutput);
+    return Status::failed(failed.message(), path.string());
 }
 
 } // namespace
@@ -382,16 +384,14 @@ std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image, Prompter
     return std::move(ctx.output);
 }
 
-bool saveJpeg(const std::filesystem::path& path, const RasterImage& image, int qualityLevel,
-              Prompter* prompter) {
-    auto bytes = encodeJpeg(image, qualityLevel, prompter);
-    return bytes && writeOut(path, *bytes, prompter);
+Status saveJpeg(const std::filesystem::path& path, const RasterImage& image, int qualityLevel,
+                Prompter* prompter) {
+    return writeOut(path, encodeJpeg(image, qualityLevel, prompter), prompter);
 }
 
-bool savePng(const std::filesystem::path& path, const RasterImage& image, Prompter* prompter,
-             PngSpeed speed) {
-    auto bytes = encodePng(image, prompter, speed);
-    return bytes && writeOut(path, *bytes, prompter);
+Status savePng(const std::filesystem::path& path, const RasterImage& image, Prompter* prompter,
+               PngSpeed speed) {
+    return writeOut(path, encodePng(image, prompter, speed), prompter);
 }
 
 void setStillImageConverter(StillImageConverter converter) {

@@ -69,9 +69,9 @@ std::optional<std::vector<uint8_t>> encodeJpeg(const RasterImage& image, int qua
                                                Prompter* prompter = nullptr);
 
 // "Can't open file for output" when the file cannot be created or replaced.
-bool saveJpeg(const std::filesystem::path& path, const RasterImage& image, int qualityLevel,
-              Prompter* prompter);
-bool savePng(const std::filesystem::path& path, const RasterImage& image,
-             Prompter* prompter = nullptr, PngSpeed speed = PngSpeed::Compact);
+Status saveJpeg(const std::filesystem::path& path, const RasterImage& image, int qualityLevel,
+                Prompter* prompter);
+Status savePng(const std::filesystem::path& path, const RasterImage& image,
+               Prompter* prompter = nullptr, PngSpeed speed = PngSpeed::Compact);
 
 } // namespace zx
