@@ -1,0 +1,77 @@
+#pragma once
+// The movie frame builder: renders the movie's frames in the background, one worker per
+// project image, and keeps each block-coded in its record so that playback, scrubbing
+// and export only decode. Frames are coded against their image's frame 0. Everything
+// here runs on the main thread, which owns the project; workers see only their scene
+// and the records.
+
+#include "anim/LibraryFile.h"
+#include "platform/Status.h"
+#include "render/BuilderEntry.h"
+#include "render/MovieFrameList.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zx {
+
+class Project;
+
+class MovieFrameBuilder {
+public:
+    explicit MovieFrameBuilder(LibraryLoadOptions library = {});
+    ~MovieFrameBuilder(); // destroyAll
+    MovieFrameBuilder(const MovieFrameBuilder&) = delete;
+    MovieFrameBuilder& operator=(const MovieFrameBuilder&) = delete;
+
+    MovieFrameList& frames() { return list_; }
+    const MovieFrameList& frames() const { return list_; }
+    const FrameLayoutSettings& layout() const { return layout_; }
+
+    // After every change of images, durations, movie size or frame rate: stops every
+    // worker, lays the records out anew under `layout` (camera values interpolated
+    // from the project's tags) and prepares every image's scene. Nothing is built yet.
+    Status rebuildMovieFrameList(const Project& project, const FrameLayoutSettings& layout);
+    // Loads a fresh scene for image `image` (masked subject, background, animation),
+    // lit by the Movie panel; its worker is left idle.
+    Status prepareImage(const Project& project, int image);
+    void stopImage(int image);
+    // Snapshots the current settings into every unbuilt record and sets each worker
+    // with unbuilt frames building. Pass `layout` to change the settings first.
+    void buildAll(const Project& project);
+    void buildAll(const Project& project, const FrameLayoutSettings& layout);
+    void pauseAll();
+    void resumeAll();
+    void quitImage(int image);
+    // Quits and joins every worker, then frees the entries.
+    void destroyAll();
+
+    // Renders frame `frame` of image `image` on the calling thread with that image's
+    // scene; the image's worker must be idle or paused. None when it cannot be rendered.
+    std::optional<RasterImage> renderNow(const Project& project, int image, int frame);
+    // The record's coded picture, built on the spot (with the worker paused) when no
+    // worker has built it yet. None when it cannot be built or when called re-entrantly.
+    const PackedImage* getCodedFrame(const Project& project, int index);
+    // The record's picture as rendered (decoded against its image's frame 0).
+    std::optional<RasterImage> decodeMovieFrame(const Project& project, int index);
+    // The same, opaque: every pixel's alpha 255. Movie export and Copy use it.
+    std::optional<RasterImage> getMovieFrameImage(const Project& project, int index);
+
+    int entryCount() const { return int(entries_.size()); }
+    BuilderEntry* entry(int image);
+
+private:
+    BuilderEntry& ensureEntry(int image);
+    void post(int image, BuilderCommand command);
+    void applyRenderSettings(const Project& project, BuilderEntry& entry, RenderQuality quality);
+    const PackedImage* codedFrame(const Project& project, int index);
+
+    LibraryLoadOptions library_;
+    FrameLayoutSettings layout_;
+    MovieFrameList list_;
+    std::vector<std::unique_ptr<BuilderEntry>> entries_;
+    bool inGetCodedFrame_ = false, inDecode_ = false;
+};
+
+} // namespace zx
