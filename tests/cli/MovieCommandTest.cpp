@@ -3,7 +3,7 @@
 // render-movie split into ranges against one run, export-image against render-movie
 // and render, import-video, and exports that fail or are interrupted.
 
-#include "SilentTestPrompter.h"
+#include "MovingRectangle.h"
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "output/OutputTestSupport.h"
@@ -43,26 +43,7 @@ RasterImage photo(int seed) {
 
 // A rectangle of the photograph that moves 12 pixels right over the image's frames.
 std::vector<uint32_t> movingRectangle(const RasterImage& picture) {
-    AnimationModel model;
-    model.setStartImage(picture);
-    AnimObject& o = model.object(model.addObject(zx::testing::silentPrompter()));
-    auto vertex = [](double x, double y) {
-        AnimPoint p;
-        p.flags = PointFlag::MeshVertex;
-        p.texture = p.start = p.end = {x, y, 0};
-        return p;
-    };
-    o.points = {vertex(4, 4), vertex(12, 4), vertex(12, 14), vertex(4, 14)};
-    o.vertexCount = 4;
-    MeshTriangle a, b;
-    a.v[0] = 0, a.v[1] = 1, a.v[2] = 2;
-    b.v[0] = 0, b.v[1] = 2, b.v[2] = 3;
-    o.triangles = {a, b};
-    AnimPoint dot;
-    dot.texture = dot.start = {8, 9, 0};
-    dot.end = {20, 9, 0};
-    o.points.push_back(dot);
-    return writeAnimationRecord(model);
+    return testing::movingRectangleRecord(picture, 4, 4, 12, 14, {8, 9, 0}, {20, 9, 0});
 }
 
 class MovieCommands : public ::testing::Test {

@@ -1,6 +1,7 @@
 // zelvotrix-cli render on projects built here: exact pixels of the written frames,
 // the frame range, the end pose, and refusals of bad arguments.
 
+#include "MovingRectangle.h"
 #include "SilentTestPrompter.h"
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
@@ -54,27 +55,8 @@ protected:
         p.canvasColour = CanvasColour::Black; // every image takes the project's
         auto image = buildPhotoImage(photo, "photo.png", 10, CanvasColour::Black);
 
-        AnimationModel model;
-        model.setStartImage(photo);
-        const int slot = model.addObject(testing::silentPrompter());
-        AnimObject& o = model.object(slot);
-        auto vertex = [](double x, double y) {
-            AnimPoint p;
-            p.flags = PointFlag::MeshVertex;
-            p.texture = p.start = p.end = {x, y, 0};
-            return p;
-        };
-        o.points = {vertex(10, 8), vertex(18, 8), vertex(18, 20), vertex(10, 20)};
-        o.vertexCount = 4;
-        MeshTriangle a, b;
-        a.v[0] = 0, a.v[1] = 1, a.v[2] = 2;
-        b.v[0] = 0, b.v[1] = 2, b.v[2] = 3;
-        o.triangles = {a, b};
-        AnimPoint dot;
-        dot.texture = dot.start = {14, 14, 0};
-        dot.end = {54, 14, 0};
-        o.points.push_back(dot);
-        image->animation = writeAnimationRecord(model);
+        image->animation =
+            testing::movingRectangleRecord(photo, 10, 8, 18, 20, {14, 14, 0}, {54, 14, 0});
         p.images.append(std::move(image));
 
         if (withTags) {
