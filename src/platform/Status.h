@@ -59,7 +59,9 @@ private:
 template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : value_(std::move(value)) {}
-    Result(Status status) : status_(std::move(status)) {}
+    // A result without a value is never ok, even if handed an ok status by mistake.
+    Result(Status status)
+        : status_(status.isOk() ? Status::failed({}, "no value") : std::move(status)) {}
 
     bool isOk() const { return value_.has_value(); }
     explicit operator bool() const { return isOk(); }
