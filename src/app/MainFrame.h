@@ -14,12 +14,15 @@
 #include "commands/PlaybackClock.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
+#include "output/WebGlExport.h"
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +34,7 @@ class QStackedWidget;
 class QTimer;
 class QToolBar;
 class QDockWidget;
+class QUrl;
 
 namespace zx {
 
@@ -44,6 +48,7 @@ class ImageAlignPanel;
 class AnimatePanel;
 class MoviePanel;
 class Creator3DPanel;
+class WebGlExportDialog;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -164,6 +169,7 @@ public:
     void onSystemInfo();
     void onAbout();
     void onThreeDPreview();
+    void onPublishToWeb();
 
     // ---- update rules ------------------------------------------------------------------
     CommandState always() const { return {true, false}; }
@@ -199,8 +205,19 @@ public:
     CommandState viewCurrentFrameState() const;
     CommandState saveObjectState() const;
     CommandState threeDPreviewState() const;
+    CommandState publishToWebState() const;
 
     void refreshAll();
+
+    // ---- WebGL page ----------------------------------------------------------------------
+    // The open "Publish Animation to 3D WebGL - Advanced settings" dialog, if any.
+    WebGlExportDialog* webGlDialog() const;
+    // Writes the current image's page into `folder`; false after a message.
+    bool exportWebGlToFolder(const WebGlExportOptions& options, const QString& folder);
+    // "Browser Preview": the page in a fresh temporary folder, opened in the browser.
+    bool previewWebGl(const WebGlExportOptions& options);
+    // Tests replace the desktop's browser.
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
 
 signals:
     void clockTick();
@@ -250,6 +267,10 @@ private:
     CurveLibrary curves_;
     AnimateViewMode animateViewMode_ = AnimateViewMode::Full;
     int movieFrame_ = -1;
+    WebGlExportOptions webGl_;
+    QPointer<WebGlExportDialog> webGlDialog_;
+    std::filesystem::path lastWebGlPreview_;
+    std::function<bool(const QUrl&)> openUrl_;
 
     std::map<int, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <span>
@@ -106,13 +107,16 @@ std::pair<int, int> canvasSize(const WebGlExportOptions& options, const ProjectI
 
 // The light the renderer gives the scene, in the page's axes (y up, z towards the
 // viewer), with its strengths in channel units / 255.
-void projectLight(const RenderSettings& rs, WebGlLightSettings& light, bool direction) {
-    if (direction) {
+void projectLight(const RenderSettings& rs, const WebGlExportOptions& options,
+                  WebGlLightSettings& light) {
+    if (options.projectLight) {
         const Vec3& L = rs.baseLight;
         light.vector = {L.x, -L.y, -L.z};
         light.followCamera = rs.lightFollowsCamera != 0;
     }
-    light.shading = rs.lightIntensity / 255.0;
+    const int intensity =
+        options.shadingIntensity >= 0 ? options.shadingIntensity : rs.lightIntensity;
+    light.shading = intensity / 255.0;
     light.back = rs.backLight;
     light.ambient = rs.brightness / 255.0;
     light.specular = rs.specular / 255.0;
@@ -221,11 +225,13 @@ Status checkWebGlLimits(const AnimationModel& scene, Prompter* prompter) {
     return Status::ok();
 }
 
-Status exportWebGl(const Project& project, const WebGlExportOptions& options,
-                   const fs::path& folder, const fs::path& playerScript, Prompter* prompter) {
-    const ProjectImage* image = project.images.at(options.image);
-    if (!image) return fail(prompter, "There is no image " + std::to_string(options.image));
-    AnimationModel scene;
+namespace {
+
+// The image's scene, checked against what a page can show.
+Status openScene(const Project& project, int imageIndex, const fs::path& playerScript,
+                 AnimationModel& scene, Prompter* prompter) {
+    const ProjectImage* image = project.images.at(imageIndex);
+    if (!image) return fail(prompter, "There is no image " + std::to_string(imageIndex));
     LibraryLoadOptions library;
     library.prompter = prompter;
     library.projectFolder = project.folder;
@@ -233,6 +239,22 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     if (Status s = checkWebGlLimits(scene, prompter); !s) return s;
     if (!fs::is_regular_file(playerScript))
         return fail(prompter, "The WebGL player script is missing", playerScript.string());
+    return Status::ok();
+}
+
+} // namespace
+
+Status openWebGlExport(const Project& project, int image, const fs::path& playerScript,
+                       Prompter* prompter) {
+    AnimationModel scene;
+    return openScene(project, image, playerScript, scene, prompter);
+}
+
+Status exportWebGl(const Project& project, const WebGlExportOptions& options,
+                   const fs::path& folder, const fs::path& playerScript, Prompter* prompter) {
+    AnimationModel scene;
+    if (Status s = openScene(project, options.image, playerScript, scene, prompter); !s) return s;
+    const ProjectImage* image = project.images.at(options.image);
 
     WebGlPageSettings page = options.page;
     page.background.show = page.background.show && hasBackground(scene);
@@ -246,7 +268,7 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
         thumbnail(project, scene, options.image, staticFrame < 0 ? 0 : staticFrame);
     if (!thumb) return fail(prompter, thumb.status().message());
     applyProjectLight(project, scene, RenderQuality::Medium);
-    projectLight(scene.renderSettings, page.light, options.projectLight);
+    projectLight(scene.renderSettings, options, page.light);
 
     status(prompter, "Building vertices and trajectories...");
     const WebGlScene webScene = collectWebGlScene(scene, atlas->placement, {frames, staticFrame});
@@ -270,6 +292,7 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     if (!atlasPng) return fail(prompter, "Can't open file for output", kTextureFile);
     if (!options.publish) page.embeddedTexture = "data:image/png;base64," + base64(*atlasPng);
     std::string dataText = webGlDataText(webScene, page);
+    if (options.publish) dataText = publishedDataText(std::move(dataText));
     if (Status s = writeFiles(staging.path(), options, dataText, *atlasPng, *thumb, playerScript,
                               prompter);
         !s)
@@ -288,6 +311,22 @@ fs::path findPlayerScript(const fs::path& programFolder) {
     for (const fs::path& p : candidates)
         if (fs::is_regular_file(p, ec)) return p.lexically_normal();
     return {};
+}
+
+Result<fs::path> writeWebGlPreview(const Project& project, const WebGlExportOptions& options,
+                                   const fs::path& tempRoot, const fs::path& playerScript,
+                                   Prompter* prompter) {
+    std::error_code ec;
+    fs::create_directories(tempRoot, ec);
+    std::string pattern = (tempRoot / "zxwebgl-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        return fail(prompter, tempRoot.string() + ": Cannot create folder");
+    const fs::path folder = pattern;
+    if (Status s = exportWebGl(project, options, folder, playerScript, prompter); !s) {
+        fs::remove_all(folder, ec);
+        return s;
+    }
+    return folder / kWebGlPageFile;
 }
 
 } // namespace zx

@@ -6,6 +6,7 @@
 // only when every one of them was written, so a refused or failed export leaves
 // nothing behind.
 
+#include "anim/Vec3.h"
 #include "output/WebGlExportText.h"
 #include "platform/Status.h"
 
@@ -44,11 +45,37 @@ struct WebGlExportOptions {
     WebGlPageSettings page;
     // Take the light's direction from the project's Movie panel rather than page.light.
     bool projectLight = true;
+    // The light intensity of a shading button (kWebGlShadingIntensity); -1 keeps the
+    // project's own.
+    int shadingIntensity = -1;
 };
+
+// The export dialog's shading buttons and the light intensity each gives, as in the
+// 3D Preview.
+inline constexpr const char* kWebGlShadingButtons[] = {"No Shading", "Soft Shading",
+                                                       "Strong Shading", "Maximum Shading"};
+inline constexpr int kWebGlShadingIntensity[] = {0, 40, 128, 256};
+
+// The light buttons in the page's axes (y up, z towards the viewer), in button order.
+struct WebGlLightButton {
+    const char* tooltip;
+    Vec3 vector;
+};
+inline constexpr WebGlLightButton kWebGlLightButtons[] = {
+    {"Top/Left Light", {.408, -.408, .816}},
+    {"Top/Right Light", {-.408, -.408, .816}},
+    {"Front Light", {0, 0, 1}},
+    {"Bottom/Left Light", {.408, .408, .816}},
+    {"Bottom/Right Light", {-.408, .408, .816}}};
 
 // Refuses a scene the page cannot show: more than 64 objects, more than 65536
 // vertices in the visible objects. The message is shown on `prompter` too.
 Status checkWebGlLimits(const AnimationModel& scene, Prompter* prompter);
+
+// Opening the export: whether image `image` can become a page at all (the limits
+// above, the player script); the refusal is shown on `prompter`.
+Status openWebGlExport(const Project& project, int image, const std::filesystem::path& playerScript,
+                       Prompter* prompter);
 
 // Exports the image of `project` into `folder` (created when missing; files of the
 // same names are replaced). `playerScript` is the player to copy next to the page.
@@ -60,5 +87,14 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
 // the program's own folder), else in the source tree the program was built from.
 // Empty when neither exists.
 std::filesystem::path findPlayerScript(const std::filesystem::path& programFolder);
+
+// "Browser Preview": exports a local page into a fresh folder of its own under
+// `tempRoot` (so a browser still showing an earlier preview keeps its files) and
+// returns the page's path.
+Result<std::filesystem::path> writeWebGlPreview(const Project& project,
+                                                const WebGlExportOptions& options,
+                                                const std::filesystem::path& tempRoot,
+                                                const std::filesystem::path& playerScript,
+                                                Prompter* prompter);
 
 } // namespace zx

@@ -197,6 +197,27 @@ std::string webGlDataText(const WebGlScene& scene, const WebGlPageSettings& s) {
     return out;
 }
 
+namespace {
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t hit; (hit = text.find(from, at)) != std::string::npos; at = hit + from.size())
+        out.append(text, at, hit - at).append(to);
+    out.append(text, at);
+    text = std::move(out);
+}
+
+} // namespace
+
+std::string publishedDataText(std::string text) {
+    replaceAll(text, "zxwebgl_zxdef", "zxdef");
+    replaceAll(text, ",0,", ",,");
+    replaceAll(text, ",0,", ",,");
+    return text;
+}
+
 std::string webGlPageText() {
     const std::string url = kSiteUrl;
     char length[8];

@@ -83,4 +83,9 @@ std::string animatorText(const WebGlAnimator& animator, double lo, double hi);
 std::string webGlDataText(const WebGlScene& scene, const WebGlPageSettings& settings);
 std::string webGlPageText();
 
+// The data text as the publication service keeps it: the scene's variable is "zxdef",
+// and zeros between commas are left out (",0," becomes ",,", twice over, so runs of
+// zeros become empty elements, which the player reads as 0).
+std::string publishedDataText(std::string text);
+
 } // namespace zx

@@ -357,7 +357,8 @@ var Zelvotrix = (function (core) {
       if (this.paths[i]) this.moving.push(i);
     }
     this.positions = new Float32Array(this.base);
-    var triangles = (mesh[2] || []).map(function (v) { return v | 0; });
+    // Published data leaves zeros out of its arrays (",," for ",0,"): holes read as 0.
+    var triangles = Array.from(mesh[2] || [], function (v) { return v | 0; });
     this.triangles = triangles;
     this.faceCount = Math.floor(triangles.length / 3);
     this.ranges = core.drawRanges(this.objects.objs, this.faceCount);
@@ -367,7 +368,7 @@ var Zelvotrix = (function (core) {
     this.normalBuffer = gl.createBuffer();
     this.texBuffer = gl.createBuffer();
     gl.bindBuffer(gl.ARRAY_BUFFER, this.texBuffer);
-    gl.bufferData(gl.ARRAY_BUFFER, new Float32Array(texcoords.map(function (v) { return v || 0; })),
+    gl.bufferData(gl.ARRAY_BUFFER, new Float32Array(Array.from(texcoords, function (v) { return v || 0; })),
                   gl.STATIC_DRAW);
     gl.bindBuffer(gl.ARRAY_BUFFER, this.normalBuffer);
     gl.bufferData(gl.ARRAY_BUFFER, this.normals, gl.DYNAMIC_DRAW);

@@ -1,0 +1,102 @@
+// "Publish To Web...": the current image's animated scene as a WebGL page, previewed
+// in the desktop's browser or written to a folder the user picks.
+
+#include "app/MainFrame.h"
+
+#include "ui/QtText.h"
+#include "ui/WebGlExportDialog.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QUrl>
+
+namespace zx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path playerScript() {
+    return findPlayerScript(enginePath(QCoreApplication::applicationDirPath()));
+}
+
+// The wait cursor while a page is written.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+WebGlExportDialog* MainFrame::webGlDialog() const {
+    return webGlDialog_.data();
+}
+
+CommandState MainFrame::publishToWebState() const {
+    const bool mode =
+        this->mode() == AnimationMode::Animate || this->mode() == AnimationMode::Movie;
+    return {mode && project().current() != nullptr, false};
+}
+
+void MainFrame::onPublishToWeb() {
+    if (webGlDialog_) {
+        webGlDialog_->raise();
+        webGlDialog_->activateWindow();
+        return;
+    }
+    const ProjectImage* image = project().current();
+    if (!image) return;
+    // Opening checks the limits, so a scene a page cannot show never gets the dialog.
+    if (!openWebGlExport(project(), project().currentImage, playerScript(), &prompter())) return;
+    if (webGl_.width <= 0 || webGl_.height <= 0) {
+        webGl_.width = std::clamp(image->width(), kMinWebGlCanvasSide, kMaxWebGlCanvasSide);
+        webGl_.height = std::clamp(image->height(), kMinWebGlCanvasSide, kMaxWebGlCanvasSide);
+    }
+    auto* dialog = new WebGlExportDialog(webGl_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setCurrentFrame(image->currentFrame());
+    dialog->onBrowserPreview([this](const WebGlExportOptions& o) { previewWebGl(o); });
+    dialog->onExportToFolder([this, dialog](const WebGlExportOptions& o) {
+        const QString folder = QFileDialog::getExistingDirectory(dialog, "Export to Folder");
+        if (!folder.isEmpty()) exportWebGlToFolder(o, folder);
+    });
+    // The settings stay for the next opening in this session.
+    connect(dialog, &QDialog::finished, this, [this, dialog] { webGl_ = dialog->options(); });
+    webGlDialog_ = dialog;
+    dialog->open();
+}
+
+bool MainFrame::exportWebGlToFolder(const WebGlExportOptions& options, const QString& folder) {
+    WebGlExportOptions o = options;
+    o.image = project().currentImage;
+    BusyCursor busy;
+    const Status s = exportWebGl(project(), o, enginePath(folder), playerScript(), &prompter());
+    prompter().status(kReadyStatus);
+    return bool(s);
+}
+
+bool MainFrame::previewWebGl(const WebGlExportOptions& options) {
+    WebGlExportOptions o = options;
+    o.image = project().currentImage;
+    const fs::path root = fs::path(enginePath(QDir::tempPath())) / "zelvotrix-preview";
+    Result<fs::path> page = [&] {
+        BusyCursor busy;
+        return writeWebGlPreview(project(), o, root, playerScript(), &prompter());
+    }();
+    prompter().status(kReadyStatus);
+    if (!page) return false;
+    // The page of the previous preview is stale now; its folder goes.
+    std::error_code ec;
+    if (!lastWebGlPreview_.empty()) fs::remove_all(lastWebGlPreview_, ec);
+    lastWebGlPreview_ = page->parent_path();
+    const QUrl url = QUrl::fromLocalFile(qtPath(*page));
+    const bool opened = openUrl_ ? openUrl_(url) : QDesktopServices::openUrl(url);
+    if (!opened) prompter().message("Cannot open the browser on " + page->string());
+    return opened;
+}
+
+} // namespace zx
