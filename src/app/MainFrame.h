@@ -14,12 +14,14 @@
 #include "commands/PlaybackClock.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
+#include "platform/Status.h"
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,6 +46,9 @@ class ImageAlignPanel;
 class AnimatePanel;
 class MoviePanel;
 class Creator3DPanel;
+class ExportMovieDialog;
+class ProgressWindow;
+struct MovieExportChoice;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -202,6 +207,18 @@ public:
 
     void refreshAll();
 
+    // ---- export ------------------------------------------------------------------------
+    void onExportMovie();
+    void onExportImage();
+    CommandState exportMovieState() const;
+    CommandState exportImageState() const;
+    // The movie export's window while one runs, else null.
+    ProgressWindow* exportProgress() const { return exportProgress_; }
+    // Tests answer the export dialogs in place of a user: fill the movie dialog and
+    // accept or reject it; give the picture's path (empty: cancelled).
+    std::function<void(ExportMovieDialog&)> answerExportMovieDialog;
+    std::function<QString(const QString& proposed)> answerExportImagePath;
+
 signals:
     void clockTick();
 
@@ -273,6 +290,12 @@ private:
     int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
+
+    Status exportMovieFile(const MovieExportChoice& choice);
+    // What "Export Image..." saves in the current mode.
+    std::optional<RasterImage> exportedPicture();
+    ProgressWindow* exportProgress_ = nullptr;
+    bool closeAfterExport_ = false;
 };
 
 } // namespace zx
