@@ -97,9 +97,11 @@ class MovieExportTest : public QObject, public FrameHarness {
                 whenExporting(act);
         });
     }
-    RasterImage movieFrame(int index) {
+    // Movie frame `index` as the command-line tool renders it (Medium: the preview
+    // quality setting).
+    RasterImage movieFrame(int index, RenderQuality quality = RenderQuality::Medium) {
         ProjectMovieOptions options;
-        options.quality = RenderQuality::Medium; // the preview quality setting
+        options.quality = quality;
         options.library.projectFolder = frame_->project().folder;
         ProjectMovieSource source(frame_->project(), options);
         return source.frame(index).value();
@@ -125,7 +127,8 @@ private slots:
     }
 
     // The AVI holds the movie's frames as the movie renders them, then one second and
-    // one frame of black; between markers on one frame, that frame alone.
+    // one frame of black; between markers on one frame, that frame alone, at Maximum
+    // quality when asked.
     void anAviHoldsTheMovieFramesAndTheTrailer() {
         openSmallSample();
         const QString avi = dir_.filePath("movie.avi");
@@ -231,7 +234,12 @@ private slots:
                       "1", "-pix_fmt", "yuv420p", video});
         QVERIFY(ffmpeg.waitForFinished(60000));
         QCOMPARE(ffmpeg.exitCode(), 0);
-        frame_->dropFiles({video});
+        QFile broken(dir_.filePath("broken.mov"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("no video in here");
+        broken.close();
+        frame_->dropFiles({broken.fileName(), video});
+        QVERIFY(prompter_.saw("Not a valid video file, or format not supported"));
         QCOMPARE(frame_->project().imageCount(), 1);
         QCOMPARE(frame_->project().images[0].width(), 64);
         QCOMPARE(frame_->project().images[0].height(), 48);
