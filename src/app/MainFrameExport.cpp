@@ -117,6 +117,9 @@ Status MainFrame::exportMovieFile(const MovieExportChoice& choice) {
     const MovieExportOptions options =
         movieExportOptions(choice, project().movieWidth, project().movieHeight, project().fps,
                            {std::clamp(markers.start, 0, last), markers.effectiveEnd(last)});
+    // Known to closeEvent before any event is pumped, so that a quit waits for the end.
+    ProgressWindow progress(this, *prompter_, std::string(kCancelExportQuestion));
+    exportProgress_ = &progress;
     LibraryLoadOptions library;
     library.prompter = prompter_;
     library.projectFolder = project().folder;
@@ -126,13 +129,11 @@ Status MainFrame::exportMovieFile(const MovieExportChoice& choice) {
     (void)builder.rebuildMovieFrameList(project(),
                                         movieLayout(project(), previewQuality(settings_)));
     builder.buildAll(project());
-    ProgressWindow progress(this, *prompter_, std::string(kCancelExportQuestion));
     progress.setTitle("Exporting movie...");
     PatientFrameSource source(project(), builder, progress);
-    exportProgress_ = &progress;
     const Status status = exportMovie(options, source, &progress, *prompter_);
-    exportProgress_ = nullptr;
     builder.destroyAll();
+    exportProgress_ = nullptr;
     return status;
 }
 

@@ -32,7 +32,6 @@ ProgressWindow::ProgressWindow(QWidget* parent, Prompter& prompter, std::string 
     setMinimumWidth(2 * kOffsetFromCentre.x());
     if (parent) move(parent->mapToGlobal(parent->rect().center()) - kOffsetFromCentre);
     show();
-    pump();
 }
 
 void ProgressWindow::pump() const {

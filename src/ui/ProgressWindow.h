@@ -1,8 +1,9 @@
 #pragma once
 // The window of long exports: a title line, a detail line, "Press ESC to abort" and a
 // bar. It shows at once over the middle of its parent and keeps the program painted
-// and answering while the work runs on the window's own thread: every call pumps the
-// pending events. Escape (or closing it) asks the given question; Yes cancels.
+// and answering while the work runs on the window's own thread: every call after the
+// constructor pumps the pending events. Escape (or closing it) asks the given
+// question; Yes cancels.
 
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
