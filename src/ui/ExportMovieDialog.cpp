@@ -93,7 +93,7 @@ QWidget* ExportMovieDialog::buildBitRates() {
     auto* customButton = new QRadioButton("Custom:", box);
     bitRate->addButton(customButton, kCustomBitRate);
     customBitRate = new QLineEdit(QString::number(kDefaultCustomBitRate), box);
-    customBitRate->setMaximumWidth(80);
+    customBitRate->setFixedWidth(customBitRate->fontMetrics().horizontalAdvance("1750000"));
     custom->addWidget(customButton);
     custom->addWidget(customBitRate);
     custom->addWidget(new QLabel("KBits/s", box));
