@@ -158,7 +158,7 @@ private slots:
     // Escape asks first: No goes on to a whole movie, Yes leaves no file behind.
     void escapeAsksAndYesLeavesNothing() {
         openSmallSample();
-        const QString mp4 = dir_.filePath("cancel.mp4");
+        const QString mp4 = dir_.filePath(QString::fromUtf8("cancel \"d\u00e9j\u00e0\" 1.mp4"));
         answerMovieDialog(mp4, VideoFormat::Mp4);
         prompter_.answers = {Answer::No};
         whenExporting([](ProgressWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); });
