@@ -10,6 +10,7 @@
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
 #include "ui/ModePanels.h"
+#include "ui/ProgressWindow.h"
 #include "ui/QtText.h"
 
 #include <QAction>
@@ -271,6 +272,8 @@ QAction* MainFrame::action(int id) const {
 bool MainFrame::trigger(int id) {
     const CommandEntry* e = findCommand(id);
     if (!e || !e->handler) return false;
+    // The project holds still while a movie is exported from it.
+    if (exportProgress_) return false;
     if (e->update && !(this->*(e->update))().enabled) {
         updateCommands();
         return false;
@@ -597,6 +600,13 @@ void MainFrame::saveLayout() {
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {
+    if (exportProgress_) {
+        // The export ends first, every worker with it; then the window closes.
+        closeAfterExport_ = true;
+        exportProgress_->abort();
+        e->ignore();
+        return;
+    }
     if (!closing_ && !askSaveChanges()) {
         e->ignore();
         return;

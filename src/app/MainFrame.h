@@ -15,6 +15,7 @@
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
 #include "output/WebGlExport.h"
+#include "platform/Status.h"
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
@@ -49,6 +50,9 @@ class AnimatePanel;
 class MoviePanel;
 class Creator3DPanel;
 class WebGlExportDialog;
+class ExportMovieDialog;
+class ProgressWindow;
+struct MovieExportChoice;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -218,6 +222,17 @@ public:
     bool previewWebGl(const WebGlExportOptions& options);
     // Tests replace the desktop's browser.
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
+    // ---- export ------------------------------------------------------------------------
+    void onExportMovie();
+    void onExportImage();
+    CommandState exportMovieState() const;
+    CommandState exportImageState() const;
+    // The movie export's window while one runs, else null.
+    ProgressWindow* exportProgress() const { return exportProgress_; }
+    // Tests answer the export dialogs in place of a user: fill the movie dialog and
+    // accept or reject it; give the picture's path (empty: cancelled).
+    std::function<void(ExportMovieDialog&)> answerExportMovieDialog;
+    std::function<QString(const QString& proposed)> answerExportImagePath;
 
 signals:
     void clockTick();
@@ -294,6 +309,12 @@ private:
     int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
+
+    Status exportMovieFile(const MovieExportChoice& choice);
+    // What "Export Image..." saves in the current mode.
+    std::optional<RasterImage> exportedPicture();
+    ProgressWindow* exportProgress_ = nullptr;
+    bool closeAfterExport_ = false;
 };
 
 } // namespace zx

@@ -11,6 +11,7 @@
 #include "commands/MovieSettingsRules.h"
 #include "commands/PreviewScene.h"
 #include "commands/ProjectSaving.h"
+#include "commands/VideoStills.h"
 #include "platform/SettingsStore.h"
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
@@ -48,6 +49,14 @@ struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
+
+// Pictures, and videos (their first frame), for the import dialog.
+QString picturesAndVideosFilter() {
+    QString videos;
+    for (std::string_view ext : videoFileExtensions()) videos += " *." + qtText(ext);
+    return "Images and videos (*.jpg *.jpeg *.png" + videos + ");;Images (*.jpg *.jpeg *.png);;" +
+           "Videos (" + videos.trimmed() + ");;All files (*)";
+}
 
 // A picture's image is named after its file, kept as the engine keeps names.
 std::string pictureName(const QString& path) {
@@ -197,7 +206,7 @@ void MainFrame::onImportImages() {
     const QString dir =
         settings_.importDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.importDir);
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, "Import Image(s)", dir, "Images (*.jpg *.jpeg *.png);;All files (*)");
+        this, "Import Image(s)", dir, picturesAndVideosFilter());
     if (files.isEmpty()) return;
     settings_.importDir = enginePath(QFileInfo(files.front()).absolutePath()).string() + "/";
     if (!workspace_->switchMode(AnimationMode::ImageEdit)) return;

@@ -3,6 +3,7 @@
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
+#include "commands/VideoStills.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Brenlok");
     QApplication::setApplicationName("Zelvotrix");
+    // Videos open wherever a picture does, as their first frame.
+    zx::installVideoStillConverter();
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Zelvotrix turns still photographs into animations");

@@ -5,9 +5,8 @@
 #include "cli/Commands.h"
 #include "cli/MovieCommandSupport.h"
 #include "commands/ProjectMovieSource.h"
+#include "commands/StillExport.h"
 #include "platform/Prompter.h"
-#include "platform/Text.h"
-#include "storage/ImageFile.h"
 #include "storage/Project.h"
 #include "storage/ProjectFile.h"
 #include "storage/Settings.h"
@@ -18,8 +17,6 @@
 namespace zx::cli {
 
 namespace {
-
-constexpr std::string_view kInvalidExtension = "Invalid file extension, expected .jpg or .png";
 
 struct ExportImageArgs {
     std::string input;
@@ -35,9 +32,8 @@ int fail(Prompter& prompter, const Status& status) {
 
 int runExportImage(const ExportImageArgs& args, Context& context) {
     Prompter& prompter = context.prompter();
-    const std::string ext = lowerExtension(args.output);
-    if (ext != "png" && ext != "jpg") {
-        prompter.message(kInvalidExtension);
+    if (!isStillFileName(args.output)) {
+        prompter.message(kInvalidStillExtension);
         return 1;
     }
     std::unique_ptr<Project> project = context.openProject(args.input);
@@ -46,10 +42,7 @@ int runExportImage(const ExportImageArgs& args, Context& context) {
                               projectMovieOptions(*project, context, args.maximumQuality));
     Result<RasterImage> picture = source.frame(args.frame);
     if (!picture) return fail(prompter, picture.status());
-    const Status written =
-        ext == "jpg" ? saveJpeg(args.output, *picture, context.settings().jpegQuality, &prompter)
-                     : savePng(args.output, *picture, &prompter);
-    return written ? 0 : 1;
+    return saveStill(args.output, *picture, context.settings().jpegQuality, prompter) ? 0 : 1;
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/TerminalPrompter.h"
-#include "output/VideoImport.h"
+#include "commands/VideoStills.h"
 #include "platform/SettingsStore.h"
 #include "platform/Text.h"
 #include "storage/ImageFile.h"
@@ -75,7 +75,7 @@ bool reportUnknownSubcommand(CLI::App& app, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     // Videos stand wherever a photograph is read: their first frame.
-    zx::setStillImageConverter(zx::videoStillImage);
+    zx::installVideoStillConverter();
     zx::cli::Context context;
     CLI::App app{"Zelvotrix command-line tool: inspect, create and convert Zelvotrix projects",
                  "zelvotrix-cli"};

@@ -1,4 +1,5 @@
 #include "commands/DropRouting.h"
+#include "commands/VideoStills.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@ DropRoute routeDroppedFile(const std::filesystem::path& path) {
     if (ext == "zxp") return {DropAction::OpenProject, {}};
     if (ext == "jpg" || ext == "jpeg" || ext == "pjpeg" || ext == "png")
         return {DropAction::ImportImage, {}};
+    // A video comes in as its first frame.
+    if (isVideoFileName(path)) return {DropAction::ImportImage, {}};
     if (ext == "zxl") return {DropAction::Message, std::string(kDropLibraryMessage)};
     return {DropAction::Message, std::string(kDropUnknownMessage)};
 }

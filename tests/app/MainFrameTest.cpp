@@ -132,7 +132,7 @@ private slots:
     void droppedFilesAreRoutedByExtension() {
         prompter_.clear();
         frame_->dropFiles(
-            {"/tmp/thing.zxl", "/tmp/clip.avi", QString(ZX_SAMPLES_DIR) + "/chelsea.png"});
+            {"/tmp/thing.zxl", "/tmp/notes.txt", QString(ZX_SAMPLES_DIR) + "/chelsea.png"});
         QCOMPARE(prompter_.texts().size(), size_t(2));
         QCOMPARE(QString::fromStdString(prompter_.texts()[0]),
                  QString("To load a library object, please use \"File\" \"Load Object\" from "

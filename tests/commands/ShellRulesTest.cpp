@@ -79,11 +79,11 @@ TEST(MemoryMonitor, PaneTextAndOneWarningPerRun) {
 
 TEST(DropRouting, ByLowerCasedExtension) {
     EXPECT_EQ(routeDroppedFile("/a/b.ZXP").action, DropAction::OpenProject);
-    for (const char* f : {"x.jpg", "x.JPEG", "x.pjpeg", "x.Png"})
+    for (const char* f : {"x.jpg", "x.JPEG", "x.pjpeg", "x.Png", "movie.avi", "clip.MP4"})
         EXPECT_EQ(routeDroppedFile(f).action, DropAction::ImportImage) << f;
     EXPECT_EQ(routeDroppedFile("lib.zxl").message,
               "To load a library object, please use \"File\" \"Load Object\" from the main menu");
-    EXPECT_EQ(routeDroppedFile("movie.avi").message, "Unrecognized file format");
+    EXPECT_EQ(routeDroppedFile("notes.txt").message, "Unrecognized file format");
     EXPECT_EQ(routeDroppedFile("noext").message, "Unrecognized file format");
 }
 
