@@ -11,6 +11,7 @@ namespace zx {
 namespace {
 
 constexpr float kMinSpeed = -4;
+constexpr int kDepthWord = 19;
 
 struct FieldLayout {
     int shift;
@@ -60,7 +61,8 @@ int colourField(uint32_t colour, ColourField field) {
 ObjectEditorModel::ObjectEditorModel(AnimationModel& model, int slot, bool perspective,
                                      int sceneDepth)
     : model_(model), slot_(slot),
-      scales_(effectScales(model.startWidth, model.startHeight, sceneDepth)) {
+      scales_(effectScales(model.startWidth, model.startHeight,
+                           sceneDepth < 0 ? model.headerWords[kDepthWord] : sceneDepth)) {
     const AnimObject& o = object();
     offered_ = offeredEffects(o, perspective);
     if (!offered_.empty()) selected_ = offered_.front();

@@ -48,8 +48,9 @@ int colourField(uint32_t colour, ColourField field);
 class ObjectEditorModel {
 public:
     // Opens on the object in `slot`; `perspective` is the view's perspective switch,
-    // `sceneDepth` the depth the position effects measure Z against.
-    ObjectEditorModel(AnimationModel& model, int slot, bool perspective, int sceneDepth = 0);
+    // `sceneDepth` the depth the position effects measure Z against (by default the
+    // model's depth word, 19 of the record, which follows the start image's size).
+    ObjectEditorModel(AnimationModel& model, int slot, bool perspective, int sceneDepth = -1);
 
     int slot() const { return slot_; }
     const AnimObject& object() const;
