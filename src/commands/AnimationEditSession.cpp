@@ -36,6 +36,13 @@ void AnimationEditSession::preview() {
         image->animation = writeAnimationRecord(*model_);
 }
 
+void AnimationEditSession::setFrame(int frame) {
+    ProjectImage* image = workspace_.project().images.at(image_);
+    if (!image) return;
+    image->setCurrentFrame(frame);
+    model_->currentFrameIndex = image->currentFrame();
+}
+
 bool AnimationEditSession::keep(std::string_view label) {
     ProjectImage* image = workspace_.project().images.at(image_);
     if (!image) return false;

@@ -30,6 +30,8 @@ public:
 
     // Writes the model into the image so the views show the change.
     void preview();
+    // The frame the views show (0 … the image's duration), for the model and the image.
+    void setFrame(int frame);
     // Keeps the change: the record is written and the step `label` recorded. Nothing
     // is recorded when the record did not change. True when a step was recorded.
     bool keep(std::string_view label);

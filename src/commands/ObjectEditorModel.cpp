@@ -176,6 +176,10 @@ void ObjectEditorModel::setValueAtFrame(int frame, double shown) {
                    float(effectValueFromDisplay(selected_, shown)));
 }
 
+int ObjectEditorModel::graphPosition(double value) const {
+    return sliderFromEffectValue(selected_, value, scales_, kEffectGraphRange);
+}
+
 float ObjectEditorModel::speed() const {
     return object().speed;
 }

@@ -77,6 +77,9 @@ public:
     void resetCurve();
     // "Value:": a curve point at the current frame (0 … last frame index).
     void setValueAtFrame(int frame, double shown);
+    const ObjectEffect& selectedEffect() const { return effect(); }
+    // Where a value of the selected effect stands on the curve graph (0 … 256).
+    int graphPosition(double value) const;
 
     // ---- "Object Play Speed" -----------------------------------------------------------
     float speed() const;
