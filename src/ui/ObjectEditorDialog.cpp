@@ -145,7 +145,8 @@ QWidget* ObjectEditorDialog::buildEffects() {
     });
     startEdit_ = new QLineEdit(box);
     endEdit_ = new QLineEdit(box);
-    connect(startEdit_, &QLineEdit::editingFinished, this, [this] { typedValue(startEdit_, true); });
+    connect(startEdit_, &QLineEdit::editingFinished, this,
+            [this] { typedValue(startEdit_, true); });
     connect(endEdit_, &QLineEdit::editingFinished, this, [this] { typedValue(endEdit_, false); });
     grid->addWidget(new QLabel("Start", box), 1, 0);
     grid->addWidget(startSlider_, 1, 1);
@@ -252,9 +253,9 @@ QWidget* ObjectEditorDialog::buildSpeed() {
 QWidget* ObjectEditorDialog::buildMaterials() {
     materialsBox_ = new QGroupBox(this);
     auto* grid = new QGridLayout(materialsBox_);
-    grid->addWidget(
-        new QLabel("Materials:\nStay clicked to show on 3D\nDouble click to edit name", materialsBox_),
-        0, 0, 1, 4);
+    grid->addWidget(new QLabel("Materials:\nStay clicked to show on 3D\nDouble click to edit name",
+                               materialsBox_),
+                    0, 0, 1, 4);
     materialList_ = new QListWidget(materialsBox_);
     grid->addWidget(materialList_, 1, 0, 1, 4);
     connect(materialList_, &QListWidget::currentRowChanged, this, [this] { refreshMaterials(); });
@@ -352,8 +353,8 @@ void ObjectEditorDialog::moveToObject(int step) {
     const AnimationModel& m = session_.model();
     if (!materialsMayBeLost()) return;
     for (int i = 1; i < m.objectCount; ++i) {
-        const int slot = ((model_->slot() + step * i) % m.objectCount + m.objectCount) %
-                         m.objectCount;
+        const int slot =
+            ((model_->slot() + step * i) % m.objectCount + m.objectCount) % m.objectCount;
         if (!m.object(slot).isLibrary()) continue;
         model_->commit();
         openOn(slot);
@@ -374,8 +375,8 @@ void ObjectEditorDialog::changed() {
 
 void ObjectEditorDialog::refresh() {
     const ObjectEditorModel& m = *model_;
-    const QSignalBlocker b1(startSlider_), b2(endSlider_), b3(linear_), b4(speedSlider_),
-        b5(loop_), b6(startFrameSlider_);
+    const QSignalBlocker b1(startSlider_), b2(endSlider_), b3(linear_), b4(speedSlider_), b5(loop_),
+        b6(startFrameSlider_);
     startSlider_->setValue(m.startSlider());
     endSlider_->setValue(m.endSlider());
     startEdit_->setText(QString::number(m.startDisplay()));
