@@ -17,6 +17,7 @@
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -202,6 +203,19 @@ public:
 
     void refreshAll();
 
+    // ---- animation dialogs (MainFrameAnimationDialogs.cpp) ----------------------------
+    void onAnimationProperties();
+    void onAddContinuation();
+    // The "Object Editor" and the "Time Curve Editor" on an object of the current image.
+    void openObjectEditor(int slot);
+    void openTimeCurveEditor(int slot);
+    // The object the animation commands act on: −1 when the current image has none.
+    int selectedObject() const;
+    CommandState animationObjectState() const;
+    CommandState continuationState() const;
+    // The dialog open over the window, for tests (null when none).
+    QDialog* openAnimationDialog() const { return animationDialog_; }
+
 signals:
     void clockTick();
 
@@ -273,6 +287,7 @@ private:
     int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
+    QPointer<QDialog> animationDialog_;
 };
 
 } // namespace zx

@@ -61,6 +61,9 @@ Status TimeCurveEditorModel::save(const std::string& name, const std::filesystem
     if (!isValidCurveName(name) || !fitsOnOneLine(name))
         return Status::refused(std::string(kInvalidCurveName));
     if (!completeCurve(editor_.curve)) return Status::refused(std::string(kIncompleteCurveMessage));
+    // The curve folder of a first run may not exist yet.
+    std::error_code ec;
+    if (userFile.has_parent_path()) std::filesystem::create_directories(userFile.parent_path(), ec);
     if (!library_.add(name, editor_.curve, userFile, prompter))
         return Status::failed({}, userFile.string() + ": the curve was not saved");
     name_ = name;
