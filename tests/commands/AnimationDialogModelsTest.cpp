@@ -5,6 +5,7 @@
 #include "commands/ObjectEditorModel.h"
 #include "commands/TimeCurveEditorModel.h"
 
+#include "anim/Deformation.h"
 #include "commands/DemoScene.h"
 #include "commands/Workspace.h"
 #include "platform/RecordingPrompter.h"
@@ -136,6 +137,65 @@ TEST(ObjectEditorModel, SlidersKeepTheirValuesAndLockedEffectsBecomeConstants) {
     EXPECT_FLOAT_EQ(opacity.startValue, 0.25f);
 }
 
+// A library object with two materials and an animation of its own of 11 frames.
+AnimationModel libraryModel() {
+    AnimationModel model;
+    model.objectCount = 2;
+    model.lastFrameIndex = 10;
+    auto data = std::make_shared<LibraryObjectData>();
+    data->materials = {"skin", "cloth"};
+    for (int s = 0; s < 2; ++s) {
+        model.object(s).libraryFlag = 1;
+        model.object(s).ownLastFrame = 10;
+        model.object(s).library = data;
+    }
+    return model;
+}
+
+TEST(ObjectEditorModel, CancelPutsBackEveryEffectTheSpeedAndTheMaterials) {
+    AnimationModel model = libraryModel();
+    const AnimObject before = model.object(1);
+    ObjectEditorModel editor(model, 1, false);
+    ASSERT_EQ(editor.materials().size(), 2u);
+    for (EffectKind kind : editor.effects()) {
+        editor.select(kind);
+        editor.setStartSlider(200);
+        editor.setValueAtFrame(5, 0.5);
+    }
+    editor.fitAnimationTime();
+    EXPECT_FLOAT_EQ(editor.speed(), 1); // own animation as long as the image's
+    editor.setStartFrame(3);
+    editor.setLoop(true);
+    ASSERT_TRUE(editor.setColour(1, ColourField::Red, 7).isOk());
+    editor.setShown(0, false);
+    EXPECT_EQ(materialListText(editor.materials()[0]), "skin (hidden)");
+    EXPECT_TRUE(editor.materialsChanged());
+
+    editor.cancel();
+    EXPECT_FALSE(editor.materialsChanged());
+    const AnimObject& after = model.object(1);
+    EXPECT_EQ(after.effects, before.effects);
+    EXPECT_EQ(after.speed, before.speed);
+    EXPECT_EQ(after.loop, before.loop);
+    EXPECT_EQ(after.timeOffset, before.timeOffset);
+}
+
+TEST(ObjectEditorModel, ValuePointsShapeTheCurveAndResetTakesThemAway) {
+    AnimationModel model = libraryModel();
+    ObjectEditorModel editor(model, 0, false);
+    editor.select(EffectKind::Opacity);
+    editor.setStartSlider(0);
+    editor.setEndSlider(0);
+    const std::vector<float> flat = editor.selectedEffect().table;
+    editor.setValueAtFrame(5, 0.75); // half way through 11 frames
+    const ObjectEffect& e = editor.selectedEffect();
+    ASSERT_EQ(e.points.size(), 3u);
+    EXPECT_FLOAT_EQ(e.table[size_t(e.points[1].x)], 0.75f);
+    EXPECT_EQ(editor.startSlider(), 0); // the ends stay
+    editor.resetCurve();
+    EXPECT_EQ(editor.selectedEffect().table, flat);
+}
+
 TEST(ObjectEditorModel, ColourFieldsRefuseOutOfRangeValuesAndKeepTheWord) {
     uint32_t colour = 0x0A112233;
     for (auto [field, max] :
@@ -231,6 +291,54 @@ TEST_F(DemoWorkspace, ContinuationStartsAtThePoseReached) {
     EXPECT_EQ(ws.project().imageCount(), 2);
 }
 
+TEST(AnimationPropertiesModel, JointControlsStayOffForLibraryObjectsAndFlagsRoundTrip) {
+    AnimationModel model = libraryModel();
+    model.objectCount = 3;
+    model.object(2) = AnimObject{};
+    model.object(2).curvePoints = {packCurvePoint(0, 0), packCurvePoint(300, 100),
+                                   packCurvePoint(512, 512)};
+    resampleObjectCurve(model.object(2));
+    AnimationPropertiesModel properties(model);
+    properties.select(0);
+    EXPECT_FALSE(properties.jointControlsEnabled());
+    properties.setInteractionSlider(100);
+    EXPECT_EQ(model.object(0).jointInteraction, AnimObject{}.jointInteraction);
+
+    properties.select(2);
+    ASSERT_TRUE(properties.skinFillEnabled());
+    for (int position : {0, 17, kInteractionSliderMax}) {
+        properties.setInteractionSlider(position);
+        EXPECT_EQ(properties.interactionSlider(), position);
+    }
+    const CurveTable table = model.object(2).curveTable;
+    properties.setReverse(true);
+    properties.setInvert(true);
+    EXPECT_NE(model.object(2).curveTable, table);
+    properties.setReverse(false);
+    properties.setInvert(false);
+    EXPECT_EQ(model.object(2).curveTable, table);
+}
+
+TEST(AnimationContinuation, TheReachedPoseBecomesTheStartPose) {
+    AnimationModel model;
+    model.objectCount = 1;
+    AnimObject& o = model.object(0);
+    AnimPoint dot;
+    dot.start = {10, 10, 0};
+    dot.end = {50, 30, 0};
+    dot.trajectory = DotTrajectory{{10, 10, 0}, {40, 0, 0}, {50, 30, 0}};
+    o.points = {dot};
+    o.spin = 3;
+    computeFrame(model, 0.4, testing::silentPrompter());
+    const Vec3 reached = o.points[0].current;
+    makeCurrentPoseStart(model, 0);
+    computeFrame(model, 0, testing::silentPrompter());
+    EXPECT_EQ(o.points[0].current, reached);
+    EXPECT_EQ(o.spin, 0);
+    computeFrame(model, 1, testing::silentPrompter());
+    EXPECT_EQ(o.points[0].current, dot.end); // it still goes where it went
+}
+
 TEST(AnimationContinuation, NamesDropTheExtensionAndAnEarlierCopySuffix) {
     EXPECT_EQ(continuationName("street.jpg", 4), "street[Copy_4]");
     EXPECT_EQ(continuationName(continuationName("street.jpg", 4), 5), "street[Copy_5]");
@@ -292,6 +400,17 @@ TEST_F(CurveFolder, SavedCurvesAreFoundAtTheNextStart) {
     TimeCurveEditorModel again(nextStart, {});
     EXPECT_FALSE(again.save("x", file, prompter).isOk());
     EXPECT_EQ(fileText(), written);
+}
+
+TEST_F(CurveFolder, AFileThatCannotBeWrittenIsToldAndKeepsTheCurveForTheSession) {
+    // A file where the curve folder should be: nothing can be created inside it.
+    std::ofstream(folder / "blocked") << "x";
+    const fs::path blocked = folder / "blocked" / std::string(kUserCurveFileName);
+    CurveLibrary library;
+    TimeCurveEditorModel editor(library, linearCommandCurve());
+    EXPECT_EQ(editor.save("Straight", blocked, prompter).code(), StatusCode::Failed);
+    EXPECT_TRUE(prompter.saw(blocked.string() + std::string(kCurveFileNotCreated)));
+    EXPECT_EQ(library.find("Straight"), kBuiltInCurveCount);
 }
 
 TEST(TimeCurveEditorModel, AreaPositionsMapToTheGridUpwards) {
