@@ -20,6 +20,7 @@ Result<std::unique_ptr<AnimationEditSession>> AnimationEditSession::open(Workspa
     AnimationModel& model = *session->model_;
     // The model is only written back: library objects keep their words as stored.
     RecordReadOptions read;
+    read.prompter = &workspace.prompter();
     read.forRewrite = true;
     if (image->animation && !image->animation->empty() &&
         !readAnimationRecord(model, *image->animation, read))
