@@ -91,7 +91,9 @@ const ObjectEffect& ObjectEditorModel::effect() const {
 }
 
 void ObjectEditorModel::select(EffectKind kind) {
-    if (std::find(offered_.begin(), offered_.end(), kind) != offered_.end()) selected_ = kind;
+    if (std::find(offered_.begin(), offered_.end(), kind) == offered_.end()) return;
+    selected_ = kind;
+    graphHeld_ = -1;
 }
 
 double ObjectEditorModel::startValue() const {
@@ -178,6 +180,38 @@ void ObjectEditorModel::setValueAtFrame(int frame, double shown) {
 
 int ObjectEditorModel::graphPosition(double value) const {
     return sliderFromEffectValue(selected_, value, scales_, kEffectGraphRange);
+}
+
+void ObjectEditorModel::editGraph(const std::function<void(CurveEditor&)>& edit) {
+    if (!completeCurve(effect())) storeEnds(startValue(), endValue());
+    ObjectEffect& e = effect();
+    CurveEditor editor;
+    for (const EffectPoint& p : e.points)
+        editor.curve.points.push_back(packCurvePoint(p.x, graphPosition(p.y)));
+    editor.held = graphHeld_;
+    edit(editor);
+    std::vector<EffectPoint> points;
+    for (uint32_t packed : editor.curve.points) {
+        const int x = curvePointX(packed), y = curvePointY(packed);
+        const auto kept = std::find_if(e.points.begin(), e.points.end(), [&](const EffectPoint& p) {
+            return p.x == x && graphPosition(p.y) == y;
+        });
+        points.push_back(
+            {x, kept != e.points.end()
+                    ? kept->y
+                    : float(effectValueFromSlider(selected_, y, scales_, kEffectGraphRange))});
+    }
+    e.points = std::move(points);
+    graphHeld_ = editor.held;
+    storeEnds(e.points.front().y, e.points.back().y);
+}
+
+void ObjectEditorModel::graphPress(int x, int y) {
+    editGraph([&](CurveEditor& editor) { editor.press(x, std::clamp(y, 0, kEffectGraphRange)); });
+}
+
+void ObjectEditorModel::graphDrag(int x, int y) {
+    editGraph([&](CurveEditor& editor) { editor.drag(x, std::clamp(y, 0, kEffectGraphRange)); });
 }
 
 float ObjectEditorModel::speed() const {

@@ -6,10 +6,12 @@
 // object held when the editor opened, `commit` tidies the effects for keeping.
 
 #include "anim/AnimObject.h"
+#include "anim/CurveEditor.h"
 #include "anim/EffectTables.h"
 #include "platform/Status.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +82,12 @@ public:
     const ObjectEffect& selectedEffect() const { return effect(); }
     // Where a value of the selected effect stands on the curve graph (0 … 256).
     int graphPosition(double value) const;
+    // The curve graph edits the selected effect's points the way the time-curve editor
+    // edits a time curve: x 0 … 512, y the graph position 0 … 256. Points the edit
+    // does not touch keep their exact values.
+    void graphPress(int x, int y);
+    void graphDrag(int x, int y);
+    void graphRelease() { graphHeld_ = -1; }
 
     // ---- "Object Play Speed" -----------------------------------------------------------
     float speed() const;
@@ -112,6 +120,7 @@ private:
     double startValue() const;
     double endValue() const;
     void storeEnds(double start, double end);
+    void editGraph(const std::function<void(CurveEditor&)>& edit);
 
     AnimationModel& model_;
     int slot_;
@@ -119,6 +128,7 @@ private:
     std::vector<EffectKind> offered_;
     EffectKind selected_ = EffectKind::HorizontalPosition;
     bool locked_ = false;
+    int graphHeld_ = -1;
     // The backup taken at opening.
     std::array<ObjectEffect, kEffectCount> backupEffects_;
     float backupSpeed_ = 1;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -60,9 +61,26 @@ public:
     explicit EffectCurveGraph(QWidget* parent) : QWidget(parent) {
         setFixedSize(kGraphSize, kGraphSize);
     }
-    const ObjectEditorModel* model = nullptr;
+    ObjectEditorModel* model = nullptr;
+    std::function<void()> edited; // after a click or drag changed the curve
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (!model || e->button() != Qt::LeftButton) return;
+        const QPoint g = gridPoint(e->position());
+        model->graphPress(g.x(), g.y());
+        if (edited) edited();
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (!model || !(e->buttons() & Qt::LeftButton)) return;
+        const QPoint g = gridPoint(e->position());
+        model->graphDrag(g.x(), g.y());
+        if (edited) edited();
+    }
+    void mouseReleaseEvent(QMouseEvent*) override {
+        if (model) model->graphRelease();
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
@@ -86,6 +104,13 @@ protected:
         p.setBrush(Qt::red);
         for (const EffectPoint& point : e.points)
             p.drawEllipse(at(point.x, model->graphPosition(point.y)), 2.5, 2.5);
+    }
+
+private:
+    // Curve x 0 … 512 and graph height 0 … 256 (upwards) of a widget position.
+    QPoint gridPoint(QPointF at) const {
+        return {int(std::lround(at.x() * kCurveGrid / (width() - 1))),
+                int(std::lround((height() - 1 - at.y()) * kEffectGraphRange / (height() - 1)))};
     }
 };
 
@@ -200,6 +225,7 @@ QWidget* ObjectEditorDialog::buildEffects() {
     grid->addWidget(new QLabel("Value:", box), 5, 0);
     grid->addWidget(valueEdit_, 5, 3);
     graph_ = new EffectCurveGraph(box);
+    graph_->edited = [this] { changed(); };
     grid->addWidget(graph_, 0, 4, 6, 1);
     return box;
 }

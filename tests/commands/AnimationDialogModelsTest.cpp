@@ -194,6 +194,18 @@ TEST(ObjectEditorModel, ValuePointsShapeTheCurveAndResetTakesThemAway) {
     EXPECT_EQ(editor.startSlider(), 0); // the ends stay
     editor.resetCurve();
     EXPECT_EQ(editor.selectedEffect().table, flat);
+
+    // The graph adds a point at the top and drags it; the ends keep their exact values.
+    editor.setStartSlider(333);
+    const ObjectEffect ends = editor.selectedEffect();
+    editor.graphPress(100, 256);
+    editor.graphDrag(200, 256);
+    editor.graphRelease();
+    ASSERT_EQ(e.points.size(), 3u);
+    EXPECT_EQ(e.points[1], (EffectPoint{200, 1.0f}));
+    EXPECT_EQ(e.points.front(), ends.points.front());
+    EXPECT_EQ(e.points.back(), ends.points.back());
+    EXPECT_FLOAT_EQ(e.table[200], 1.0f);
 }
 
 TEST(ObjectEditorModel, ColourFieldsRefuseOutOfRangeValuesAndKeepTheWord) {
