@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -285,6 +286,16 @@ QWidget* ObjectEditorDialog::buildMaterials() {
     materialList_ = new QListWidget(materialsBox_);
     grid->addWidget(materialList_, 1, 0, 1, 4);
     connect(materialList_, &QListWidget::currentRowChanged, this, [this] { refreshMaterials(); });
+    connect(materialList_, &QListWidget::itemDoubleClicked, this, [this] {
+        const int row = selectedMaterial();
+        if (row < 0) return;
+        bool ok = false;
+        const QString name =
+            QInputDialog::getText(this, "Material", "Name", QLineEdit::Normal,
+                                  qtText(model_->materials()[size_t(row)].name), &ok);
+        if (ok) model_->renameMaterial(row, engineText(name));
+        refreshMaterials();
+    });
     const auto showButton = [this](const QString& text, bool shown, bool all) {
         auto* b = new QPushButton(text, materialsBox_);
         connect(b, &QPushButton::clicked, this, [this, shown, all] {
