@@ -14,8 +14,8 @@ AnimationEditSession::AnimationEditSession(Workspace& workspace, int image)
 Result<std::unique_ptr<AnimationEditSession>> AnimationEditSession::open(Workspace& workspace) {
     ProjectImage* image = workspace.currentImage();
     if (!image || !workspace.hasSelectedImage()) return Status::refused({}, "no image is selected");
-    std::unique_ptr<AnimationEditSession> session(
-        new AnimationEditSession(workspace, workspace.project().currentImage));
+    auto session =
+        std::make_unique<AnimationEditSession>(workspace, workspace.project().currentImage);
     session->before_ = image->animation;
     AnimationModel& model = *session->model_;
     // The model is only written back: library objects keep their words as stored.

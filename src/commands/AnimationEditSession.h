@@ -24,6 +24,8 @@ public:
     // Refused when the workspace has no selected image, or failed when its record is
     // damaged (nothing is then changed).
     static Result<std::unique_ptr<AnimationEditSession>> open(Workspace& workspace);
+    // An empty session on `image`; `open` fills it.
+    AnimationEditSession(Workspace& workspace, int image);
 
     AnimationModel& model() { return *model_; }
     int image() const { return image_; }
@@ -39,8 +41,6 @@ public:
     void cancel();
 
 private:
-    AnimationEditSession(Workspace& workspace, int image);
-
     Workspace& workspace_;
     int image_;
     std::optional<std::vector<uint32_t>> before_;
