@@ -19,6 +19,7 @@
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -234,6 +235,19 @@ public:
     std::function<void(ExportMovieDialog&)> answerExportMovieDialog;
     std::function<QString(const QString& proposed)> answerExportImagePath;
 
+    // ---- animation dialogs (MainFrameAnimationDialogs.cpp) ----------------------------
+    void onAnimationProperties();
+    void onAddContinuation();
+    // The "Object Editor" and the "Time Curve Editor" on an object of the current image.
+    void openObjectEditor(int slot);
+    void openTimeCurveEditor(int slot);
+    // The object the animation commands act on: −1 when the current image has none.
+    int selectedObject() const;
+    CommandState animationObjectState() const;
+    CommandState continuationState() const;
+    // The dialog open over the window, for tests (null when none).
+    QDialog* openAnimationDialog() const { return animationDialog_; }
+
 signals:
     void clockTick();
 
@@ -315,6 +329,7 @@ private:
     std::optional<RasterImage> exportedPicture();
     ProgressWindow* exportProgress_ = nullptr;
     bool closeAfterExport_ = false;
+    QPointer<QDialog> animationDialog_;
 };
 
 } // namespace zx
