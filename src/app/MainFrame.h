@@ -35,6 +35,7 @@ class QDockWidget;
 namespace zx {
 
 class CanvasView;
+class AnimateSpool;
 class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
@@ -72,6 +73,8 @@ public:
     QString paneText(int pane) const;
     void setPaneText(int pane, const QString& text);
     PlaybackClock& clock() { return clock_; }
+    // The frame spool of Animate mode.
+    AnimateSpool& animateSpool() { return *spool_; }
     // The named time curves: the built-in ones and the user's curve file.
     const CurveLibrary& curves() const { return curves_; }
 
@@ -273,6 +276,7 @@ private:
     int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
+    std::unique_ptr<AnimateSpool> spool_;
 };
 
 } // namespace zx

@@ -161,6 +161,11 @@ bool FrameSpool::isComplete(int image) {
     return ensureEntry(image).complete();
 }
 
+bool FrameSpool::isAnimated(int image) const {
+    const SpoolEntry* e = entry(image);
+    return e && e->job.scene;
+}
+
 const RasterImage* FrameSpool::referenceFrame(SpoolEntry& e, uint64_t generation) {
     if (e.reference && e.referenceGeneration == generation) return &*e.reference;
     e.reference.reset();

@@ -58,6 +58,8 @@ public:
     void resizeAll(const Project& project);
 
     bool isComplete(int image);
+    // Whether the job of image `image` renders an animation (not a still picture).
+    bool isAnimated(int image) const;
     // Frame `frame` of image `image` as rendered, or none while the spool has no such
     // frame of the current job (not written yet, another frame count, a wrong size).
     std::optional<RasterImage> getFrame(int image, int frame);

@@ -118,6 +118,7 @@ Status SpoolEntry::runAnimated(PackedImage& keyFrame) {
     const double last = std::max(1, job.frameCount - 1);
     for (int k = 0; k < job.frameCount; ++k) {
         if (cancel_.load()) return Status::cancelled();
+        job.record.frameIndex = k; // the renderer's jitter is seeded by the frame
         Result<RasterImage> picture =
             renderSceneFrame(*job.scene, job.record, k / last, &cancel_, &scratch);
         if (!picture) return picture.status();

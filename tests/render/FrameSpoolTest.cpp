@@ -6,6 +6,7 @@
 #include "render/ImageScene.h"
 #include "render/ProjectFrame.h"
 #include "storage/PhotoImport.h"
+#include "storage/ProjectFile.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,19 @@ TEST(FrameSpool, SpooledFramesAreTheRenderedFramesAndStillsRepeatEveryTile) {
         }
     }
     EXPECT_TRUE(folder.empty());
+}
+
+// The sample's astronaut has a volume whose shading differs from frame to frame.
+TEST(FrameSpool, SpooledFramesOfTheSampleAreItsRenderedFrames) {
+    std::unique_ptr<Project> project =
+        loadProject(ZX_SAMPLES_DIR "/sample.zxp", testing::silentPrompter());
+    ASSERT_TRUE(project);
+    project->images[0].setDuration(5);
+    FrameSpool spool;
+    spool.submit(*project, 0, RenderQuality::Medium);
+    ASSERT_TRUE(waitFor([&] { return spool.isComplete(0); }));
+    for (int k = 0; k <= 5; ++k)
+        EXPECT_EQ(*spool.getFrame(0, k), rendered(*project, 0, k, RenderQuality::Medium)) << k;
 }
 
 TEST(FrameSpool, FramesAreReadableOnceWrittenWhileTheJobRuns) {
