@@ -138,6 +138,7 @@ void FrameSpool::start(SpoolEntry& e, SpoolJob job, SpoolSource source) {
         if (Result<std::unique_ptr<SpoolFile>> file = SpoolFile::create(options_.folder))
             e.file = std::move(file).value();
     }
+    if (e.file) e.file->restart(e.job.frameCount);
     e.wake();
 }
 
@@ -151,6 +152,7 @@ void FrameSpool::resizeAll(const Project& project) {
         e.job.frameCount = frameCount;
         if (e.job.scene) e.job.scene->lastFrameIndex = std::max(1, frameCount - 1);
         if (e.source) e.source->frameCount = frameCount;
+        if (e.file) e.file->restart(frameCount);
         e.reference.reset();
         e.wake();
     }

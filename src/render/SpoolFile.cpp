@@ -47,6 +47,14 @@ SpoolFile::~SpoolFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+void SpoolFile::restart(int frameCount) {
+    std::lock_guard lock(mutex_);
+    index_.clear();
+    frameCount_ = frameCount;
+    total_ = 0;
+    ++generation_;
+}
+
 Status SpoolFile::append(int frame, int frameCount, std::span<const uint8_t> bytes,
                          CancelFlag cancel) {
     if (bytes.size() > UINT32_MAX) return Status::refused(std::string(kWriteFailed));

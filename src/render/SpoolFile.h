@@ -47,6 +47,9 @@ public:
     // after a piece. A frame not completely written is never indexed.
     Status append(int frame, int frameCount, std::span<const uint8_t> bytes,
                   CancelFlag cancel = nullptr);
+    // Forgets every frame: a new job of `frameCount` frames begins. For the main thread
+    // while the writer is idle, so that no frame of the old job is read as the new one's.
+    void restart(int frameCount);
     // The bytes of frame `frame`, when the job of `frameCount` frames has written it.
     Result<SpoolBytes> read(int frame, int frameCount) const;
 

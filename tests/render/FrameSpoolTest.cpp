@@ -217,9 +217,18 @@ TEST(FrameSpool, OnlyAChangedSourceRestartsAJob) {
     EXPECT_EQ(log.starts[1].load(), 2);
     EXPECT_EQ(*spool.getFrame(0, 6), rendered(project, 0, 6, RenderQuality::Low));
     EXPECT_EQ(*spool.getFrame(0, 2), rendered(project, 0, 2, RenderQuality::Low));
+    // From a resubmit on, no frame of the old job is handed out.
+    project.images[0].animation =
+        testing::movingRectangleRecord(pattern(32, 24, 3), 2, 2, 20, 20, {4, 4, 0}, {4, 14, 0});
+    spool.submit(project, 0, RenderQuality::Low);
+    for (int k = 0; k <= 6; ++k) {
+        if (std::optional<RasterImage> frame = spool.getFrame(0, k)) {
+            EXPECT_EQ(*frame, rendered(project, 0, k, RenderQuality::Low)) << k;
+        }
+    }
     spool.submit(project, 0, RenderQuality::High);
     ASSERT_TRUE(waitFor([&] { return spool.progress().complete; }));
-    EXPECT_EQ(log.starts[0].load(), 3);
+    EXPECT_EQ(log.starts[0].load(), 4);
 
     // An inactive spool takes nothing.
     spool.setActive(false);
