@@ -1,5 +1,6 @@
 #include "app/CanvasView.h"
 
+#include "app/AnimateSpool.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "commands/ViewLayout.h"
@@ -71,15 +72,19 @@ void CanvasView::paintAnimate(QPainter& p) {
 
 // The "Screen Preview Rendering Quality" of the movie settings.
 RenderQuality CanvasView::previewQuality() const {
-    return renderQualityFromInt(frame_.settings().videoRender).value_or(RenderQuality::Medium);
+    return screenPreviewQuality(frame_.settings());
 }
 
 bool CanvasView::paintRenderedFrame(QPainter& p, const QRect& area) {
     Project& project = frame_.project();
     const ProjectImage* image = project.current();
     if (!image) return false;
-    const std::optional<RasterImage> rendered =
-        preview_.render(project, project.currentImage, image->currentFrame(), previewQuality());
+    // A spooled frame when there is one; the frame rendered here until then.
+    std::optional<RasterImage> rendered = frame_.animateSpool().frame(
+        project, project.currentImage, image->currentFrame(), previewQuality());
+    if (!rendered)
+        rendered =
+            preview_.render(project, project.currentImage, image->currentFrame(), previewQuality());
     if (!rendered || rendered->empty()) return false;
     p.fillRect(area, QColor(0x70, 0x70, 0x78));
     const double f = zoomFactor(frame_.zoom());

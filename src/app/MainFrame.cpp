@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/AnimateSpool.h"
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/QtPrompter.h"
@@ -42,6 +43,13 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
     }
     prompter_ = prompter;
     workspace_ = std::make_unique<Workspace>(*prompter_, settings_);
+    spool_ =
+        std::make_unique<AnimateSpool>(settings_.cacheSpool != 0, [this](int image, int frame) {
+            const ProjectImage* shown = project().current();
+            if (mode() == AnimationMode::Animate && image == project().currentImage && shown &&
+                shown->currentFrame() == frame)
+                view_->update();
+        });
 
     view_ = new CanvasView(*this);
     setCentralWidget(view_);
@@ -66,6 +74,7 @@ MainFrame::~MainFrame() {
     // Worker threads end before the widgets they post to go away.
     timeline_->pause();
     clock_.quit();
+    spool_->stopAll();
 }
 
 // ---- building ------------------------------------------------------------------------
@@ -259,6 +268,11 @@ void MainFrame::connectWorkspace() {
         setPaneText(1, {});
         setPaneText(2, {});
         if (auto* p = dynamic_cast<ModePanelWidget*>(panelStack_->currentWidget())) p->refresh();
+        // The spool's workers run in Animate mode only.
+        if (mode() == AnimationMode::Animate)
+            spool_->submitAll(project(), screenPreviewQuality(settings_));
+        else
+            spool_->stopAll();
     };
 }
 
@@ -614,6 +628,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     closing_ = true;
     stopPlayback();
     clock_.quit();
+    spool_->stopAll();
     saveLayout();
     if (storedMaxSize_) settings_.maxSize = *storedMaxSize_;
     if (store_) writeSettings(settings_, *store_);

@@ -41,6 +41,7 @@ class QUrl;
 namespace zx {
 
 class CanvasView;
+class AnimateSpool;
 class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
@@ -82,6 +83,8 @@ public:
     QString paneText(int pane) const;
     void setPaneText(int pane, const QString& text);
     PlaybackClock& clock() { return clock_; }
+    // The frame spool of Animate mode.
+    AnimateSpool& animateSpool() { return *spool_; }
     // The named time curves: the built-in ones and the user's curve file.
     const CurveLibrary& curves() const { return curves_; }
 
@@ -330,6 +333,7 @@ private:
     ProgressWindow* exportProgress_ = nullptr;
     bool closeAfterExport_ = false;
     QPointer<QDialog> animationDialog_;
+    std::unique_ptr<AnimateSpool> spool_;
 };
 
 } // namespace zx

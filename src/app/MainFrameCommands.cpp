@@ -499,8 +499,13 @@ void MainFrame::onSettingsAnimation() {
     settings_.cores = processorCoresFromAffinity();
     AnimationSettingsDialog d(settings_, this);
     if (d.exec() != QDialog::Accepted) return;
+    const int cacheBefore = settings_.cacheSpool;
     d.apply(settings_);
     if (store_) writeSettings(settings_, *store_);
+    // The spool is switched on or off when the window opens.
+    if (settings_.cacheSpool != cacheBefore)
+        prompter_->message("Change in cache settings will be effective next time you restart "
+                           "the application");
 }
 
 void MainFrame::onSettingsMovie() {

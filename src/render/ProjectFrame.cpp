@@ -121,17 +121,20 @@ void applyProjectLight(const Project& project, AnimationModel& scene, RenderQual
                           quality);
 }
 
-Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& scene,
-                                       const ProjectFrameRequest& request, CancelFlag cancel,
-                                       RenderScratch* scratch) {
+Result<CameraFrame> sceneCameraFrame(const Project& project, AnimationModel& scene,
+                                     const ProjectFrameRequest& request) {
     Result<CameraFrame> record = projectCameraFrame(project, request);
     if (!record) return record.status();
     // The scene's own picture size is the image size the renderer frames.
     record->imageWidth = scene.startWidth;
     record->imageHeight = scene.startHeight;
     applyProjectLight(project, scene, request.quality);
-    const double t = double(request.frame) / durationOf(project.images[request.image]);
-    std::optional<RasterImage> picture = renderFrameAt(scene, *record, t, cancel, scratch);
+    return record;
+}
+
+Result<RasterImage> renderSceneFrame(AnimationModel& scene, const CameraFrame& record, double t,
+                                     CancelFlag cancel, RenderScratch* scratch) {
+    std::optional<RasterImage> picture = renderFrameAt(scene, record, t, cancel, scratch);
     if (!picture)
         return isCancelled(cancel) ? Status::cancelled()
                                    : Status::failed(std::string(kNotRendered));
@@ -139,6 +142,20 @@ Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& s
     // halving at Maximum); a frame is a finished, opaque picture.
     for (uint32_t& p : picture->pixelVector()) p |= 0xFF000000u;
     return std::move(*picture);
+}
+
+double imageFrameTime(const Project& project, int image, int frame) {
+    const ProjectImage* projectImage = project.images.at(image);
+    return projectImage ? double(frame) / durationOf(*projectImage) : 0.0;
+}
+
+Result<RasterImage> renderProjectFrame(const Project& project, AnimationModel& scene,
+                                       const ProjectFrameRequest& request, CancelFlag cancel,
+                                       RenderScratch* scratch) {
+    Result<CameraFrame> record = sceneCameraFrame(project, scene, request);
+    if (!record) return record.status();
+    return renderSceneFrame(scene, *record, imageFrameTime(project, request.image, request.frame),
+                            cancel, scratch);
 }
 
 } // namespace zx

@@ -74,6 +74,20 @@ Result<CameraFrame> projectCameraFrame(const Project& project, const ProjectFram
 // smooth shading above Low.
 void applyProjectLight(const Project& project, AnimationModel& scene, RenderQuality quality);
 
+// The camera record `scene` renders the request through, with the scene's own picture
+// size and the project's light applied to the scene: what renderSceneFrame needs to
+// render the request away from the project (a spool worker keeps it for every frame).
+Result<CameraFrame> sceneCameraFrame(const Project& project, AnimationModel& scene,
+                                     const ProjectFrameRequest& request);
+
+// Renders `scene` through a record from sceneCameraFrame at normalised time t: the
+// picture renderProjectFrame gives for that time. Reads nothing but its arguments.
+Result<RasterImage> renderSceneFrame(AnimationModel& scene, const CameraFrame& record, double t,
+                                     CancelFlag cancel = nullptr, RenderScratch* scratch = nullptr);
+
+// The normalised time of frame `frame` of image `image` (frame ÷ duration).
+double imageFrameTime(const Project& project, int image, int frame);
+
 // Renders the request with `scene`, the scene loadImageScene loaded for the request's
 // image, after applyProjectLight. The picture is opaque, of the requested output
 // size. Cancelled when `cancel` was set; a caller rendering many frames passes its
