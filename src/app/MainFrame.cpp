@@ -2,6 +2,7 @@
 
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
+#include "app/MovieModeView.h"
 #include "app/QtPrompter.h"
 #include "app/Timeline.h"
 #include "commands/DropRouting.h"
@@ -42,6 +43,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
     prompter_ = prompter;
     workspace_ = std::make_unique<Workspace>(*prompter_, settings_);
 
+    movieView_ = new MovieModeView(*this);
     view_ = new CanvasView(*this);
     setCentralWidget(view_);
     buildStatusBar();
@@ -65,6 +67,7 @@ MainFrame::~MainFrame() {
     // Worker threads end before the widgets they post to go away.
     timeline_->pause();
     clock_.quit();
+    movieView_->shutDown();
 }
 
 // ---- building ------------------------------------------------------------------------
@@ -258,7 +261,9 @@ void MainFrame::connectWorkspace() {
         setPaneText(1, {});
         setPaneText(2, {});
         if (auto* p = dynamic_cast<ModePanelWidget*>(panelStack_->currentWidget())) p->refresh();
+        movieView_->followMode(mode());
     };
+    h.movieFramesChanged = [this] { movieView_->invalidate(); };
 }
 
 // ---- commands ------------------------------------------------------------------------
@@ -604,6 +609,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     closing_ = true;
     stopPlayback();
     clock_.quit();
+    movieView_->shutDown();
     saveLayout();
     if (storedMaxSize_) settings_.maxSize = *storedMaxSize_;
     if (store_) writeSettings(settings_, *store_);

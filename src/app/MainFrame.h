@@ -35,6 +35,7 @@ class QDockWidget;
 namespace zx {
 
 class CanvasView;
+class MovieModeView;
 class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
@@ -60,6 +61,7 @@ public:
     AnimationMode mode() const { return workspace_->mode(); }
     TimelineBar* timeline() const { return timeline_; }
     CanvasView* view() const { return view_; }
+    MovieModeView* movieView() const { return movieView_; }
     HistoryWindow* historyWindow() const { return history_; }
     AnimatePanel* animatePanel() const { return animatePanel_; }
     MoviePanel* moviePanel() const { return moviePanel_; }
@@ -260,6 +262,7 @@ private:
     QDockWidget* timelineDock_ = nullptr;
     QStackedWidget* panelStack_ = nullptr;
     CanvasView* view_ = nullptr;
+    MovieModeView* movieView_ = nullptr;
     TimelineBar* timeline_ = nullptr;
     HistoryWindow* history_ = nullptr;
     ImageEditPanel* imageEditPanel_ = nullptr;

@@ -98,8 +98,10 @@ BuilderEntry::Outcome BuilderEntry::buildOnce(const Job& job, bool& restart) {
         options.allowTransparentBlocks = false;
         options.padToWords = false;
         options.reference = reference;
-        if (std::optional<PackedImage> packed = packImage(*picture, options))
+        if (std::optional<PackedImage> packed = packImage(*picture, options)) {
             list_.storeCoded(index, std::move(*packed));
+            if (built_) built_(index);
+        }
         framesDone_.fetch_add(1);
         if (isCancelled(&stop_)) return Outcome::Stop;
     }

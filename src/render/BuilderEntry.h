@@ -32,6 +32,9 @@ public:
     // Called on the worker after it rendered frame `frame` of its image, before it
     // looks for the reference; tests use it to make timing-dependent paths certain.
     using RenderedHook = std::function<void(int image, int frame)>;
+    // Called on the worker after it stored the coded frame of record `index`; the
+    // window uses it to learn of finished frames.
+    using BuiltHook = std::function<void(int index)>;
 
     // Starts the worker at once; it waits for commands on the records of `list`.
     explicit BuilderEntry(MovieFrameList& list);
@@ -58,6 +61,8 @@ public:
     bool commandPending();
     // Set before the first Build; read by the worker.
     void setRenderedHook(RenderedHook hook) { hook_ = std::move(hook); }
+    // Set before the first Build; read by the worker.
+    void setBuiltHook(BuiltHook hook) { built_ = std::move(hook); }
 
 private:
     enum class Outcome { Continue, Stop, Quit };
@@ -82,6 +87,7 @@ private:
     std::atomic<int32_t> state_{int32_t(WorkerState::Idle)};
     std::atomic<int32_t> framesDone_{0};
     RenderedHook hook_;
+    BuiltHook built_;
     std::thread thread_;
 };
 

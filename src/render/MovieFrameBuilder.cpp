@@ -31,8 +31,18 @@ BuilderEntry* MovieFrameBuilder::entry(int image) {
 }
 
 BuilderEntry& MovieFrameBuilder::ensureEntry(int image) {
-    while (entryCount() <= image) entries_.push_back(std::make_unique<BuilderEntry>(list_));
+    while (entryCount() <= image) {
+        entries_.push_back(std::make_unique<BuilderEntry>(list_));
+        entries_.back()->setBuiltHook(built_);
+    }
     return *entries_[size_t(image)];
+}
+
+// Only idle workers take the hook: a building one reads it.
+void MovieFrameBuilder::setBuiltHook(BuilderEntry::BuiltHook hook) {
+    built_ = std::move(hook);
+    for (auto& e : entries_)
+        if (e->idle) e->setBuiltHook(built_);
 }
 
 void MovieFrameBuilder::post(int image, BuilderCommand command) {

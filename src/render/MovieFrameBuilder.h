@@ -60,6 +60,8 @@ public:
 
     int entryCount() const { return int(entries_.size()); }
     BuilderEntry* entry(int image);
+    // Given to every worker, now and later: called on the worker once it stored a frame.
+    void setBuiltHook(BuilderEntry::BuiltHook hook);
 
 private:
     BuilderEntry& ensureEntry(int image);
@@ -71,6 +73,7 @@ private:
     FrameLayoutSettings layout_;
     MovieFrameList list_;
     std::vector<std::unique_ptr<BuilderEntry>> entries_;
+    BuilderEntry::BuiltHook built_;
     bool inGetCodedFrame_ = false, inDecode_ = false;
 };
 
