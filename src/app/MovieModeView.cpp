@@ -13,12 +13,7 @@ MovieModeView::~MovieModeView() {
 }
 
 void MovieModeView::shutDown() {
-    if (builder_) {
-        // Stopping first cuts short the frames being rendered; quitting then ends
-        // every worker without waiting for one.
-        for (int j = 0; j < builder_->entryCount(); ++j) builder_->stopImage(j);
-        builder_.reset();
-    }
+    builder_.reset(); // stops, quits and joins every worker
     shape_.reset();
     shownIndex_ = -1;
     shown_ = QImage();
@@ -32,6 +27,7 @@ void MovieModeView::invalidate() {
 MovieModeView::MovieShape MovieModeView::currentShape() const {
     const Project& project = frame_.project();
     MovieShape shape;
+    shape.project = &project;
     for (int j = 0; j < project.imageCount(); ++j) {
         const ProjectImage* image = project.images.at(j);
         shape.images.emplace_back(image, image ? image->duration() : 0);
@@ -92,6 +88,8 @@ const QImage& MovieModeView::picture(int index) {
 }
 
 void MovieModeView::followMode(AnimationMode mode) {
+    // Another project: the workers of the one closed go now.
+    if (shape_ && shape_->project != &frame_.project()) shutDown();
     const bool movie = mode == AnimationMode::Movie;
     if (builder_ && movie && paused_) builder_->resumeAll();
     if (builder_ && !movie && !paused_) builder_->pauseAll();

@@ -54,6 +54,7 @@ signals:
 private:
     // What the frames depend on, compared to notice a change nobody reported.
     struct MovieShape {
+        const Project* project = nullptr;
         std::vector<std::pair<const ProjectImage*, int>> images; // and their durations
         int width = 0, height = 0, fps = 0;
         RenderQuality quality = RenderQuality::Low;

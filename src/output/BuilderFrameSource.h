@@ -1,6 +1,9 @@
 #pragma once
 // Movie export's frames from the movie frame builder: frame i is the builder's opaque
-// picture of record i, built by the image workers or, when missing, on the spot.
+// picture of record i, built by the image workers or, when missing, on the spot. The
+// workers of an image that are not building start when one of its frames is asked for,
+// and those of the next image once it is built, so that they run ahead of the export
+// without building images it never reaches.
 
 #include "output/MovieFrameSource.h"
 #include "render/MovieFrameBuilder.h"
@@ -23,6 +26,7 @@ public:
 
 private:
     void relayout(RenderQuality quality);
+    void startBuilding(int image);
 
     const Project& project_;
     MovieFrameBuilder& builder_;

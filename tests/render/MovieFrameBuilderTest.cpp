@@ -178,6 +178,25 @@ TEST(MovieFrameBuilder, BuiltAndOnDemandFramesEqualDirectRendersOfTheirRecords) 
               *builder.getMovieFrameImage(project, list.indexOf(1, 2)));
 }
 
+TEST(MovieFrameBuilder, WorkersSharingAnImageSplitItsFramesAndCodeTheSame) {
+    const Project project = movie({7, 3});
+    MovieFrameBuilder single, shared({}, 3);
+    for (MovieFrameBuilder* builder : {&single, &shared}) {
+        ASSERT_TRUE(builder->rebuildMovieFrameList(project, {}));
+        builder->buildImage(project, 0); // image 1 only on demand
+        ASSERT_TRUE(waitUntilCoded(builder->frames(), 0, 7));
+        EXPECT_TRUE(builder->imageBuilt(0));
+        EXPECT_FALSE(builder->imageBuilt(1));
+    }
+    EXPECT_EQ(shared.entryCount(), 2);
+    for (int i = 0; i < single.frames().size(); ++i)
+        EXPECT_EQ(*shared.getMovieFrameImage(project, i), *single.getMovieFrameImage(project, i))
+            << i;
+    // Every worker of an image ends with it.
+    shared.destroyAll();
+    EXPECT_EQ(shared.entry(0, 2), nullptr);
+}
+
 // Holds the worker after frame `frame` until a command is posted, so that the command
 // is taken at the next frame boundary; returns once the worker is held.
 void buildHeldAfter(MovieFrameBuilder& builder, const Project& project, RenderLog& log, int frame) {
