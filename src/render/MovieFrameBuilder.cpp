@@ -227,10 +227,21 @@ std::optional<RasterImage> MovieFrameBuilder::decodeMovieFrame(const Project& pr
     const int first = list_.firstFrame(list_[index].imageIndex);
     if (index == first) return unpackImage(*coded);
     const PackedImage* firstCoded = getCodedFrame(project, first);
-    if (!firstCoded) return std::nullopt;
-    std::optional<RasterImage> reference = unpackImage(*firstCoded);
+    const RasterImage* reference = firstCoded ? decodedReference(*firstCoded) : nullptr;
     if (!reference) return std::nullopt;
-    return unpackImage(*coded, &*reference);
+    return unpackImage(*coded, reference);
+}
+
+// Frames are shown and exported in order, so one frame 0 serves many frames; it is
+// recognised by its coding, which stays right whatever happened to the records.
+const RasterImage* MovieFrameBuilder::decodedReference(const PackedImage& coded) {
+    if (!reference_ || !(reference_->coded == coded)) {
+        reference_.reset();
+        std::optional<RasterImage> picture = unpackImage(coded);
+        if (!picture) return nullptr;
+        reference_ = DecodedReference{coded, std::move(*picture)};
+    }
+    return &reference_->picture;
 }
 
 std::optional<RasterImage> MovieFrameBuilder::getMovieFrameImage(const Project& project,

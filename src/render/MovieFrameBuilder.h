@@ -76,6 +76,7 @@ private:
     void post(int image, BuilderCommand command);
     void applyRenderSettings(const Project& project, BuilderEntry& entry, RenderQuality quality);
     const PackedImage* codedFrame(const Project& project, int index);
+    const RasterImage* decodedReference(const PackedImage& coded);
 
     LibraryLoadOptions library_;
     int lanes_ = 1;
@@ -84,6 +85,12 @@ private:
     std::vector<std::unique_ptr<BuilderEntry>> entries_;
     BuilderEntry::BuiltHook built_;
     bool inGetCodedFrame_ = false, inDecode_ = false;
+    // The last frame 0 decoded as a reference, with its coding.
+    struct DecodedReference {
+        PackedImage coded;
+        RasterImage picture;
+    };
+    std::optional<DecodedReference> reference_;
 };
 
 } // namespace zx
