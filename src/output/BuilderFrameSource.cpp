@@ -7,6 +7,15 @@ namespace zx {
 BuilderFrameSource::BuilderFrameSource(const Project& project, MovieFrameBuilder& builder)
     : project_(project), builder_(builder) {}
 
+BuilderFrameSource::~BuilderFrameSource() {
+    if (paused_) builder_.resumeAll();
+}
+
+void BuilderFrameSource::allFramesTaken() {
+    if (!paused_) builder_.pauseAll();
+    paused_ = true;
+}
+
 int BuilderFrameSource::frameCount() const {
     return builder_.frames().size();
 }

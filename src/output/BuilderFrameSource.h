@@ -16,6 +16,9 @@ class BuilderFrameSource : public MovieFrameSource {
 public:
     // The builder's list must have been rebuilt from `project`.
     BuilderFrameSource(const Project& project, MovieFrameBuilder& builder);
+    ~BuilderFrameSource() override; // resumes the workers allFramesTaken paused
+    BuilderFrameSource(const BuilderFrameSource&) = delete;
+    BuilderFrameSource& operator=(const BuilderFrameSource&) = delete;
 
     int frameCount() const override;
     Result<RasterImage> frame(int index) override;
@@ -23,6 +26,8 @@ public:
     // renderer) and sets the workers building.
     bool switchToMaximumQuality() override;
     void restoreQuality() override;
+    // Pauses the workers, so that they leave the processor to the encoder.
+    void allFramesTaken() override;
 
 private:
     void relayout(RenderQuality quality);
@@ -31,6 +36,7 @@ private:
     const Project& project_;
     MovieFrameBuilder& builder_;
     RenderQuality replaced_ = RenderQuality::Low;
+    bool paused_ = false;
 };
 
 } // namespace zx
