@@ -23,7 +23,7 @@ int BuilderFrameSource::frameCount() const {
 Result<RasterImage> BuilderFrameSource::frame(int index) {
     if (index < 0 || index >= frameCount())
         return Status::refused("the movie has no frame " + std::to_string(index));
-    startBuilding(builder_.frames()[index].imageIndex);
+    startBuilding(builder_.frames()[index]);
     std::optional<RasterImage> picture = builder_.getMovieFrameImage(project_, index);
     if (!picture)
         return Status::failed("movie frame " + std::to_string(index) + " could not be rendered");
@@ -48,11 +48,12 @@ void BuilderFrameSource::relayout(RenderQuality quality) {
     (void)builder_.rebuildMovieFrameList(project_, layout);
 }
 
-void BuilderFrameSource::startBuilding(int image) {
+void BuilderFrameSource::startBuilding(const CameraFrame& record) {
+    const int image = record.imageIndex;
     if (const BuilderEntry* e = builder_.entry(image); e && e->idle)
-        builder_.buildImage(project_, image);
+        builder_.buildImage(project_, image, record.frameIndex);
     if (const BuilderEntry* next = builder_.entry(image + 1);
-        next && next->idle && builder_.imageBuilt(image))
+        next && next->idle && builder_.imageBuilt(image, record.frameIndex))
         builder_.buildImage(project_, image + 1);
 }
 

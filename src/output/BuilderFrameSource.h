@@ -2,8 +2,8 @@
 // Movie export's frames from the movie frame builder: frame i is the builder's opaque
 // picture of record i, built by the image workers or, when missing, on the spot. The
 // workers of an image that are not building start when one of its frames is asked for,
-// and those of the next image once it is built, so that they run ahead of the export
-// without building images it never reaches.
+// from that frame on, and those of the next image once the rest of it is built, so that
+// they run ahead of the export without building frames it never reaches.
 
 #include "output/MovieFrameSource.h"
 #include "render/MovieFrameBuilder.h"
@@ -31,7 +31,7 @@ public:
 
 private:
     void relayout(RenderQuality quality);
-    void startBuilding(int image);
+    void startBuilding(const CameraFrame& record);
 
     const Project& project_;
     MovieFrameBuilder& builder_;

@@ -30,6 +30,7 @@ void BuilderEntry::post(BuilderCommand command, int image) {
         frames_ = frameCount;
         lane_ = lane;
         lanes_ = std::max(1, lanes);
+        from_ = from;
     }
     command_ = command;
     stop_.store(command == BuilderCommand::Stop ? 1 : 0);
@@ -59,7 +60,7 @@ void BuilderEntry::run() {
             commandPosted_.wait(lock, [this] { return commandEvent_; });
             commandEvent_ = false;
             command = command_;
-            job = {image_, firstFrame_, frames_, lane_, lanes_};
+            job = {image_, firstFrame_, frames_, lane_, lanes_, from_};
             // Only a build runs; any other command finds the worker idle and leaves it so.
             if (command == BuilderCommand::Build) state_.store(int32_t(WorkerState::Running));
             acknowledge();
@@ -88,7 +89,8 @@ BuilderEntry::Outcome BuilderEntry::buildOnce(const Job& job, bool& restart) {
         if (Outcome outcome = takeCommandBetweenFrames(); outcome != Outcome::Continue)
             return outcome;
         const int index = job.firstFrame + i;
-        if ((i != 0 && i % job.lanes != job.lane) || list_.coded(index)) continue;
+        const bool mine = i == 0 || (i >= job.from && i % job.lanes == job.lane);
+        if (!mine || list_.coded(index)) continue;
         std::optional<RasterImage> picture =
             renderFrame(*scene, list_[index], job.frames, &stop_, &scratch);
         if (isCancelled(&stop_) || !picture) return Outcome::Stop;

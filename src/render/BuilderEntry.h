@@ -53,8 +53,8 @@ public:
     std::unique_ptr<AnimationModel> scene;
     int frameCount = 0;
     // Several workers may share an image: this one builds frame 0 (the reference all
-    // need) and the frames i with i mod lanes = lane.
-    int lane = 0, lanes = 1;
+    // need) and the frames i with i mod lanes = lane from frame `from` on.
+    int lane = 0, lanes = 1, from = 0;
     bool idle = true; // kept by the main thread: stopped and not restarted
 
     int framesDone() const { return framesDone_.load(); }
@@ -70,7 +70,7 @@ public:
 private:
     enum class Outcome { Continue, Stop, Quit };
     struct Job {
-        int image = 0, firstFrame = 0, frames = 0, lane = 0, lanes = 1;
+        int image = 0, firstFrame = 0, frames = 0, lane = 0, lanes = 1, from = 0;
     };
 
     void run();
@@ -86,7 +86,7 @@ private:
     bool commandEvent_ = false, acknowledgeEvent_ = false;
     BuilderCommand command_ = BuilderCommand::None;
     // Arguments of the current command.
-    int image_ = 0, firstFrame_ = 0, frames_ = 0, lane_ = 0, lanes_ = 1;
+    int image_ = 0, firstFrame_ = 0, frames_ = 0, lane_ = 0, lanes_ = 1, from_ = 0;
     std::atomic<int32_t> stop_{0};
     std::atomic<int32_t> state_{int32_t(WorkerState::Idle)};
     std::atomic<int32_t> framesDone_{0};

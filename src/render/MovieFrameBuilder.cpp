@@ -117,7 +117,7 @@ void MovieFrameBuilder::buildAll(const Project& project) {
         buildImage(project, image);
 }
 
-void MovieFrameBuilder::buildImage(const Project& project, int image) {
+void MovieFrameBuilder::buildImage(const Project& project, int image, int fromFrame) {
     if (image < 0 || image >= std::min(entryCount(), list_.imageCount())) return;
     if (!entry(image)->scene) return;
     // A running worker reads the records and its scene: hold it while they change.
@@ -140,15 +140,16 @@ void MovieFrameBuilder::buildImage(const Project& project, int image) {
     for (BuilderEntry* e : running) e->post(BuilderCommand::Resume, image);
     for (int lane = 0; unbuilt && lane < lanes_; ++lane) {
         BuilderEntry& e = *entry(image, lane);
+        e.from = fromFrame;
         e.post(BuilderCommand::Build, image);
         e.idle = false;
     }
 }
 
-bool MovieFrameBuilder::imageBuilt(int image) const {
+bool MovieFrameBuilder::imageBuilt(int image, int fromFrame) const {
     if (image < 0 || image >= list_.imageCount()) return false;
     for (int i = list_.firstFrame(image); i < list_.size() && list_[i].imageIndex == image; ++i)
-        if (!list_.coded(i)) return false;
+        if (list_[i].frameIndex >= fromFrame && !list_.coded(i)) return false;
     return true;
 }
 

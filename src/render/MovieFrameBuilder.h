@@ -42,10 +42,11 @@ public:
     // with unbuilt frames building. Pass `layout` to change the settings first.
     void buildAll(const Project& project);
     void buildAll(const Project& project, const FrameLayoutSettings& layout);
-    // The same for image `image` alone.
-    void buildImage(const Project& project, int image);
-    // True when every frame of image `image` is coded.
-    bool imageBuilt(int image) const;
+    // The same for image `image` alone; its workers build frame 0 and the frames from
+    // `fromFrame` on.
+    void buildImage(const Project& project, int image, int fromFrame = 0);
+    // True when every frame of image `image` from `fromFrame` on is coded.
+    bool imageBuilt(int image, int fromFrame = 0) const;
     void pauseAll();
     void resumeAll();
     void quitImage(int image);

@@ -181,14 +181,17 @@ TEST(MovieFrameBuilder, BuiltAndOnDemandFramesEqualDirectRendersOfTheirRecords) 
 TEST(MovieFrameBuilder, WorkersSharingAnImageSplitItsFramesAndCodeTheSame) {
     const Project project = movie({7, 3});
     MovieFrameBuilder single, shared({}, 3);
-    for (MovieFrameBuilder* builder : {&single, &shared}) {
-        ASSERT_TRUE(builder->rebuildMovieFrameList(project, {}));
-        builder->buildImage(project, 0); // image 1 only on demand
-        ASSERT_TRUE(waitUntilCoded(builder->frames(), 0, 7));
-        EXPECT_TRUE(builder->imageBuilt(0));
-        EXPECT_FALSE(builder->imageBuilt(1));
-    }
+    ASSERT_TRUE(single.rebuildMovieFrameList(project, {}));
+    ASSERT_TRUE(shared.rebuildMovieFrameList(project, {}));
     EXPECT_EQ(shared.entryCount(), 2);
+    single.buildImage(project, 0);
+    shared.buildImage(project, 0, 4); // frame 0, then 4 … 6
+    ASSERT_TRUE(waitUntilCoded(single.frames(), 0, 7));
+    ASSERT_TRUE(waitUntilCoded(shared.frames(), 4, 7));
+    for (int lane = 0; lane < 3; ++lane) waitUntilIdle(*shared.entry(0, lane));
+    EXPECT_TRUE(shared.imageBuilt(0, 4));
+    EXPECT_FALSE(shared.imageBuilt(0));
+    EXPECT_FALSE(single.imageBuilt(1)); // image 1 only on demand
     for (int i = 0; i < single.frames().size(); ++i)
         EXPECT_EQ(*shared.getMovieFrameImage(project, i), *single.getMovieFrameImage(project, i))
             << i;
