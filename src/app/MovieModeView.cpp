@@ -87,6 +87,10 @@ const QImage& MovieModeView::picture(int index) {
     return shown_;
 }
 
+std::optional<RasterImage> MovieModeView::frameImage(int index) {
+    return builder().getMovieFrameImage(frame_.project(), index);
+}
+
 void MovieModeView::followMode(AnimationMode mode) {
     // Another project: the workers of the one closed go now.
     if (shape_ && shape_->project != &frame_.project()) shutDown();

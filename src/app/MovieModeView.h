@@ -34,6 +34,8 @@ public:
     // The picture of movie frame `index` at the movie size (null before any frame
     // could be shown). The builder is laid out first when the movie changed.
     const QImage& picture(int index);
+    // The same as an opaque raster, for the clipboard; none when it cannot be built.
+    std::optional<RasterImage> frameImage(int index);
     // Something the frames show changed: lay them out again before the next picture.
     void invalidate();
     // Follows the mode: workers resume in Movie mode and are paused outside it.

@@ -104,6 +104,13 @@ private slots:
         QVERIFY(!shown.isNull());
         QTRY_VERIFY_WITH_TIMEOUT(!timeline.moviePlaying(), 5000);
         QTRY_COMPARE(timeline.markers().cursor, 30); // the end marker
+        // Leaving Movie mode stops playback and pauses the workers.
+        timeline.markers().setStart(0, 39);
+        timeline.play();
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+        QVERIFY(!timeline.moviePlaying());
+        for (int j = 0; j < 2; ++j)
+            QCOMPARE(frame_->movieView()->builder().entry(j)->state(), WorkerState::Idle);
     }
 
     void closingDuringPlaybackEndsEveryWorkerPromptly() {
