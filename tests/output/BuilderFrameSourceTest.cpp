@@ -23,7 +23,7 @@ RasterImage photo(int w, int h, int seed) {
     return p;
 }
 
-TEST(BuilderFrameSource, AnyNumberOfWorkersExportsTheSameMovieFromWhereItBegins) {
+TEST(MovieFrameBuilderExport, AnyNumberOfWorkersMakesTheSameMovieFromWhereItBegins) {
     Project project;
     project.movieWidth = 40;
     project.movieHeight = 30;
