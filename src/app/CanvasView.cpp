@@ -3,6 +3,8 @@
 #include "app/AnimateSpool.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
+#include "app/MovieModeView.h"
+#include "app/Timeline.h"
 #include "commands/ViewLayout.h"
 #include "ui/QtText.h"
 
@@ -110,16 +112,11 @@ void CanvasView::paintMovie(QPainter& p) {
     const QRect target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
                        size.height());
     p.fillRect(target, Qt::black);
-    const ProjectImage* image = project.current();
-    if (image) {
-        QImage picture =
-            toQImage(composeLayers(*image, frame_.showSubject(), frame_.showBackground()));
-        p.save();
-        p.setClipRect(target);
+    // The movie frame as the builder made it: camera, animation and background as exported.
+    const QImage& picture = frame_.movieView()->picture(frame_.timeline()->markers().cursor);
+    if (!picture.isNull()) {
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(movieImageRect(project, project.currentImage, image->currentFrame(), target),
-                    picture);
-        p.restore();
+        p.drawImage(target, picture);
     }
     p.setPen(QColor(0x90, 0x90, 0x98));
     p.drawRect(target.adjusted(0, 0, -1, -1));

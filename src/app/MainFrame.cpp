@@ -3,6 +3,7 @@
 #include "app/AnimateSpool.h"
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
+#include "app/MovieModeView.h"
 #include "app/QtPrompter.h"
 #include "app/Timeline.h"
 #include "commands/DropRouting.h"
@@ -51,6 +52,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
                 view_->update();
         });
 
+    movieView_ = new MovieModeView(*this);
     view_ = new CanvasView(*this);
     setCentralWidget(view_);
     buildStatusBar();
@@ -75,6 +77,7 @@ MainFrame::~MainFrame() {
     timeline_->pause();
     clock_.quit();
     spool_->stopAll();
+    movieView_->shutDown();
 }
 
 // ---- building ------------------------------------------------------------------------
@@ -273,7 +276,9 @@ void MainFrame::connectWorkspace() {
             spool_->submitAll(project(), screenPreviewQuality(settings_));
         else
             spool_->stopAll();
+        movieView_->followMode(mode());
     };
+    h.movieFramesChanged = [this] { movieView_->invalidate(); };
 }
 
 // ---- commands ------------------------------------------------------------------------
@@ -629,6 +634,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     stopPlayback();
     clock_.quit();
     spool_->stopAll();
+    movieView_->shutDown();
     saveLayout();
     if (storedMaxSize_) settings_.maxSize = *storedMaxSize_;
     if (store_) writeSettings(settings_, *store_);

@@ -42,6 +42,7 @@ namespace zx {
 
 class CanvasView;
 class AnimateSpool;
+class MovieModeView;
 class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
@@ -71,6 +72,7 @@ public:
     AnimationMode mode() const { return workspace_->mode(); }
     TimelineBar* timeline() const { return timeline_; }
     CanvasView* view() const { return view_; }
+    MovieModeView* movieView() const { return movieView_; }
     HistoryWindow* historyWindow() const { return history_; }
     AnimatePanel* animatePanel() const { return animatePanel_; }
     MoviePanel* moviePanel() const { return moviePanel_; }
@@ -313,6 +315,7 @@ private:
     QDockWidget* timelineDock_ = nullptr;
     QStackedWidget* panelStack_ = nullptr;
     CanvasView* view_ = nullptr;
+    MovieModeView* movieView_ = nullptr;
     TimelineBar* timeline_ = nullptr;
     HistoryWindow* history_ = nullptr;
     ImageEditPanel* imageEditPanel_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
+#include "app/MovieModeView.h"
 #include "app/QtProgress.h"
 #include "app/Timeline.h"
 #include "commands/DemoScene.h"
@@ -342,7 +343,10 @@ void MainFrame::onRedo() {
 void MainFrame::onCopyFrame() {
     ProjectImage* img = workspace_->currentImage();
     if (!img) return;
-    const RasterImage frame = composeLayers(*img, showSubject(), showBackground());
+    std::optional<RasterImage> movieFrame;
+    if (mode() == AnimationMode::Movie) movieFrame = movieView_->frameImage(movieFrame_);
+    const RasterImage frame =
+        movieFrame ? std::move(*movieFrame) : composeLayers(*img, showSubject(), showBackground());
     const std::vector<uint8_t> dib = clipboard_.copy(frame);
     auto* mime = new QMimeData;
     mime->setImageData(toQImage(frame));

@@ -79,7 +79,8 @@ int exportProject(const ExportMovieArgs& args, MovieExportOptions options, Conte
     if (!project) return 1;
     ProjectMovieOptions movie = projectMovieOptions(*project, context, false);
     movie.workers = args.workers;
-    ProjectMovieSource source(*project, std::move(movie));
+    BuiltMovie built(*project, movie);
+    MovieFrameSource& source = built.source();
     options.width = project->movieWidth;
     options.height = project->movieHeight;
     options.framesPerSecond = project->fps;
@@ -135,8 +136,7 @@ void registerExportMovieCommand(CLI::App& app, Context& context) {
     cmd->add_flag("--max-quality", args->maximumQuality,
                   "Render at Maximum quality (default: the Movie preview quality setting)");
     cmd->add_flag("--black-trailer", args->blackTrailer, "Add one second of black at the end");
-    cmd->add_option("--workers", args->workers,
-                    "Threads building frames (frames are built one at a time for now)")
+    cmd->add_option("--workers", args->workers, "Threads building each image's frames (default 1)")
         ->check(CLI::Range(1, 64));
     CLI::Option* from = cmd->add_option(
         "--from-frames", args->fromFrames,

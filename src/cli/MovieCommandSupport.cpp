@@ -1,6 +1,7 @@
 #include "cli/MovieCommandSupport.h"
 
 #include "cli/Commands.h"
+#include "render/ProjectFrame.h"
 #include "storage/Project.h"
 #include "storage/Settings.h"
 
@@ -46,6 +47,15 @@ ProjectMovieOptions projectMovieOptions(const Project& project, Context& context
     options.library.prompter = &context.prompter();
     options.library.projectFolder = project.folder;
     return options;
+}
+
+BuiltMovie::BuiltMovie(const Project& project, const ProjectMovieOptions& options)
+    : builder_(options.library, options.workers), source_(project, builder_) {
+    FrameLayoutSettings layout = movieFrameLayout(project, options.quality);
+    layout.showBackground = options.showBackground ? 1 : 0;
+    layout.showObjects = options.showObjects ? 1 : 0;
+    // A damaged animation record renders what was read; the loader has said so.
+    (void)builder_.rebuildMovieFrameList(project, layout);
 }
 
 InterruptibleProgress::InterruptibleProgress(bool quiet) : TerminalProgress(quiet) {

@@ -5,7 +5,9 @@
 
 #include "cli/TerminalProgress.h"
 #include "commands/ProjectMovieSource.h"
+#include "output/BuilderFrameSource.h"
 #include "output/MovieExport.h"
+#include "render/MovieFrameBuilder.h"
 
 #include <csignal>
 #include <optional>
@@ -30,6 +32,19 @@ std::optional<FrameRange> parseFrameRange(std::string_view text);
 // `maximumQuality`), library objects found from the project's folder.
 ProjectMovieOptions projectMovieOptions(const Project& project, Context& context,
                                         bool maximumQuality);
+
+// The project's movie made by the movie frame builder, `options.workers` workers to an
+// image building ahead of the frame asked for. The frames are those of
+// ProjectMovieSource, whatever the number of workers.
+class BuiltMovie {
+public:
+    BuiltMovie(const Project& project, const ProjectMovieOptions& options);
+    MovieFrameSource& source() { return source_; }
+
+private:
+    MovieFrameBuilder builder_;
+    BuilderFrameSource source_;
+};
 
 // A progress bar that SIGINT and SIGTERM cancel instead of ending the process, so
 // that the work in hand can remove what it has half written. The signals' previous

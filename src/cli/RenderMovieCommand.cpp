@@ -34,6 +34,7 @@ struct RenderMovieArgs {
     std::string frames;
     std::string output;
     bool maximumQuality = false;
+    int workers = 1;
 };
 
 int fail(Prompter& prompter, const Status& status) {
@@ -54,7 +55,7 @@ Result<FrameRange> frameRange(const std::string& text, int frameCount) {
 }
 
 // Each frame is compressed and saved on the writer's threads while the next one renders.
-Status renderRange(ProjectMovieSource& source, FrameRange range, const fs::path& folder,
+Status renderRange(MovieFrameSource& source, FrameRange range, const fs::path& folder,
                    Progress& progress) {
     const int total = range.last - range.first + 1;
     FrameFileWriter writer(folder, std::clamp(availableCores(), 1, kMaxWriterThreads));
@@ -78,8 +79,10 @@ int runRenderMovie(const RenderMovieArgs& args, Context& context) {
     Prompter& prompter = context.prompter();
     std::unique_ptr<Project> project = context.openProject(args.input);
     if (!project) return 1;
-    ProjectMovieSource source(*project,
-                              projectMovieOptions(*project, context, args.maximumQuality));
+    ProjectMovieOptions movie = projectMovieOptions(*project, context, args.maximumQuality);
+    movie.workers = args.workers;
+    BuiltMovie built(*project, movie);
+    MovieFrameSource& source = built.source();
     Result<FrameRange> range = frameRange(args.frames, source.frameCount());
     if (!range) return fail(prompter, range.status());
     std::error_code ec;
@@ -112,6 +115,8 @@ void registerRenderMovieCommand(CLI::App& app, Context& context) {
     cmd->add_option("-o,--output", args->output, "The folder for the frames")->required();
     cmd->add_flag("--max-quality", args->maximumQuality,
                   "Render at Maximum quality (default: the Movie preview quality setting)");
+    cmd->add_option("--workers", args->workers, "Threads building each image's frames (default 1)")
+        ->check(CLI::Range(1, 64));
     cmd->callback([args, &context]() { context.exitCode = runRenderMovie(*args, context); });
 }
 

@@ -6,8 +6,8 @@
 // for before it, so frames rendered in separate runs put together make the same movie.
 //
 // Frames are built one after another on the calling thread, each image's scene loaded
-// once and kept while its frames are asked for. The threaded movie frame builder will
-// take over behind the same interface; `workers` is where its thread count goes.
+// once and kept while its frames are asked for. The movie frame builder's
+// BuilderFrameSource makes the same frames on worker threads.
 
 #include "anim/AnimationModel.h"
 #include "anim/LibraryFile.h"
@@ -26,8 +26,8 @@ struct ProjectMovieOptions {
     RenderQuality quality = RenderQuality::Medium; // the Movie preview quality setting
     bool showBackground = true;
     bool showObjects = true;
-    // Threads that build frames, for the threaded builder; until it lands every frame
-    // is built on the calling thread whatever the count.
+    // Workers that build each image's frames where the movie frame builder makes them
+    // (export-movie, render-movie); this source itself builds on the calling thread.
     int workers = 1;
     // How the images' library objects are found (prompter, project folder, …).
     LibraryLoadOptions library;

@@ -162,6 +162,7 @@ Status exportMovie(const MovieExportOptions& options, MovieFrameSource& source, 
                                      progress, prompter);
         !written)
         return show(prompter, written);
+    source.allFramesTaken();
     if (Status closed = avi.close(); !closed) return show(prompter, closed);
     if (direct) return Status::ok();
     Status converted =

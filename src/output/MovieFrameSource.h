@@ -21,6 +21,9 @@ public:
     virtual bool switchToMaximumQuality() { return false; }
     // Puts back the quality that switchToMaximumQuality replaced.
     virtual void restoreQuality() {}
+    // The export has every frame it needs (the encoder runs next): a source that builds
+    // frames ahead may stop using the processor.
+    virtual void allFramesTaken() {}
 };
 
 } // namespace zx

@@ -3,6 +3,8 @@
 #include "render/FrameRenderer.h"
 #include "render/RenderScratch.h"
 
+#include <algorithm>
+
 namespace zx {
 
 BuilderEntry::BuilderEntry(MovieFrameList& list) : list_(list) {
@@ -26,6 +28,9 @@ void BuilderEntry::post(BuilderCommand command, int image) {
     if (command == BuilderCommand::Build) {
         firstFrame_ = list_.firstFrame(image);
         frames_ = frameCount;
+        lane_ = lane;
+        lanes_ = std::max(1, lanes);
+        from_ = from;
     }
     command_ = command;
     stop_.store(command == BuilderCommand::Stop ? 1 : 0);
@@ -55,7 +60,7 @@ void BuilderEntry::run() {
             commandPosted_.wait(lock, [this] { return commandEvent_; });
             commandEvent_ = false;
             command = command_;
-            job = {image_, firstFrame_, frames_};
+            job = {image_, firstFrame_, frames_, lane_, lanes_, from_};
             // Only a build runs; any other command finds the worker idle and leaves it so.
             if (command == BuilderCommand::Build) state_.store(int32_t(WorkerState::Running));
             acknowledge();
@@ -84,7 +89,8 @@ BuilderEntry::Outcome BuilderEntry::buildOnce(const Job& job, bool& restart) {
         if (Outcome outcome = takeCommandBetweenFrames(); outcome != Outcome::Continue)
             return outcome;
         const int index = job.firstFrame + i;
-        if (list_.coded(index)) continue;
+        const bool mine = i == 0 || (i >= job.from && i % job.lanes == job.lane);
+        if (!mine || list_.coded(index)) continue;
         std::optional<RasterImage> picture =
             renderFrame(*scene, list_[index], job.frames, &stop_, &scratch);
         if (isCancelled(&stop_) || !picture) return Outcome::Stop;
@@ -98,8 +104,10 @@ BuilderEntry::Outcome BuilderEntry::buildOnce(const Job& job, bool& restart) {
         options.allowTransparentBlocks = false;
         options.padToWords = false;
         options.reference = reference;
-        if (std::optional<PackedImage> packed = packImage(*picture, options))
+        if (std::optional<PackedImage> packed = packImage(*picture, options)) {
             list_.storeCoded(index, std::move(*packed));
+            if (built_) built_(index);
+        }
         framesDone_.fetch_add(1);
         if (isCancelled(&stop_)) return Outcome::Stop;
     }

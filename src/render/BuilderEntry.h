@@ -32,6 +32,9 @@ public:
     // Called on the worker after it rendered frame `frame` of its image, before it
     // looks for the reference; tests use it to make timing-dependent paths certain.
     using RenderedHook = std::function<void(int image, int frame)>;
+    // Called on the worker after it stored the coded frame of record `index`; the
+    // window uses it to learn of finished frames.
+    using BuiltHook = std::function<void(int index)>;
 
     // Starts the worker at once; it waits for commands on the records of `list`.
     explicit BuilderEntry(MovieFrameList& list);
@@ -49,6 +52,9 @@ public:
     // The scene and frame count are the main thread's while the worker is idle or paused.
     std::unique_ptr<AnimationModel> scene;
     int frameCount = 0;
+    // Several workers may share an image: this one builds frame 0 (the reference all
+    // need) and the frames i with i mod lanes = lane from frame `from` on.
+    int lane = 0, lanes = 1, from = 0;
     bool idle = true; // kept by the main thread: stopped and not restarted
 
     int framesDone() const { return framesDone_.load(); }
@@ -58,11 +64,13 @@ public:
     bool commandPending();
     // Set before the first Build; read by the worker.
     void setRenderedHook(RenderedHook hook) { hook_ = std::move(hook); }
+    // Set before the first Build; read by the worker.
+    void setBuiltHook(BuiltHook hook) { built_ = std::move(hook); }
 
 private:
     enum class Outcome { Continue, Stop, Quit };
     struct Job {
-        int image = 0, firstFrame = 0, frames = 0;
+        int image = 0, firstFrame = 0, frames = 0, lane = 0, lanes = 1, from = 0;
     };
 
     void run();
@@ -77,11 +85,13 @@ private:
     std::condition_variable commandPosted_, acknowledged_;
     bool commandEvent_ = false, acknowledgeEvent_ = false;
     BuilderCommand command_ = BuilderCommand::None;
-    int image_ = 0, firstFrame_ = 0, frames_ = 0; // arguments of the current command
+    // Arguments of the current command.
+    int image_ = 0, firstFrame_ = 0, frames_ = 0, lane_ = 0, lanes_ = 1, from_ = 0;
     std::atomic<int32_t> stop_{0};
     std::atomic<int32_t> state_{int32_t(WorkerState::Idle)};
     std::atomic<int32_t> framesDone_{0};
     RenderedHook hook_;
+    BuiltHook built_;
     std::thread thread_;
 };
 

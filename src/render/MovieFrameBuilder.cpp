@@ -20,23 +20,40 @@ struct ReentryGuard {
 
 } // namespace
 
-MovieFrameBuilder::MovieFrameBuilder(LibraryLoadOptions library) : library_(std::move(library)) {}
+MovieFrameBuilder::MovieFrameBuilder(LibraryLoadOptions library, int workersPerImage)
+    : library_(std::move(library)), lanes_(std::max(1, workersPerImage)) {}
 
 MovieFrameBuilder::~MovieFrameBuilder() {
     destroyAll();
 }
 
-BuilderEntry* MovieFrameBuilder::entry(int image) {
-    return image >= 0 && image < entryCount() ? entries_[size_t(image)].get() : nullptr;
+// The workers of image j are entries j × lanes … j × lanes + lanes − 1.
+BuilderEntry* MovieFrameBuilder::entry(int image, int lane) {
+    if (image < 0 || lane < 0 || lane >= lanes_ || image >= entryCount()) return nullptr;
+    return entries_[size_t(image) * size_t(lanes_) + size_t(lane)].get();
 }
 
-BuilderEntry& MovieFrameBuilder::ensureEntry(int image) {
-    while (entryCount() <= image) entries_.push_back(std::make_unique<BuilderEntry>(list_));
-    return *entries_[size_t(image)];
+BuilderEntry& MovieFrameBuilder::ensureEntry(int image, int lane) {
+    while (entryCount() <= image) {
+        auto e = std::make_unique<BuilderEntry>(list_);
+        e->lane = int(entries_.size()) % lanes_;
+        e->lanes = lanes_;
+        e->setBuiltHook(built_);
+        entries_.push_back(std::move(e));
+    }
+    return *entry(image, lane);
+}
+
+// Only idle workers take the hook: a building one reads it.
+void MovieFrameBuilder::setBuiltHook(BuilderEntry::BuiltHook hook) {
+    built_ = std::move(hook);
+    for (auto& e : entries_)
+        if (e->idle) e->setBuiltHook(built_);
 }
 
 void MovieFrameBuilder::post(int image, BuilderCommand command) {
-    if (BuilderEntry* e = entry(image)) e->post(command, image);
+    for (int lane = 0; lane < lanes_; ++lane)
+        if (BuilderEntry* e = entry(image, lane)) e->post(command, image);
 }
 
 void MovieFrameBuilder::applyRenderSettings(const Project& project, BuilderEntry& entry,
@@ -53,7 +70,7 @@ Status MovieFrameBuilder::rebuildMovieFrameList(const Project& project,
     for (int j = 0; j < project.imageCount(); ++j) {
         if (!project.images.at(j)) continue;
         if (Status s = prepareImage(project, j); !s && status) status = s;
-        const AnimationModel& scene = *entries_[size_t(j)]->scene;
+        const AnimationModel& scene = *entry(j)->scene;
         for (int i = list_.firstFrame(j); i < list_.size() && list_[i].imageIndex == j; ++i) {
             list_[i].imageWidth = scene.startWidth;
             list_[i].imageHeight = scene.startHeight;
@@ -63,22 +80,28 @@ Status MovieFrameBuilder::rebuildMovieFrameList(const Project& project,
 }
 
 Status MovieFrameBuilder::prepareImage(const Project& project, int image) {
-    BuilderEntry& e = ensureEntry(image);
+    ensureEntry(image, 0);
     stopImage(image);
     const ProjectImage* projectImage = project.images.at(image);
     if (!projectImage) return Status::refused("there is no image " + std::to_string(image));
-    e.scene = std::make_unique<AnimationModel>();
-    Status status = loadImageScene(*projectImage, *e.scene, library_);
-    e.frameCount = std::max(0, projectImage->duration());
-    applyRenderSettings(project, e, layout_.quality);
+    Status status = Status::ok();
+    for (int lane = 0; lane < lanes_; ++lane) {
+        BuilderEntry& e = *entry(image, lane);
+        e.scene = std::make_unique<AnimationModel>();
+        status = loadImageScene(*projectImage, *e.scene, library_);
+        e.frameCount = std::max(0, projectImage->duration());
+        applyRenderSettings(project, e, layout_.quality);
+    }
     return status;
 }
 
 void MovieFrameBuilder::stopImage(int image) {
-    BuilderEntry* e = entry(image);
-    if (!e || e->idle) return;
-    e->post(BuilderCommand::Stop, image);
-    e->idle = true;
+    for (int lane = 0; lane < lanes_; ++lane) {
+        BuilderEntry* e = entry(image, lane);
+        if (!e || e->idle) continue;
+        e->post(BuilderCommand::Stop, image);
+        e->idle = true;
+    }
 }
 
 void MovieFrameBuilder::buildAll(const Project& project, const FrameLayoutSettings& layout) {
@@ -90,30 +113,44 @@ void MovieFrameBuilder::buildAll(const Project& project, const FrameLayoutSettin
 }
 
 void MovieFrameBuilder::buildAll(const Project& project) {
-    for (int image = 0; image < std::min(entryCount(), list_.imageCount()); ++image) {
-        BuilderEntry& e = *entries_[size_t(image)];
-        if (!e.scene) continue;
-        // A running worker reads the records and its scene: hold it while they change.
-        const bool running = !e.idle;
-        if (running) e.post(BuilderCommand::Pause, image);
-        bool unbuilt = false;
-        for (int i = list_.firstFrame(image); i < list_.size() && list_[i].imageIndex == image;
-             ++i) {
-            if (list_.coded(i)) continue;
-            CameraFrame& record = list_[i];
-            record.backgroundField = layout_.backgroundField;
-            record.showBackground = layout_.showBackground;
-            record.showObjects = layout_.showObjects;
-            record.quality = int32_t(layout_.quality);
-            unbuilt = true;
-        }
-        if (unbuilt) applyRenderSettings(project, e, layout_.quality);
-        if (running) e.post(BuilderCommand::Resume, image);
-        if (unbuilt) {
-            e.post(BuilderCommand::Build, image);
-            e.idle = false;
-        }
+    for (int image = 0; image < std::min(entryCount(), list_.imageCount()); ++image)
+        buildImage(project, image);
+}
+
+void MovieFrameBuilder::buildImage(const Project& project, int image, int fromFrame) {
+    if (image < 0 || image >= std::min(entryCount(), list_.imageCount())) return;
+    if (!entry(image)->scene) return;
+    // A running worker reads the records and its scene: hold it while they change.
+    std::vector<BuilderEntry*> running;
+    for (int lane = 0; lane < lanes_; ++lane)
+        if (BuilderEntry* e = entry(image, lane); !e->idle) running.push_back(e);
+    for (BuilderEntry* e : running) e->post(BuilderCommand::Pause, image);
+    bool unbuilt = false;
+    for (int i = list_.firstFrame(image); i < list_.size() && list_[i].imageIndex == image; ++i) {
+        if (list_.coded(i)) continue;
+        CameraFrame& record = list_[i];
+        record.backgroundField = layout_.backgroundField;
+        record.showBackground = layout_.showBackground;
+        record.showObjects = layout_.showObjects;
+        record.quality = int32_t(layout_.quality);
+        unbuilt = true;
     }
+    for (int lane = 0; unbuilt && lane < lanes_; ++lane)
+        applyRenderSettings(project, *entry(image, lane), layout_.quality);
+    for (BuilderEntry* e : running) e->post(BuilderCommand::Resume, image);
+    for (int lane = 0; unbuilt && lane < lanes_; ++lane) {
+        BuilderEntry& e = *entry(image, lane);
+        e.from = fromFrame;
+        e.post(BuilderCommand::Build, image);
+        e.idle = false;
+    }
+}
+
+bool MovieFrameBuilder::imageBuilt(int image, int fromFrame) const {
+    if (image < 0 || image >= list_.imageCount()) return false;
+    for (int i = list_.firstFrame(image); i < list_.size() && list_[i].imageIndex == image; ++i)
+        if (list_[i].frameIndex >= fromFrame && !list_.coded(i)) return false;
+    return true;
 }
 
 void MovieFrameBuilder::pauseAll() {
@@ -125,14 +162,18 @@ void MovieFrameBuilder::resumeAll() {
 }
 
 void MovieFrameBuilder::quitImage(int image) {
-    BuilderEntry* e = entry(image);
-    if (!e) return;
-    e->quit();
-    e->idle = true;
-    e->scene.reset();
+    for (int lane = 0; lane < lanes_; ++lane) {
+        BuilderEntry* e = entry(image, lane);
+        if (!e) continue;
+        e->quit();
+        e->idle = true;
+        e->scene.reset();
+    }
 }
 
 void MovieFrameBuilder::destroyAll() {
+    // Stopping first cuts short the frames being rendered; quitting then waits for none.
+    for (int j = 0; j < entryCount(); ++j) stopImage(j);
     for (int j = 0; j < entryCount(); ++j) quitImage(j);
     entries_.clear();
 }
@@ -187,10 +228,21 @@ std::optional<RasterImage> MovieFrameBuilder::decodeMovieFrame(const Project& pr
     const int first = list_.firstFrame(list_[index].imageIndex);
     if (index == first) return unpackImage(*coded);
     const PackedImage* firstCoded = getCodedFrame(project, first);
-    if (!firstCoded) return std::nullopt;
-    std::optional<RasterImage> reference = unpackImage(*firstCoded);
+    const RasterImage* reference = firstCoded ? decodedReference(*firstCoded) : nullptr;
     if (!reference) return std::nullopt;
-    return unpackImage(*coded, &*reference);
+    return unpackImage(*coded, reference);
+}
+
+// Frames are shown and exported in order, so one frame 0 serves many frames; it is
+// recognised by its coding, which stays right whatever happened to the records.
+const RasterImage* MovieFrameBuilder::decodedReference(const PackedImage& coded) {
+    if (!reference_ || !(reference_->coded == coded)) {
+        reference_.reset();
+        std::optional<RasterImage> picture = unpackImage(coded);
+        if (!picture) return nullptr;
+        reference_ = DecodedReference{coded, std::move(*picture)};
+    }
+    return &reference_->picture;
 }
 
 std::optional<RasterImage> MovieFrameBuilder::getMovieFrameImage(const Project& project,

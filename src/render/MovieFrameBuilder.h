@@ -20,7 +20,8 @@ class Project;
 
 class MovieFrameBuilder {
 public:
-    explicit MovieFrameBuilder(LibraryLoadOptions library = {});
+    // `workersPerImage` workers build each image's frames, each with a scene of its own.
+    explicit MovieFrameBuilder(LibraryLoadOptions library = {}, int workersPerImage = 1);
     ~MovieFrameBuilder(); // destroyAll
     MovieFrameBuilder(const MovieFrameBuilder&) = delete;
     MovieFrameBuilder& operator=(const MovieFrameBuilder&) = delete;
@@ -41,6 +42,11 @@ public:
     // with unbuilt frames building. Pass `layout` to change the settings first.
     void buildAll(const Project& project);
     void buildAll(const Project& project, const FrameLayoutSettings& layout);
+    // The same for image `image` alone; its workers build frame 0 and the frames from
+    // `fromFrame` on.
+    void buildImage(const Project& project, int image, int fromFrame = 0);
+    // True when every frame of image `image` from `fromFrame` on is coded.
+    bool imageBuilt(int image, int fromFrame = 0) const;
     void pauseAll();
     void resumeAll();
     void quitImage(int image);
@@ -58,20 +64,34 @@ public:
     // The same, opaque: every pixel's alpha 255. Movie export and Copy use it.
     std::optional<RasterImage> getMovieFrameImage(const Project& project, int index);
 
-    int entryCount() const { return int(entries_.size()); }
-    BuilderEntry* entry(int image);
+    // Images that have workers, and the first worker of an image.
+    int entryCount() const { return int(entries_.size()) / lanes_; }
+    BuilderEntry* entry(int image) { return entry(image, 0); }
+    BuilderEntry* entry(int image, int lane);
+    int workersPerImage() const { return lanes_; }
+    // Given to every worker, now and later: called on the worker once it stored a frame.
+    void setBuiltHook(BuilderEntry::BuiltHook hook);
 
 private:
-    BuilderEntry& ensureEntry(int image);
+    BuilderEntry& ensureEntry(int image, int lane);
     void post(int image, BuilderCommand command);
     void applyRenderSettings(const Project& project, BuilderEntry& entry, RenderQuality quality);
     const PackedImage* codedFrame(const Project& project, int index);
+    const RasterImage* decodedReference(const PackedImage& coded);
 
     LibraryLoadOptions library_;
+    int lanes_ = 1;
     FrameLayoutSettings layout_;
     MovieFrameList list_;
     std::vector<std::unique_ptr<BuilderEntry>> entries_;
+    BuilderEntry::BuiltHook built_;
     bool inGetCodedFrame_ = false, inDecode_ = false;
+    // The last frame 0 decoded as a reference, with its coding.
+    struct DecodedReference {
+        PackedImage coded;
+        RasterImage picture;
+    };
+    std::optional<DecodedReference> reference_;
 };
 
 } // namespace zx

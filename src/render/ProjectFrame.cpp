@@ -96,6 +96,14 @@ Status checkFrameRequest(const Project& project, const ProjectFrameRequest& requ
     return Status::ok();
 }
 
+FrameLayoutSettings movieFrameLayout(const Project& project, RenderQuality quality) {
+    FrameLayoutSettings layout;
+    layout.quality = quality;
+    layout.backgroundField =
+        MoviePanelSettings::fromWords(project.movieWords).backgroundFieldRadians();
+    return layout;
+}
+
 Result<CameraFrame> projectCameraFrame(const Project& project, const ProjectFrameRequest& request) {
     if (Status status = checkFrameRequest(project, request); !status) return status;
     const ProjectImage& image = project.images[request.image];

@@ -56,6 +56,10 @@ std::optional<ImageFrame> locateMovieFrame(const Project& project, int movieFram
 // stored in the project (frame 0 tagged; untagged frames interpolated between tags).
 MovieFrames projectMovieFrames(const Project& project, const FrameLayoutSettings& layout = {});
 
+// How the movie's frames are laid out when the project's movie is shown or exported:
+// at `quality`, with the Movie panel's background field and both layers shown.
+FrameLayoutSettings movieFrameLayout(const Project& project, RenderQuality quality);
+
 // The camera values the movie gives frame `frame` of image `image`. The end pose has
 // no movie frame of its own and keeps the camera of the image's last frame; an image
 // without frames sees through the camera at rest.

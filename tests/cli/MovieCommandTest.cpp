@@ -148,6 +148,23 @@ TEST_F(MovieCommands, FramesRenderedInRangesMakeTheSameMovie) {
     EXPECT_FALSE(fs::exists(holed));
 }
 
+TEST_F(MovieCommands, AnyNumberOfWorkersMakesTheSameMovie) {
+    const fs::path one = dir_ / "one.avi", three = dir_ / "three.avi";
+    const fs::path frames1 = dir_ / "f1", frames4 = dir_ / "f4";
+    ASSERT_EQ(cli({"export-movie", project_.string(), "-o", one.string()}).status, 0);
+    ASSERT_EQ(
+        cli({"export-movie", project_.string(), "-o", three.string(), "--workers", "3"}).status, 0);
+    EXPECT_EQ(bytesOf(one), bytesOf(three));
+    ASSERT_EQ(cli({"render-movie", project_.string(), "-o", frames1.string()}).status, 0);
+    ASSERT_EQ(
+        cli({"render-movie", project_.string(), "-o", frames4.string(), "--workers", "4"}).status,
+        0);
+    for (int i = 0; i < kFrames; ++i) {
+        const std::string name = "frame_0000" + std::to_string(i) + ".png";
+        EXPECT_EQ(bytesOf(frames1 / name), bytesOf(frames4 / name)) << name;
+    }
+}
+
 TEST_F(MovieCommands, AnExportedImageIsTheMovieFrame) {
     const fs::path frames = dir_ / "frames", still = dir_ / "still.png", jpeg = dir_ / "s.jpg";
     ASSERT_EQ(

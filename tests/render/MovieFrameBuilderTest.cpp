@@ -178,6 +178,28 @@ TEST(MovieFrameBuilder, BuiltAndOnDemandFramesEqualDirectRendersOfTheirRecords) 
               *builder.getMovieFrameImage(project, list.indexOf(1, 2)));
 }
 
+TEST(MovieFrameBuilder, WorkersSharingAnImageSplitItsFramesAndCodeTheSame) {
+    const Project project = movie({7, 3});
+    MovieFrameBuilder single, shared({}, 3);
+    ASSERT_TRUE(single.rebuildMovieFrameList(project, {}));
+    ASSERT_TRUE(shared.rebuildMovieFrameList(project, {}));
+    EXPECT_EQ(shared.entryCount(), 2);
+    single.buildImage(project, 0);
+    shared.buildImage(project, 0, 4); // frame 0, then 4 … 6
+    ASSERT_TRUE(waitUntilCoded(single.frames(), 0, 7));
+    ASSERT_TRUE(waitUntilCoded(shared.frames(), 4, 7));
+    for (int lane = 0; lane < 3; ++lane) waitUntilIdle(*shared.entry(0, lane));
+    EXPECT_TRUE(shared.imageBuilt(0, 4));
+    EXPECT_FALSE(shared.imageBuilt(0));
+    EXPECT_FALSE(single.imageBuilt(1)); // image 1 only on demand
+    for (int i = 0; i < single.frames().size(); ++i)
+        EXPECT_EQ(*shared.getMovieFrameImage(project, i), *single.getMovieFrameImage(project, i))
+            << i;
+    // Every worker of an image ends with it.
+    shared.destroyAll();
+    EXPECT_EQ(shared.entry(0, 2), nullptr);
+}
+
 // Holds the worker after frame `frame` until a command is posted, so that the command
 // is taken at the next frame boundary; returns once the worker is held.
 void buildHeldAfter(MovieFrameBuilder& builder, const Project& project, RenderLog& log, int frame) {
