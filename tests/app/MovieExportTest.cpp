@@ -183,7 +183,8 @@ private slots:
         const QString avi = dir_.filePath("quit.avi");
         answerMovieDialog(avi, VideoFormat::Avi);
         const int before = runningThreads();
-        int during = 0, atClose = -1;
+        int during = 0;
+        bool exportGoneAtClose = false;
         whenExporting([&](ProgressWindow&) {
             during = runningThreads();
             frame_->close();
@@ -195,12 +196,15 @@ private slots:
                 return false;
             }
         } filter;
-        filter.onClose = [&] { atClose = runningThreads(); }; // the last close counts
+        // The last close counts: by then the export and its workers have ended. Movie
+        // mode's own builder and the spool end inside the window's close itself.
+        filter.onClose = [&] { exportGoneAtClose = frame_->exportProgress() == nullptr; };
         frame_->installEventFilter(&filter);
         QVERIFY(frame_->trigger(Cmd::ExportMovie));
         frame_->removeEventFilter(&filter);
         QVERIFY(during > before); // the builder's workers were running
-        QCOMPARE(atClose, before);
+        QVERIFY(exportGoneAtClose);
+        QVERIFY(runningThreads() <= before);
         QVERIFY(!frame_->isVisible());
         QVERIFY(!QFile::exists(avi));
     }
