@@ -217,6 +217,41 @@ std::vector<RegionMenuEntry> buildRegionMenu(AnimateEditor& editor) {
     return menu;
 }
 
+std::vector<RegionMenuItem> regionMenuCatalogue() {
+    return {{"Convert to Mesh", {}},
+            {"Split Mesh", {}},
+            {"Cut Mesh", {}},
+            {"Add to Mesh", {}},
+            {"Joint Properties...", "Joint"},
+            {"Binding", {}},
+            {"Set Z...", "Z"},
+            {"Reset Dot", {}},
+            {"Clear Dot", {}},
+            {"Change Bone Orientation", {}},
+            {"Elastic Bone", {}},
+            {"Remove Bone", {}},
+            {"Lock Mouse Select", {}},
+            {"Select Next Object", {}},
+            {"Hide Region/Object", {}},
+            {"Set as Start Image", {}},
+            {"Binding...", {}},
+            {"Set Object to Original Size", {}},
+            {"Reset Object Effects", {}},
+            {"Reset Object Animation", {}},
+            {"Clone Object", {}},
+            {"Cancel Spin", {}},
+            {"Cancel Track/Spin", {}},
+            {"Tracked Mode...", {}},
+            {"Spin Mode...", "Spin"},
+            {"Clear User Dots from Region", {}},
+            {"Remove Object", {}},
+            {"Linear", {}},
+            {"Reverse", {}},
+            {"Alternate", {}},
+            {"Invert Light", {}},
+            {"Add Conductor Box", {}}};
+}
+
 const RegionMenuEntry* findRegionMenuEntry(const std::vector<RegionMenuEntry>& menu,
                                            std::string_view text) {
     for (const RegionMenuEntry& e : menu) {

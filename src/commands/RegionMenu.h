@@ -34,6 +34,14 @@ struct RegionMenuEntry {
 
 std::vector<RegionMenuEntry> buildRegionMenu(AnimateEditor& editor);
 
+// Every entry the menu can show (labels without keys), with the dialog field of those
+// that open one; for listing what a script may choose.
+struct RegionMenuItem {
+    std::string_view label;
+    std::string_view field; // empty: no dialog
+};
+std::vector<RegionMenuItem> regionMenuCatalogue();
+
 // The entry whose label (or whole text) is `text`, in the menu or its submenus.
 const RegionMenuEntry* findRegionMenuEntry(const std::vector<RegionMenuEntry>& menu,
                                            std::string_view text);
