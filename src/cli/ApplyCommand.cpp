@@ -54,10 +54,14 @@ void readExtras(const json& j, ApplyOp& op) {
         if (!j["keys"].is_array()) throw OpError{"\"keys\" is a list"};
         for (const json& k : j["keys"]) {
             const std::string key = text(k, "a key");
-            if (key == "shift") op.keys.shift = true;
-            else if (key == "ctrl") op.keys.ctrl = true;
-            else if (key == "alt") op.keys.alt = true;
-            else throw OpError{"unknown modifier \"" + key + "\" (shift, ctrl, alt)"};
+            if (key == "shift")
+                op.keys.shift = true;
+            else if (key == "ctrl")
+                op.keys.ctrl = true;
+            else if (key == "alt")
+                op.keys.alt = true;
+            else
+                throw OpError{"unknown modifier \"" + key + "\" (shift, ctrl, alt)"};
         }
     }
     if (j.contains("menu")) op.menu = text(j["menu"], "\"menu\"");
@@ -192,8 +196,7 @@ void printChanges(const Project& project, int firstStep,
         RecordReadOptions read;
         read.forRewrite = true;
         if (image->animation) (void)readAnimationRecord(model, *image->animation, read);
-        std::cout << "Image " << i << ": animation changed, " << model.objectCount
-                  << " objects\n";
+        std::cout << "Image " << i << ": animation changed, " << model.objectCount << " objects\n";
     }
 }
 

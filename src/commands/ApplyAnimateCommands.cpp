@@ -20,8 +20,7 @@ Run onSelected(SelectedCommand command) {
         AnimateEditor& editor = c.animate;
         const int slot = editor.model().selectedObject;
         if (!validObject(editor.model(), slot)) return Status::refused("No object is selected");
-        return editor.apply(
-            [&](AnimationModel& m) { return command(m, slot, values); });
+        return editor.apply([&](AnimationModel& m) { return command(m, slot, values); });
     };
 }
 
@@ -58,8 +57,8 @@ void addAnimateApplyCommands(std::vector<ApplyCommand>& t) {
     t.push_back({"Clear All", a, {}, [](ApplyContext& c, const DialogValues&) {
                      return c.animate.clearAllMeshes();
                  }});
-    for (std::string_view label : {kConvertToMeshLabel, kSplitMeshLabel, kCutMeshLabel,
-                                   kAddToMeshLabel})
+    for (std::string_view label :
+         {kConvertToMeshLabel, kSplitMeshLabel, kCutMeshLabel, kAddToMeshLabel})
         t.push_back({label, a, {}, selectionMesh(label)});
     t.push_back({kIncreaseDefinitionLabel, a, {}, [](ApplyContext& c, const DialogValues&) {
                      return c.animate.changeMeshDefinition(1);
@@ -74,27 +73,29 @@ void addAnimateApplyCommands(std::vector<ApplyCommand>& t) {
     t.push_back({"Hide", a, {}, onSelected([](AnimationModel& m, int s, const DialogValues&) {
                      return toggleHidden(m, s);
                  })});
-    t.push_back({"Reset Animation to Start Image", a, {},
+    t.push_back({"Reset Animation to Start Image",
+                 a,
+                 {},
                  onSelected([](AnimationModel& m, int s, const DialogValues&) {
                      return resetAnimation(m, s, true);
                  })});
-    t.push_back({"Reset Animation", a, {},
-                 onSelected([](AnimationModel& m, int s, const DialogValues&) {
-                     return resetAnimation(m, s);
-                 })});
-    t.push_back({"Set Current Frame as Start Image", a, {}, [](ApplyContext& c,
-                                                               const DialogValues&) {
-                     AnimateEditor& e = c.animate;
-                     const int s = e.model().selectedObject;
-                     const double time = e.viewTime();
-                     return e.apply([&](AnimationModel& m) {
-                         return setAsStartImage(m, s, time, c.workspace.prompter());
-                     });
-                 }});
-    t.push_back({"Clear User Dots", a, {},
-                 onSelected([](AnimationModel& m, int s, const DialogValues&) {
-                     return clearUserDots(m, s);
-                 })});
+    t.push_back(
+        {"Reset Animation", a, {}, onSelected([](AnimationModel& m, int s, const DialogValues&) {
+             return resetAnimation(m, s);
+         })});
+    t.push_back(
+        {"Set Current Frame as Start Image", a, {}, [](ApplyContext& c, const DialogValues&) {
+             AnimateEditor& e = c.animate;
+             const int s = e.model().selectedObject;
+             const double time = e.viewTime();
+             return e.apply([&](AnimationModel& m) {
+                 return setAsStartImage(m, s, time, c.workspace.prompter());
+             });
+         }});
+    t.push_back(
+        {"Clear User Dots", a, {}, onSelected([](AnimationModel& m, int s, const DialogValues&) {
+             return clearUserDots(m, s);
+         })});
     t.push_back({"Remove", a, {}, onSelected([](AnimationModel& m, int s, const DialogValues&) {
                      return removeObjectCommand(m, s);
                  })});
@@ -110,10 +111,10 @@ void addAnimateApplyCommands(std::vector<ApplyCommand>& t) {
     t.push_back({"Disable Bindings", a, {}, [](ApplyContext& c, const DialogValues&) {
                      return c.animate.setDisableBindings(!c.animate.model().bindingsDisabled());
                  }});
-    t.push_back({"Set Object Z", a, {"Z"},
-                 onSelected([](AnimationModel& m, int s, const DialogValues& v) {
-                     return setObjectZ(m, s, v.at("Z"));
-                 })});
+    t.push_back(
+        {"Set Object Z", a, {"Z"}, onSelected([](AnimationModel& m, int s, const DialogValues& v) {
+             return setObjectZ(m, s, v.at("Z"));
+         })});
     t.push_back({"Linear Time Curve", a, {}, curve(CurveChoice::Linear)});
     t.push_back({"Reverse Time Curve", a, {}, curve(CurveChoice::Reverse)});
     t.push_back({"Alternate Time Curve", a, {}, curve(CurveChoice::Alternate)});

@@ -24,9 +24,8 @@ struct ViewName {
     std::string_view name;
     AnimateView view;
 };
-constexpr std::array<ViewName, 3> kViews = {{{"start", AnimateView::Start},
-                                             {"current", AnimateView::Current},
-                                             {"end", AnimateView::End}}};
+constexpr std::array<ViewName, 3> kViews = {
+    {{"start", AnimateView::Start}, {"current", AnimateView::Current}, {"end", AnimateView::End}}};
 
 struct KeyName {
     std::string_view name;
@@ -102,8 +101,7 @@ std::vector<std::string_view> applyToolNames() {
     return out;
 }
 
-ApplySession::ApplySession(Workspace& workspace, AnimateEditor& animate,
-                           ScriptPrompter& prompter)
+ApplySession::ApplySession(Workspace& workspace, AnimateEditor& animate, ScriptPrompter& prompter)
     : workspace_(workspace), animate_(animate), prompter_(prompter) {}
 
 Status ApplySession::run(const ApplyOp& op) {
@@ -111,11 +109,16 @@ Status ApplySession::run(const ApplyOp& op) {
     prompter_.messages.clear();
     prompter_.unanswered.clear();
     for (const std::string& a : op.answers) {
-        if (a == "Yes") prompter_.answers.push_back(Answer::Yes);
-        else if (a == "No") prompter_.answers.push_back(Answer::No);
-        else if (a == "OK" || a == "Ok") prompter_.answers.push_back(Answer::Ok);
-        else if (a == "Cancel") prompter_.answers.push_back(Answer::Cancel);
-        else return Status::refused("Unknown answer " + inQuotes(a) + " (Yes, No, OK, Cancel)");
+        if (a == "Yes")
+            prompter_.answers.push_back(Answer::Yes);
+        else if (a == "No")
+            prompter_.answers.push_back(Answer::No);
+        else if (a == "OK" || a == "Ok")
+            prompter_.answers.push_back(Answer::Ok);
+        else if (a == "Cancel")
+            prompter_.answers.push_back(Answer::Cancel);
+        else
+            return Status::refused("Unknown answer " + inQuotes(a) + " (Yes, No, OK, Cancel)");
     }
     Status done = dispatch(op);
     if (!prompter_.unanswered.empty())

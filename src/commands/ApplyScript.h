@@ -41,8 +41,8 @@ struct ApplyOp {
         Redo
     };
     Kind kind = Kind::Command;
-    int number = 0;   // the image index; how many undos or redos
-    std::string text; // the mode, view, tool, key or command named
+    int number = 0;                            // the image index; how many undos or redos
+    std::string text;                          // the mode, view, tool, key or command named
     std::vector<std::array<double, 2>> points; // image pixels of the view shown
     Modifiers keys;
     std::string menu;                 // the region-menu entry a right click chooses
