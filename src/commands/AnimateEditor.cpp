@@ -170,6 +170,7 @@ Status AnimateEditor::rollBack(Status why) {
 
 Status AnimateEditor::apply(const std::function<EditResult(AnimationModel&)>& command) {
     if (!workspace_.hasSelectedImage()) return Status::refused("No image is selected");
+    binding_ = {}; // choosing another command ends a binding in progress
     EditResult result = command(model_);
     if (!result) return rollBack(result.status());
     return commitLabel(*result);
@@ -239,6 +240,7 @@ void AnimateEditor::setTool(ToolKind tool) {
                                tool_ != ToolKind::Segment && tool != ToolKind::Segment;
     tool_ = tool;
     hotDot_ = hotBone_ = {};
+    binding_ = {};
     if (!keepSelection && !selectionClosed_) selection_.clear();
     switch (tool) {
     case ToolKind::Dots:
@@ -414,13 +416,13 @@ int AnimateEditor::hotObject() const {
     return -1;
 }
 
-std::string AnimateEditor::captionSuffix() const {
-    std::string text;
-    if (validObject(model_, model_.selectedObject))
-        text = " - " + model_.objectTypeText(model_.selectedObject);
-    if (workspace_.project().modified) text += " [modified]";
-    if (lockMouseSelect) text += " [LOCK]";
-    return text;
+CaptionState AnimateEditor::captionState() const {
+    CaptionState c;
+    c.mouseSelectLocked = lockMouseSelect;
+    const int s = model_.selectedObject;
+    if (!validObject(model_, s)) return c;
+    (model_.object(s).isLibrary() ? c.selectedObject : c.selectedRegion) = model_.objectTypeText(s);
+    return c;
 }
 
 // ---------------------------------------------------------------- hit tests

@@ -14,6 +14,7 @@
 #include "commands/ModePanel.h"
 #include "commands/ObjectCommands.h"
 #include "commands/PointerEvent.h"
+#include "commands/ViewLayout.h"
 #include "imaging/PolygonFill.h"
 #include "mesh3d/RegionObjects.h"
 #include "platform/Status.h"
@@ -104,8 +105,9 @@ public:
     const std::vector<IntPoint>& selection() const { return selection_; }
     bool selectionClosed() const { return selectionClosed_; }
     bool bindingInProgress() const { return binding_.valid(); }
-    // The selected object's caption suffix: its type, " [modified]", " [LOCK]".
-    std::string captionSuffix() const;
+    // What the view captions say of the selection: a library object by its name as
+    // the selected object, any other object as the selected region; the lock.
+    CaptionState captionState() const;
 
     // ---- changes ------------------------------------------------------------------
     // Runs a command on the model; records its step when it changed something.

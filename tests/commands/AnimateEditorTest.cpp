@@ -234,7 +234,8 @@ TEST_F(AnimateFixture, SpinRemoveAndKeysRecordTheirStepsAndUndo) {
     EXPECT_EQ(object(0).userDotCount(), 1);
 
     EXPECT_TRUE(editor.keyPress(EditorKey::L));
-    EXPECT_NE(editor.captionSuffix().find("[LOCK]"), std::string::npos);
+    EXPECT_EQ(currentFrameCaption(editor.captionState()),
+              "Current Frame - Selected Region: User defined Region  [LOCK]");
     menu = editor.rightClick(at(120, 30)); // locked: the selection stays
     EXPECT_EQ(model().selectedObject, 0);
     EXPECT_TRUE(findRegionMenuEntry(menu, "Lock Mouse Select")->checked);
@@ -294,6 +295,56 @@ TEST_F(AnimateFixture, ConductorBoxStaysHiddenAndRefusalsRecordNothing) {
     EXPECT_EQ(ws.project().history.size(), steps);
     EXPECT_EQ(*ws.currentImage()->animation, record);
     EXPECT_EQ(writeAnimationRecord(model()), record);
+}
+
+TEST_F(AnimateFixture, SelectionsAreDrawnOnTheStartImageOnly) {
+    editor.setTool(ToolKind::Segment);
+    editor.setView(AnimateView::End);
+    editor.pointerMove(at(10, 10));
+    EXPECT_EQ(editor.prompt(), "Please use start image to define selection");
+    click(10, 10);
+    EXPECT_TRUE(editor.selection().empty());
+
+    editor.setView(AnimateView::Start);
+    for (auto [x, y] : {std::pair{10, 10}, {60, 10}, {60, 50}}) click(x, y);
+    EXPECT_TRUE(editor.busy());
+    EXPECT_FALSE(editor.selectionClosed());
+    EXPECT_TRUE(editor.keyPress(EditorKey::Escape));
+    EXPECT_TRUE(editor.selection().empty());
+
+    for (auto [x, y] : {std::pair{10, 10}, {60, 10}, {60, 50}, {10, 50}}) click(x, y);
+    editor.doubleClick(at(10, 50));
+    ASSERT_TRUE(editor.selectionClosed());
+    EXPECT_EQ(editor.selection().size(), 4u);
+    ASSERT_TRUE(editor.keyPress(EditorKey::Enter));
+    EXPECT_EQ(model().objectCount, 1);
+    EXPECT_EQ(labels().back(), "Convert to Mesh");
+    EXPECT_TRUE(editor.selection().empty());
+}
+
+TEST_F(AnimateFixture, SetAsStartImageCarriesBoundObjectsAndResetGoesBackToThePicture) {
+    const int parent = meshRectangle(10, 10, 60, 60);
+    const int child = meshRectangle(100, 10, 150, 60);
+    const int parentDot = addDot(30, 30);
+    const int childDot = addDot(120, 30);
+    ASSERT_TRUE(editor.apply(
+        [&](AnimationModel& m) { return bindObject(m, child, childDot, parent, parentDot); }));
+    editor.setView(AnimateView::End);
+    drag({{30, 30}, {30, 70}});
+
+    model().selectedObject = parent;
+    const auto menu = editor.rightClick(at(30, 70));
+    ASSERT_TRUE(chooseRegionMenuEntry(menu, "Set as Start Image"));
+    // the end pose is the new start pose, for the parent and the child bound to it
+    EXPECT_DOUBLE_EQ(object(parent).points[size_t(parentDot)].start.y, 70);
+    EXPECT_DOUBLE_EQ(object(child).points[size_t(childDot)].start.y, 70);
+    for (const AnimPoint& p : object(parent).points) EXPECT_DOUBLE_EQ(p.start.y - p.texture.y, 40);
+
+    ASSERT_TRUE(editor.apply([&](AnimationModel& m) { return resetAnimation(m, parent, true); }));
+    for (const AnimPoint& p : object(parent).points) {
+        EXPECT_EQ(p.start, p.texture);
+        EXPECT_EQ(p.end, p.start);
+    }
 }
 
 } // namespace
