@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/AnimateViewInput.h"
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/QtPrompter.h"
@@ -50,6 +51,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
     buildMenus();
     buildBars();
     connectWorkspace();
+    animateInput_ = std::make_unique<AnimateViewInput>(*this);
 
     workspace_->replaceProject(std::make_unique<Project>(Project::fromSettings(settings_)));
 

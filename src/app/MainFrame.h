@@ -44,6 +44,7 @@ class ImageAlignPanel;
 class AnimatePanel;
 class MoviePanel;
 class Creator3DPanel;
+class AnimateViewInput;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -273,6 +274,8 @@ private:
     int viewRefreshTicks_ = 0;
     bool closing_ = false;
     std::optional<int> storedMaxSize_;
+    // The Animate view's mouse tools; dropped before the members above.
+    std::unique_ptr<AnimateViewInput> animateInput_;
 };
 
 } // namespace zx

@@ -102,10 +102,8 @@ AnimateEditor::~AnimateEditor() = default;
 // ---------------------------------------------------------------- image and record
 
 void AnimateEditor::loadCurrentImage() {
-    toolState_.reset();
-    setTool(tool_);
-    binding_ = {};
     clearSelection();
+    setTool(tool_); // a fresh tool, with nothing under way
     const ProjectImage* image = workspace_.currentImage();
     if (!image) {
         model_.clearAll();
@@ -236,12 +234,14 @@ void AnimateEditor::durationChanged(int, int newFrames) {
 // ---------------------------------------------------------------- tool, view, frame
 
 void AnimateEditor::setTool(ToolKind tool) {
-    const bool keepSelection = isSelectionTool(tool_) && isSelectionTool(tool) &&
-                               tool_ != ToolKind::Segment && tool != ToolKind::Segment;
+    // An open selection goes on with the other free-form tool; any other change of
+    // tool drops it (a closed selection stays for the mesh commands).
+    auto freeForm = [](ToolKind t) { return t == ToolKind::FreeHand || t == ToolKind::Segment; };
+    const bool keepOpen = freeForm(tool_) && freeForm(tool) && !selectionClosed_;
     tool_ = tool;
     hotDot_ = hotBone_ = {};
     binding_ = {};
-    if (!keepSelection && !selectionClosed_) selection_.clear();
+    if (!keepOpen && !selectionClosed_) selection_.clear();
     switch (tool) {
     case ToolKind::Dots:
         toolState_ = makeDotTool();
@@ -253,7 +253,8 @@ void AnimateEditor::setTool(ToolKind tool) {
         toolState_.reset();
         break;
     default:
-        toolState_ = makeSelectionTool(tool);
+        toolState_ =
+            makeSelectionTool(tool, selectionClosed_ ? std::vector<IntPoint>{} : selection_);
     }
     recompute();
 }

@@ -5,7 +5,10 @@
 
 #include "commands/PointerEvent.h"
 
+#include "imaging/PolygonFill.h"
+
 #include <memory>
+#include <vector>
 
 namespace zx {
 
@@ -32,8 +35,9 @@ std::unique_ptr<AnimateTool> makeDotTool();
 // Bones: click two dots of one object to join them; drag a dot to bend; double-click a
 // bone to remove it.
 std::unique_ptr<AnimateTool> makeBoneTool();
-// Free-hand, segment, rectangle and ellipse selections on the start image.
-std::unique_ptr<AnimateTool> makeSelectionTool(ToolKind kind);
+// Free-hand, segment, rectangle and ellipse selections on the start image; a segment
+// selection goes on from the corners of an open selection.
+std::unique_ptr<AnimateTool> makeSelectionTool(ToolKind kind, std::vector<IntPoint> open = {});
 
 // How near the pointer must come to a dot or a bone, in image pixels.
 inline constexpr double kDotHitRadius = 6;

@@ -48,7 +48,9 @@ std::vector<IntPoint> boxOutline(IntPoint a, IntPoint b, bool ellipse) {
 
 class SelectionTool : public AnimateTool {
 public:
-    explicit SelectionTool(ToolKind kind) : kind_(kind) {}
+    SelectionTool(ToolKind kind, std::vector<IntPoint> open) : kind_(kind) {
+        if (kind == ToolKind::Segment) points_ = std::move(open);
+    }
 
     void hover(AnimateEditor& editor, const PointerEvent& e) override {
         if (editor.view() != AnimateView::Start) {
@@ -157,8 +159,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<AnimateTool> makeSelectionTool(ToolKind kind) {
-    return std::make_unique<SelectionTool>(kind);
+std::unique_ptr<AnimateTool> makeSelectionTool(ToolKind kind, std::vector<IntPoint> open) {
+    return std::make_unique<SelectionTool>(kind, std::move(open));
 }
 
 } // namespace zx
