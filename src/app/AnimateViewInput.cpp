@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWidget>
@@ -156,6 +157,22 @@ AnimateViewInput::AnimateViewInput(MainFrame& frame)
 
 // The Animate tool bar's tool buttons choose the editor's tool.
 void AnimateViewInput::connectToolBar() {
+    // The panel's own buttons: dots (trajectories and bindings are made with them too),
+    // bones and the region selections.
+    const std::pair<QString, ToolKind> buttons[] = {{"Dots", ToolKind::Dots},
+                                                    {"Trajectories", ToolKind::Dots},
+                                                    {"Bindings", ToolKind::Dots},
+                                                    {"Bones", ToolKind::Bones},
+                                                    {"Regions", ToolKind::FreeHand}};
+    for (QPushButton* b : frame_.animatePanel()->findChildren<QPushButton*>())
+        for (const auto& [text, tool] : buttons) {
+            if (b->text() != text) continue;
+            b->setEnabled(true);
+            connect(b, &QPushButton::clicked, this, [this, tool = tool] {
+                editor_->setTool(tool);
+                reportState();
+            });
+        }
     auto* bar = frame_.findChild<QToolBar*>("AnimateTools");
     if (!bar) return;
     // The tool buttons choose tools 0 … 5 (the first two both the dot tool); the
