@@ -2,8 +2,10 @@
 
 #include "app/CanvasView.h"
 #include "app/MainFrame.h"
+#include "app/QtProgress.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
+#include "mesh3d/RebuildMeshes.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 
@@ -146,6 +148,9 @@ AnimateViewInput::AnimateViewInput(MainFrame& frame)
     frame.workspace().setPanel(AnimationMode::Animate, panels_.get());
     editor_->setTool(ToolKind::Dots);
     editor_->changed = [this] { reportState(); };
+    editor_->makeProgress = [this] {
+        return std::make_unique<QtProgress>(&frame_, qtText(kBuildShapeTitle));
+    };
     CanvasView* view = frame.view();
     view->setMouseTracking(true);
     view->installEventFilter(this);

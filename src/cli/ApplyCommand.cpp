@@ -8,6 +8,7 @@
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
 #include "cli/Commands.h"
+#include "cli/TerminalProgress.h"
 #include "commands/AnimateEditor.h"
 #include "commands/ApplyScript.h"
 #include "commands/ProjectSaving.h"
@@ -227,6 +228,7 @@ int runApply(const ApplyOptions& o, Context& context) {
     ScriptPrompter script;
     Workspace workspace(script, context.settings());
     AnimateEditor animate(workspace);
+    animate.makeProgress = [&context] { return std::make_unique<TerminalProgress>(context.quiet); };
     workspace.setPanel(AnimationMode::Animate, &animate);
     workspace.replaceProject(std::move(project));
     const int firstStep = workspace.project().history.position() + 1;

@@ -64,8 +64,8 @@ public:
     AnimationModel& model() { return model_; }
     const AnimationModel& model() const { return model_; }
     Workspace& workspace() { return workspace_; }
-    // Mesh building reports here (none: no progress shown).
-    Progress* progress = nullptr;
+    // Gives each mesh command its progress display (none: no progress shown).
+    std::function<std::unique_ptr<Progress>()> makeProgress;
     // Run before every change the app must show (redraw, caption, status bar).
     std::function<void()> changed;
 
@@ -168,6 +168,7 @@ private:
     void updatePrompt(const PointerEvent& e);
     bool finishBinding(const PointerEvent& e);
     Status rollBack(Status why);
+    std::unique_ptr<Progress> startProgress() const;
 
     Workspace& workspace_;
     AnimationModel model_;

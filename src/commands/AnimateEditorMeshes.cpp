@@ -59,17 +59,23 @@ EditResult labelOf(const Result<SelectionMeshChange>& change) {
 
 } // namespace
 
+std::unique_ptr<Progress> AnimateEditor::startProgress() const {
+    if (makeProgress)
+        if (std::unique_ptr<Progress> p = makeProgress()) return p;
+    return std::make_unique<NullProgress>();
+}
+
 Status AnimateEditor::initRegions(RegionMode mode) {
     const ProjectImage* image = workspace_.currentImage();
     if (!image) return Status::refused("No image is selected");
     const RasterImage regions = imageRegionMask(*image);
-    NullProgress none;
+    const std::unique_ptr<Progress> progress = startProgress();
     return apply([&](AnimationModel& m) -> EditResult {
         const int kept = m.objectCount;
         m.defaultSettingWord = workspace_.settings().contourDef;
         initDotsToRegions(m, regions, mode, workspace_.prompter());
         dropRepeatedRegions(m, kept);
-        RebuildOptions rebuild(workspace_.prompter(), progress ? progress : &none);
+        RebuildOptions rebuild(workspace_.prompter(), progress.get());
         rebuild.firstSlot = kept;
         Result<RebuildCounts> built = rebuildMeshes(m, rebuild);
         if (!built) return built.status();
@@ -90,8 +96,8 @@ bool AnimateEditor::selectionTouchesMesh() const {
 Status AnimateEditor::selectionMeshCommand(std::string_view label) {
     if (!selectionClosed_) return Status::refused("There is no closed selection");
     const std::vector<IntPoint> polygon = selection_;
-    NullProgress none;
-    RebuildOptions rebuild(workspace_.prompter(), progress ? progress : &none);
+    const std::unique_ptr<Progress> progress = startProgress();
+    RebuildOptions rebuild(workspace_.prompter(), progress.get());
     Status done = apply([&](AnimationModel& m) -> EditResult {
         if (label == kConvertToMeshLabel) return labelOf(convertToMesh(m, polygon, rebuild));
         const int slot = objectTouchedBySelection(m, polygon);
@@ -107,8 +113,8 @@ Status AnimateEditor::selectionMeshCommand(std::string_view label) {
 
 Status AnimateEditor::changeMeshDefinition(int step) {
     const int slot = model_.selectedObject;
-    NullProgress none;
-    RebuildOptions rebuild(workspace_.prompter(), progress ? progress : &none);
+    const std::unique_ptr<Progress> progress = startProgress();
+    RebuildOptions rebuild(workspace_.prompter(), progress.get());
     return apply([&](AnimationModel& m) -> EditResult {
         if (!validObject(m, slot) || !zx::changeMeshDefinition(m, slot, step, rebuild))
             return Status::refused({});
@@ -126,8 +132,8 @@ Status AnimateEditor::addConductorBox(double x, double y) {
         const IntPoint a{px - w / 4, py - kBoxHalfHeight}, b{px + 3 * w / 4, py + kBoxHalfHeight};
         outline = {a, {b.x, a.y}, b, {a.x, b.y}};
     }
-    NullProgress none;
-    RebuildOptions rebuild(workspace_.prompter(), progress ? progress : &none);
+    const std::unique_ptr<Progress> progress = startProgress();
+    RebuildOptions rebuild(workspace_.prompter(), progress.get());
     Status done = apply([&](AnimationModel& m) -> EditResult {
         Result<SelectionMeshChange> made = convertToMesh(m, outline, rebuild);
         if (!made) return made.status();

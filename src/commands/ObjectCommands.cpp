@@ -424,7 +424,10 @@ EditResult bindObject(AnimationModel& model, int child, int childDot, int parent
         return Status::refused(std::string(kBindingLoopMessage));
     AnimObject& o = model.object(child);
     ObjectBinding& b = o.binding;
-    if (b.parentObject != parent || b.ownDot2 != -1 || b.ownDot1 == childDot) {
+    // A second pair joins a first one on the same parent; a pair on the same dots, a
+    // third pair or another parent starts the binding afresh.
+    if (b.parentObject != parent || b.ownDot2 != -1 || b.ownDot1 == childDot ||
+        b.parentDot1 == parentDot) {
         while (b.bound()) dropBindingPair(o, 0);
     }
     if (b.ownDot1 == -1) {
