@@ -99,6 +99,8 @@ public:
     // ---- view state ------------------------------------------------------------------
     int zoom() const { return project().zoom; }
     AnimateViewMode animateViewMode() const { return animateViewMode_; }
+    // What the Animate view's captions say of the selection and the lock.
+    CaptionState animateCaptions() const;
     bool showSubject() const;
     bool showBackground() const;
     void setShowSubject(bool on);

@@ -39,8 +39,6 @@ enum class ToolKind { None, Dots, Bones, FreeHand, Segment, Rectangle, Ellipse }
 enum class AnimateView { Current = 0, Start = 1, End = 2 };
 
 inline constexpr std::string_view kBindingPrompt = "Click on a dot to bind object";
-inline constexpr std::string_view kModifiedStartImageMessage =
-    "Cannot define a selection on a modified start image...";
 inline constexpr std::string_view kUseStartImagePrompt =
     "Please use start image to define selection";
 
@@ -116,7 +114,6 @@ public:
     Status commitLabel(std::string_view label);
     // The selected object's commands.
     Status startBinding(int slot, int dot);
-    void cancelBinding() { binding_ = {}; }
     Status addConductorBox(double x, double y);
     Status setDisableBindings(bool disabled);
     Status selectNext();

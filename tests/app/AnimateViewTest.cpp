@@ -83,6 +83,9 @@ private slots:
         QCOMPARE(withDot.object(0).userDotCount(), 1);
         QCOMPARE(frame_->project().history.labels().back(), std::string("Add Dot"));
         QVERIFY(frame_->paneText(1).startsWith("Screen= start x= 30"));
+        QTest::keyClick(frame_->view(), Qt::Key_L);
+        QCOMPARE(currentFrameCaption(frame_->animateCaptions()),
+                 std::string("Current Frame - Selected Region: User defined Region  [LOCK]"));
 
         QVERIFY(frame_->trigger(Cmd::Undo));
         QCOMPARE(record().object(0).userDotCount(), 0);
