@@ -222,7 +222,7 @@ void AnimateEditor::imageChanged() {
 }
 
 bool AnimateEditor::busy() const {
-    return toolState_ && toolState_->busy();
+    return handles_.active() || (toolState_ && toolState_->busy());
 }
 
 void AnimateEditor::durationChanged(int, int newFrames) {
@@ -288,12 +288,16 @@ void AnimateEditor::updatePrompt(const PointerEvent& e) {
     prompt_ = kReadyStatus;
     setHot({}, {});
     if (toolState_) toolState_->hover(*this, e);
+    const HandleKind handle = handleAt(model_, model_.selectedObject, e.x, e.y);
+    if (handle != HandleKind::None) prompt_ = handlePrompt(handle);
 }
 
 void AnimateEditor::pointerMove(const PointerEvent& e) {
     pointerX_ = e.x;
     pointerY_ = e.y;
-    if (busy())
+    if (handles_.active())
+        handles_.move(*this, e);
+    else if (busy())
         toolState_->move(*this, e);
     else
         updatePrompt(e);
@@ -306,11 +310,15 @@ void AnimateEditor::pointerPress(const PointerEvent& e) {
         finishBinding(e);
         return;
     }
+    if (handles_.begin(*this, e)) return;
     if (toolState_) toolState_->press(*this, e);
 }
 
 void AnimateEditor::pointerRelease(const PointerEvent& e) {
-    if (toolState_) toolState_->release(*this, e);
+    if (handles_.active())
+        handles_.finish(*this);
+    else if (toolState_)
+        toolState_->release(*this, e);
     updatePrompt(e);
 }
 

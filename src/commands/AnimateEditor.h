@@ -13,6 +13,7 @@
 #include "anim/AnimationModel.h"
 #include "commands/ModePanel.h"
 #include "commands/ObjectCommands.h"
+#include "commands/ObjectHandles.h"
 #include "commands/PointerEvent.h"
 #include "commands/ViewLayout.h"
 #include "imaging/PolygonFill.h"
@@ -64,8 +65,11 @@ public:
     Workspace& workspace() { return workspace_; }
     // Gives each mesh command its progress display (none: no progress shown).
     std::function<std::unique_ptr<Progress>()> makeProgress;
-    // Run before every change the app must show (redraw, caption, status bar).
+    // Run after every change the app must show (redraw, caption, status bar).
     std::function<void()> changed;
+    // The editor handle of a library object was clicked (the app opens the effect
+    // editor on the slot).
+    std::function<void(int slot)> openObjectEditor;
 
     // ---- tool, view, frame ------------------------------------------------------
     ToolKind tool() const { return tool_; }
@@ -171,6 +175,7 @@ private:
     AnimationModel model_;
     ToolKind tool_ = ToolKind::None;
     std::unique_ptr<AnimateTool> toolState_;
+    HandleDrag handles_; // a drag of the selected library object's handles
     AnimateView view_ = AnimateView::Current;
     std::string prompt_;
     ObjectPart hotDot_, hotBone_;

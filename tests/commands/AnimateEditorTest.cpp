@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -345,6 +346,35 @@ TEST_F(AnimateFixture, SetAsStartImageCarriesBoundObjectsAndResetGoesBackToThePi
         EXPECT_EQ(p.start, p.texture);
         EXPECT_EQ(p.end, p.start);
     }
+}
+
+TEST_F(AnimateFixture, LibraryObjectHandlesChangeItsEffectStartValues) {
+    const int slot = meshRectangle(20, 20, 60, 60);
+    AnimObject& o = object(slot);
+    o.libraryFlag = 1; // as a library file would give it
+    o.boxRect = o.textureRect;
+    editor.recompute();
+    const double cx = 40, cy = 40; // the middle of its box
+    editor.pointerMove(at(cx, cy));
+    EXPECT_EQ(editor.prompt(), "Drag to move the object");
+    drag({{cx, cy}, {cx + 10, cy}, {cx + 20, cy + 5}});
+    EXPECT_FLOAT_EQ(o.effects[EffectSlot::HorizontalPosition].startValue, 20);
+    EXPECT_FLOAT_EQ(o.effects[EffectSlot::VerticalPosition].startValue, 5);
+    EXPECT_EQ(labels().back(), "Move Object");
+
+    // the zoom handle, at the moved box's corner, dragged to twice its distance
+    const std::vector<HandleSpot> spots = objectHandles(model(), slot);
+    const HandleSpot z = *std::find_if(
+        spots.begin(), spots.end(), [](const HandleSpot& h) { return h.kind == HandleKind::Zoom; });
+    const HandleSpot centre = spots.front();
+    drag({{z.x, z.y}, {2 * z.x - centre.x, 2 * z.y - centre.y}});
+    EXPECT_NEAR(o.effects[EffectSlot::Scale].startValue, 2, 1e-3);
+
+    int opened = -1;
+    editor.openObjectEditor = [&](int s) { opened = s; };
+    const HandleSpot corner = objectHandles(model(), slot)[1];
+    click(corner.x, corner.y);
+    EXPECT_EQ(opened, slot);
 }
 
 } // namespace
