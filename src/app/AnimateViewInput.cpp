@@ -27,6 +27,7 @@ namespace {
 // The pane where the status bar shows the pointer's position.
 constexpr int kPositionPane = 1;
 constexpr double kDotRadius = 3.5;
+constexpr double kHandleSize = 3; // half the side of a handle's square
 
 // The Qt Animate panel and the editor answer the workspace together.
 class PanelPair : public ModePanel {
@@ -99,6 +100,11 @@ private:
         p.setClipRect(pane.target);
         const AnimationModel& m = e.model();
         for (int s = 0; s < m.objectCount; ++s) paintObject(p, pane, s);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::yellow);
+        for (const HandleSpot& h : objectHandles(m, m.selectedObject))
+            p.drawRect(QRectF(widgetPoint(pane, {h.x, h.y, 0}) - QPointF(kHandleSize, kHandleSize),
+                              QSizeF(2 * kHandleSize, 2 * kHandleSize)));
         if (!e.selection().empty()) {
             QPolygonF poly;
             for (const IntPoint& q : e.selection())
