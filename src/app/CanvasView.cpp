@@ -59,7 +59,7 @@ void CanvasView::paintCaptionStrips(QPainter& p, const ViewLayoutResult& layout)
 }
 
 void CanvasView::paintAnimate(QPainter& p) {
-    CaptionState captions;
+    const CaptionState captions = frame_.animateCaptions();
     const ViewLayoutResult layout =
         animateViewLayout(frame_.animateViewMode(), width(), height(), captions);
     const bool startPane = frame_.animateViewMode() != AnimateViewMode::CurrentFrame;

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AnimateSpool.h"
+#include "app/AnimateViewInput.h"
 #include "app/CanvasView.h"
 #include "app/ImageComposer.h"
 #include "app/MovieModeView.h"
@@ -61,6 +62,7 @@ MainFrame::MainFrame(Settings& settings, SettingsStore* store, Prompter* prompte
     buildMenus();
     buildBars();
     connectWorkspace();
+    animateInput_ = std::make_unique<AnimateViewInput>(*this);
 
     workspace_->replaceProject(std::make_unique<Project>(Project::fromSettings(settings_)));
 

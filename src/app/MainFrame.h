@@ -56,6 +56,7 @@ class WebGlExportDialog;
 class ExportMovieDialog;
 class ProgressWindow;
 struct MovieExportChoice;
+class AnimateViewInput;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -113,6 +114,8 @@ public:
     // ---- view state ------------------------------------------------------------------
     int zoom() const { return project().zoom; }
     AnimateViewMode animateViewMode() const { return animateViewMode_; }
+    // What the Animate view's captions say of the selection and the lock.
+    CaptionState animateCaptions() const;
     bool showSubject() const;
     bool showBackground() const;
     void setShowSubject(bool on);
@@ -337,6 +340,8 @@ private:
     bool closeAfterExport_ = false;
     QPointer<QDialog> animationDialog_;
     std::unique_ptr<AnimateSpool> spool_;
+    // The Animate view's mouse tools; dropped before the members above.
+    std::unique_ptr<AnimateViewInput> animateInput_;
 };
 
 } // namespace zx

@@ -1,0 +1,12 @@
+// The main frame's side of Animate-mode editing: what the view shows of the editor.
+
+#include "app/AnimateViewInput.h"
+#include "app/MainFrame.h"
+
+namespace zx {
+
+CaptionState MainFrame::animateCaptions() const {
+    return animateInput_ ? animateInput_->editor().captionState() : CaptionState{};
+}
+
+} // namespace zx

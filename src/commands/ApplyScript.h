@@ -1,0 +1,108 @@
+#pragma once
+// Replaying a list of user operations on a project through the same tools and
+// commands the app uses: choose an image, a mode, a view or a tool, click, drag,
+// right-click a region-menu entry, press a key, run a menu command (answering its
+// questions and filling its dialog), undo and redo. The command-line `apply` reads
+// the list from JSON; tests build it directly.
+//
+// The commands a script may name are one table (applyCommands): each mode adds its
+// rows from its own file, so a new mode's commands become scriptable by adding rows.
+
+#include "commands/PointerEvent.h"
+#include "commands/RegionMenu.h"
+#include "platform/Prompter.h"
+#include "platform/Status.h"
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zx {
+
+class AnimateEditor;
+class Workspace;
+
+struct ApplyOp {
+    enum class Kind {
+        Image,
+        Mode,
+        View,
+        Tool,
+        Click,
+        DoubleClick,
+        RightClick,
+        Drag,
+        Key,
+        Command,
+        Undo,
+        Redo
+    };
+    Kind kind = Kind::Command;
+    int number = 0;                            // the image index; how many undos or redos
+    std::string text;                          // the mode, view, tool, key or command named
+    std::vector<std::array<double, 2>> points; // image pixels of the view shown
+    Modifiers keys;
+    std::string menu;                 // the region-menu entry a right click chooses
+    std::vector<std::string> answers; // "Yes", "No", "OK", "Cancel" for its questions
+    DialogValues values;              // its dialog's fields
+};
+
+// Answers questions from the list an operation gives; remembers every message shown
+// (an operation that made the program show a message did not apply cleanly).
+class ScriptPrompter : public Prompter {
+public:
+    void message(std::string_view text, std::string_view title = {}) override;
+    Answer ask(std::string_view text, Buttons buttons) override;
+
+    std::deque<Answer> answers;
+    std::vector<std::string> messages;
+    std::string unanswered; // a question asked with no answer left
+};
+
+// What the commands of the table work on.
+struct ApplyContext {
+    Workspace& workspace;
+    AnimateEditor& animate;
+};
+
+struct ApplyCommand {
+    std::string_view name; // the menu text without "&" and accelerator
+    std::string_view mode; // the mode it needs ("animate"), empty for any
+    std::vector<std::string> fields;
+    std::function<Status(ApplyContext&, const DialogValues&)> run;
+};
+
+// Every command a script may run.
+const std::vector<ApplyCommand>& applyCommands();
+// The Animate mode's rows.
+void addAnimateApplyCommands(std::vector<ApplyCommand>& table);
+
+// Mode names of the "mode" operation: edit, align, animate, movie, 3d.
+std::vector<std::string_view> applyModeNames();
+std::vector<std::string_view> applyToolNames();
+std::vector<std::string_view> applyKeyNames();
+std::vector<std::string_view> applyViewNames();
+
+class ApplySession {
+public:
+    // `prompter` must be the workspace's prompter.
+    ApplySession(Workspace& workspace, AnimateEditor& animate, ScriptPrompter& prompter);
+    // Runs one operation; refused (the reason as message) when it cannot apply.
+    Status run(const ApplyOp& op);
+
+private:
+    Status dispatch(const ApplyOp& op);
+    Status pointer(const ApplyOp& op);
+    Status command(const ApplyOp& op);
+    Status needAnimate() const;
+    Status checkPoints(const ApplyOp& op, size_t least) const;
+
+    Workspace& workspace_;
+    AnimateEditor& animate_;
+    ScriptPrompter& prompter_;
+};
+
+} // namespace zx

@@ -1,0 +1,98 @@
+// The Animate view driven with the mouse and keys offscreen: a free-hand selection made
+// a mesh with Enter, a dot added with the Dots button and taken back with Undo.
+#include "FrameHarness.h"
+
+#include "anim/AnimationModel.h"
+#include "anim/AnimationRecord.h"
+#include "app/CanvasView.h"
+#include "app/CommandTable.h"
+#include "commands/ViewLayout.h"
+#include "commands/Workspace.h"
+#include "ui/ModePanels.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace zx;
+
+class AnimateViewTest : public QObject, public FrameHarness {
+    Q_OBJECT
+
+private:
+    // Widget coordinates of image pixel (x, y) in the start-image pane.
+    QPoint startPanePoint(int x, int y) {
+        CanvasView* view = frame_->view();
+        const ViewLayoutResult layout =
+            animateViewLayout(frame_->animateViewMode(), view->width(), view->height(), {});
+        const ViewRect& a = layout.panes.at(0).picture;
+        const ProjectImage* image = frame_->workspace().currentImage();
+        const double f = zoomFactor(frame_->zoom());
+        const int w = int(image->width() * f), h = int(image->height() * f);
+        return {int(a.x + std::max(0, (a.w - w) / 2) + x * f),
+                int(a.y + std::max(0, (a.h - h) / 2) + y * f)};
+    }
+    void click(int x, int y) {
+        const QPoint at = startPanePoint(x, y);
+        QTest::mouseMove(frame_->view(), at);
+        QTest::mouseClick(frame_->view(), Qt::LeftButton, {}, at);
+    }
+    void pressPanelButton(const QString& text) {
+        for (QPushButton* b : frame_->animatePanel()->findChildren<QPushButton*>())
+            if (b->text() == text) {
+                QVERIFY(b->isEnabled());
+                b->click();
+                return;
+            }
+        QFAIL(qPrintable("no button " + text));
+    }
+    AnimationModel record() {
+        AnimationModel model;
+        const auto& words = frame_->workspace().currentImage()->animation;
+        if (words) readAnimationRecord(model, *words);
+        return model;
+    }
+
+private slots:
+    void init() {
+        openFrame("settings.ini");
+        frame_->resize(1000, 700);
+        frame_->show();
+        QVERIFY(frame_->workspace().addPictureAsImage(RasterImage(120, 80, 0xFF336699u), "p.png"));
+        frame_->refreshAll();
+        QVERIFY(frame_->trigger(Cmd::ModeAnimate));
+    }
+    void cleanup() { closeFrame(); }
+
+    void freeHandSelectionBecomesAMeshAndADotIsAddedAndUndone() {
+        pressPanelButton("Regions");
+        QTest::keyClick(frame_->view(), Qt::Key_Escape); // nothing open: ignored
+        frame_->view()->setFocus();
+        // the Regions button gives the free-hand tool: draw a closed path
+        const QPoint from = startPanePoint(10, 10);
+        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, from);
+        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
+            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
+        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        QTest::keyClick(frame_->view(), Qt::Key_Return);
+        QCOMPARE(record().objectCount, 1);
+
+        pressPanelButton("Dots");
+        click(30, 30);
+        const AnimationModel withDot = record();
+        QCOMPARE(withDot.object(0).userDotCount(), 1);
+        QCOMPARE(frame_->project().history.labels().back(), std::string("Add Dot"));
+        QVERIFY(frame_->paneText(1).startsWith("Screen= start x= 30"));
+        QTest::keyClick(frame_->view(), Qt::Key_L);
+        QCOMPARE(currentFrameCaption(frame_->animateCaptions()),
+                 std::string("Current Frame - Selected Region: User defined Region  [LOCK]"));
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(record().object(0).userDotCount(), 0);
+        QVERIFY(frame_->trigger(Cmd::Redo));
+        QCOMPARE(record().object(0).userDotCount(), 1);
+    }
+};
+
+QTEST_MAIN(AnimateViewTest)
+#include "AnimateViewTest.moc"

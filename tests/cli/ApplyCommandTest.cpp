@@ -1,0 +1,146 @@
+// zelvotrix-cli apply: scripts of user operations replayed on a real project file,
+// checked through the frames `render` draws of the result, and refusals that leave
+// nothing saved.
+
+#include "platform/RecordingPrompter.h"
+#include "storage/ImageFile.h"
+#include "storage/PhotoImport.h"
+#include "storage/Project.h"
+#include "storage/ProjectFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace zx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kW = 96, kH = 64, kFrames = 10;
+
+uint32_t patternPixel(int x, int y) {
+    return 0xFF000000u | uint32_t(x * 2) << 16 | uint32_t(y * 3) << 8 | uint32_t((x + y) & 0xFF);
+}
+
+class ApplyCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("zx_apply_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        std::ofstream(dir_ / "settings.conf") << "[Settings]\n";
+        writeProject();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // One photograph without animation, shown at its own size as the movie.
+    void writeProject() {
+        RasterImage photo(kW, kH);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) photo.at(x, y) = patternPixel(x, y);
+        Project p;
+        p.movieWidth = kW;
+        p.movieHeight = kH;
+        p.canvasColour = CanvasColour::Black;
+        p.images.append(buildPhotoImage(photo, "photo.png", kFrames, CanvasColour::Black));
+        RecordingPrompter prompter;
+        ASSERT_TRUE(saveProject(p, project(), prompter));
+    }
+    fs::path project() const { return dir_ / "in.zxp"; }
+
+    int run(const std::string& subcommand, const std::string& args) {
+        const std::string cmd = std::string(ZX_CLI_PATH) + " --settings " +
+                                (dir_ / "settings.conf").string() + " " + subcommand + " " + args +
+                                " >" + (dir_ / "stdout.txt").string() + " 2>" +
+                                (dir_ / "stderr.txt").string();
+        return std::system(cmd.c_str());
+    }
+    int apply(const std::string& ops, const std::string& output = {}) {
+        std::ofstream(dir_ / "ops.json") << ops;
+        return run("apply", project().string() + " --ops " + (dir_ / "ops.json").string() +
+                                (output.empty() ? "" : " -o " + (dir_ / output).string()));
+    }
+    RasterImage render(const std::string& file, int frame) {
+        const fs::path out = dir_ / ("frame" + std::to_string(frame) + ".png");
+        EXPECT_EQ(run("render", (dir_ / file).string() + " --image 0 --quality 0 --frame " +
+                                    std::to_string(frame) + " -o " + out.string()),
+                  0)
+            << text("stderr.txt");
+        auto picture = loadImage(out, nullptr);
+        return picture ? *picture : RasterImage();
+    }
+    std::string text(const std::string& name) {
+        std::ifstream in(dir_ / name);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path dir_;
+};
+
+// A rectangle made an object, a dot added in it and dragged 50 px right on the end view.
+const std::string kMoveScript = R"([
+  {"mode": "animate"}, {"image": 0}, {"view": "start"}, {"tool": "Rectangle"},
+  {"drag": [[10, 10], [40, 40]]}, {"key": "Enter"},
+  {"tool": "Dots"}, {"click": [25, 25]},
+  {"view": "end"}, {"drag": [[25, 25], [50, 25], [75, 25]]}
+])";
+
+TEST_F(ApplyCommand, DotDraggedFiftyPixelsRightMovesTheObjectAtTheLastFrame) {
+    ASSERT_EQ(apply(kMoveScript, "out.zxp"), 0) << text("stderr.txt");
+    const RasterImage first = render("out.zxp", 0);
+    const RasterImage last = render("out.zxp", kFrames);
+    ASSERT_EQ(first.width(), kW);
+    for (int y = 14; y <= 36; y += 11)
+        for (int x = 14; x <= 36; x += 11) {
+            EXPECT_EQ(first.at(x, y), patternPixel(x, y)) << x << "," << y;
+            EXPECT_EQ(last.at(x + 50, y), patternPixel(x, y)) << x << "," << y;
+            EXPECT_EQ(last.at(x, y), 0xFF000000u) << x << "," << y;
+        }
+
+    // Without -o the run says what it would have recorded.
+    ASSERT_EQ(apply(kMoveScript), 0);
+    EXPECT_NE(text("stdout.txt").find("Convert to Mesh, Add Dot, Move Dot"), std::string::npos);
+
+    // Undone, the move is gone: the last frame shows the object where it started.
+    std::string undone = kMoveScript;
+    undone.replace(undone.rfind(']'), 1, ", {\"undo\": 1}]");
+    ASSERT_EQ(apply(undone, "undone.zxp"), 0) << text("stderr.txt");
+    EXPECT_EQ(render("undone.zxp", kFrames).at(25, 25), patternPixel(25, 25));
+}
+
+TEST_F(ApplyCommand, AnOperationThatCannotApplyStopsTheRunAndSavesNothing) {
+    const std::string start = R"([{"mode": "animate"}, {"tool": "Dots"}, )";
+    const std::pair<std::string, std::string> bad[] = {
+        {R"({"click": [500, 10]})", "outside the image"},
+        {R"({"command": "Make Coffee"})", "Unknown command"},
+        {R"({"right_click": [5, 5], "menu": "Remove Bone"})", "Remove Bone"},
+        {R"({"command": "Remove"})", "No object is selected"},
+        {R"({"tool": "Lasso"})", "Unknown tool"},
+        {R"({"click": [1, 2], "drag": [[1, 2], [3, 4]]})", "more than one"},
+    };
+    for (const auto& [op, reason] : bad) {
+        EXPECT_EQ(apply(start + op + "]", "never.zxp"), 1 << 8) << op;
+        const std::string err = text("stderr.txt");
+        EXPECT_NE(err.find("Operation 2"), std::string::npos) << err;
+        EXPECT_NE(err.find(reason), std::string::npos) << err;
+        EXPECT_FALSE(fs::exists(dir_ / "never.zxp")) << op;
+    }
+    // Editing before the mode is chosen is refused too.
+    EXPECT_NE(apply(R"([{"click": [5, 5]}])", "never.zxp"), 0);
+
+    ASSERT_EQ(run("apply", "--list"), 0);
+    const std::string list = text("stdout.txt");
+    for (const char* name :
+         {"Regions Contours", "Convert to Mesh", "Spin Mode...", "\"Spin\"", "Dots"})
+        EXPECT_NE(list.find(name), std::string::npos) << name;
+}
+
+} // namespace
+} // namespace zx
