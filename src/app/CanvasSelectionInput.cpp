@@ -5,12 +5,14 @@
 #include "ui/QtText.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zx {
@@ -35,7 +37,10 @@ CanvasSelectionInput::CanvasSelectionInput(MainFrame& frame, QWidget& view)
     view.setMouseTracking(true); // the cleaner's highlight and the prompts follow the pointer
     ants_->setInterval(kAntsIntervalMs);
     connect(ants_, &QTimer::timeout, this, [this] {
-        if (!active()) return;
+        const RasterImage* m = active() ? selection().mask() : nullptr;
+        if (!m || !std::ranges::any_of(m->pixelVector(),
+                                       [](uint32_t w) { return (w & MaskBit::Outline) != 0; }))
+            return;
         antsPhase_ = (antsPhase_ + 1) % (2 * kAntsDash);
         view_.update();
     });
@@ -99,6 +104,15 @@ void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
     selection().doubleClick(toImage(e, target));
     showStatus();
     view_.update();
+}
+
+bool CanvasSelectionInput::escape(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Escape || !selection().busy()) return false;
+    selection().cancel();
+    showStatus();
+    frame_.updateCommands();
+    view_.update();
+    return true;
 }
 
 void CanvasSelectionInput::leave() {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QRect>
 
+class QKeyEvent;
 class QMouseEvent;
 class QPainter;
 class QTimer;
@@ -33,6 +34,8 @@ public:
     void release(QMouseEvent* e, const QRect& target);
     void doubleClick(QMouseEvent* e, const QRect& target);
     void leave();
+    // Esc drops a stroke under way; false when there was none (the key goes on).
+    bool escape(QKeyEvent* e);
     void paint(QPainter& p, const QRect& target);
 
 private:

@@ -199,6 +199,11 @@ void CanvasView::mouseDoubleClickEvent(QMouseEvent* e) {
     QWidget::mouseDoubleClickEvent(e);
 }
 
+void CanvasView::keyPressEvent(QKeyEvent* e) {
+    if (selectionInput_->active() && selectionInput_->escape(e)) return;
+    QWidget::keyPressEvent(e);
+}
+
 void CanvasView::leaveEvent(QEvent* e) {
     if (selectionInput_->active()) selectionInput_->leave();
     QWidget::leaveEvent(e);

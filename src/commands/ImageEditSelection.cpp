@@ -87,7 +87,7 @@ bool ImageEditSelection::run(const Command& command) {
 
 void ImageEditSelection::applyStep(const HistoryStep& step, bool undo) {
     cancel();
-    highlighted_ = false;
+    clearHighlight();
     Project& project = workspace_.project();
     ProjectImage* img = project.images.at(History::targetImage(step, project.imageCount()));
     if (img) applySelectionStep(*img, step, undo);
@@ -95,11 +95,16 @@ void ImageEditSelection::applyStep(const HistoryStep& step, bool undo) {
 
 // ---- the cleaner's highlight ------------------------------------------------------
 
+// The highlight may sit on an image that is no longer the current one (the pointer
+// stayed in the view while a key chose another image); it never outlives the image.
 void ImageEditSelection::clearHighlight() {
-    if (!highlighted_) return;
-    highlighted_ = false;
-    if (ProjectImage* img = image())
-        if (RasterImage* words = editableMask(*img)) clearCleanerHighlight(*words);
+    ProjectImage* img = std::exchange(highlighted_, nullptr);
+    if (!img) return;
+    for (auto& candidate : workspace_.project().images)
+        if (&*candidate == img) {
+            if (RasterImage* words = editableMask(*img)) clearCleanerHighlight(*words);
+            return;
+        }
 }
 
 void ImageEditSelection::highlightAt(IntPoint p) {
@@ -108,8 +113,9 @@ void ImageEditSelection::highlightAt(IntPoint p) {
     RasterImage* words = img ? editableMask(*img) : nullptr;
     const RasterImage* subject = img ? img->layerPicture(kSubjectLayer) : nullptr;
     if (!words || !subject) return;
-    highlighted_ = highlightCleanerRegion(*words, *subject, p.x, p.y, settings_.tolerance,
-                                          settings_.smoothing) > 0;
+    if (highlightCleanerRegion(*words, *subject, p.x, p.y, settings_.tolerance,
+                               settings_.smoothing) > 0)
+        highlighted_ = img;
 }
 
 // ---- pointer ------------------------------------------------------------------------
@@ -125,6 +131,7 @@ void ImageEditSelection::press(const PointerInput& in) {
         run([&](RasterImage& words, ProjectImage& img) -> HistoryLabel {
             const RasterImage* subject = img.layerPicture(kSubjectLayer);
             if (!subject) return std::nullopt;
+            clearCleanerHighlight(words); // marks a stored file may have kept
             return commandCleanerClick(words, *subject, settings_, in.at.x, in.at.y);
         });
         return;

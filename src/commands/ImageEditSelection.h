@@ -101,7 +101,8 @@ private:
     std::vector<IntPoint> freeHand_;
     LineLasso lasso_;
     SelectionType strokeType_ = SelectionType::New;
-    bool highlighted_ = false;
+    // The image whose mask holds the cleaner's highlight, if any.
+    ProjectImage* highlighted_ = nullptr;
 };
 
 } // namespace zx

@@ -145,6 +145,21 @@ TEST_F(SelectionFixture, CommandsThatChangeNothingRecordNothing) {
     EXPECT_EQ(mask(), start);
 }
 
+TEST_F(SelectionFixture, LineLassoClosesOnADoubleClickAndCancelDropsItsCorners) {
+    addPhoto();
+    sel.setTool(SelectionTool::LineLasso);
+    sel.setAutoMask(false);
+    for (IntPoint p : {IntPoint{2, 2}, IntPoint{20, 2}}) sel.press({p});
+    sel.cancel();
+    EXPECT_FALSE(sel.busy());
+    EXPECT_TRUE(sel.strokeOutline().empty());
+    for (IntPoint p : {IntPoint{2, 2}, IntPoint{20, 2}, IntPoint{20, 20}}) sel.press({p});
+    sel.doubleClick({{20, 20}});
+    EXPECT_FALSE(sel.busy());
+    EXPECT_TRUE(isSelectedWord(mask().at(15, 8)));  // inside the triangle
+    EXPECT_FALSE(isSelectedWord(mask().at(5, 15))); // outside it
+}
+
 TEST_F(SelectionFixture, PreviousSelectionTogglesBetweenTheLastTwoSelections) {
     addPhoto();
     sel.setAutoMask(false);
