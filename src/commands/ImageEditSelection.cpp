@@ -20,6 +20,14 @@ RasterImage* editablePicture(ProjectImage& image, int index) {
     return layer->working ? &*layer->working : &*layer->base;
 }
 
+// A drag that stays beside the image would otherwise be clipped to a strip of its
+// border; only a rectangle that meets the image selects anything.
+bool dragMissesImage(const RasterImage& mask, IntPoint a, IntPoint b) {
+    const bool extent = a.x != b.x && a.y != b.y;
+    return extent && (std::max(a.x, b.x) < 0 || std::max(a.y, b.y) < 0 ||
+                      std::min(a.x, b.x) >= mask.width() || std::min(a.y, b.y) >= mask.height());
+}
+
 std::vector<IntPoint> rectangleCorners(IntPoint a, IntPoint b) {
     return {a, {b.x, a.y}, b, {a.x, b.y}};
 }
@@ -178,10 +186,10 @@ void ImageEditSelection::release(const PointerInput& in) {
     stroke_ = Stroke::None;
     switch (stroke) {
     case Stroke::Marquee:
-        run([&](RasterImage& words, ProjectImage&) {
-            SelectionSettings s = settings_;
-            s.type = strokeType_;
-            return commandMarquee(words, s, pressAt_, in.at, in.shift);
+        run([&](RasterImage& words, ProjectImage&) -> HistoryLabel {
+            const IntPoint end = in.shift ? squareDrag(pressAt_, in.at) : in.at;
+            if (dragMissesImage(words, pressAt_, end)) return std::nullopt;
+            return commandMarquee(words, settings_, pressAt_, in.at, in.shift);
         });
         break;
     case Stroke::FreeHand:

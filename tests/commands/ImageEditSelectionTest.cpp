@@ -136,7 +136,8 @@ TEST_F(SelectionFixture, CommandsThatChangeNothingRecordNothing) {
     const RasterImage start = mask();
     EXPECT_FALSE(sel.grow()); // empty selection
     EXPECT_FALSE(sel.previousSelection());
-    sel.setAutoMask(false); // auto mask would hide the unselected pixels
+    sel.setAutoMask(false);   // auto mask would hide the unselected pixels
+    drag({-20, 5}, {-2, 25}); // beside the image
     sel.setType(SelectionType::Subtract);
     drag({2, 2}, {8, 8}); // subtracting from nothing
     sel.setTool(SelectionTool::MagicBackgroundCleaner);
