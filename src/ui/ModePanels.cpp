@@ -48,7 +48,11 @@ ImageEditPanel::ImageEditPanel(PanelHost& host)
                       "them. Import photographs with File > Import Image(s)..."),
       selection_(host.workspace()) {
     selectionPanel_ = new SelectionPanel(selection_, this);
-    selectionPanel_->changed = [this] { host_.refreshView(); };
+    selectionPanel_->changed = [this] {
+        // A new tool shows its prompt at once, not only when the pointer next moves.
+        host_.workspace().prompter().status(selection_.prompt());
+        host_.refreshView();
+    };
     layout_->addWidget(selectionPanel_);
     addPendingTools({"Brush", "Eraser", "Fill"});
     layout_->addStretch(1);
