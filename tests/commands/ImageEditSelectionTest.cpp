@@ -1,6 +1,7 @@
 #include "commands/ImageEditSelection.h"
 #include "commands/SelectionHistory.h"
 #include "platform/RecordingPrompter.h"
+#include "storage/PhotoImport.h"
 #include "storage/Settings.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,35 @@ TEST_F(SelectionFixture, LineLassoClosesOnADoubleClickAndCancelDropsItsCorners) 
     EXPECT_FALSE(sel.busy());
     EXPECT_TRUE(isSelectedWord(mask().at(15, 8)));  // inside the triangle
     EXPECT_FALSE(isSelectedWord(mask().at(5, 15))); // outside it
+}
+
+TEST_F(SelectionFixture, OnePixelImageSurvivesEveryToolAndUndoesToItsStart) {
+    // Import refuses pictures this small; a stored project may still hold one.
+    ws.project().images.insert(
+        0, buildPhotoImage(RasterImage(1, 1, 0xFF808080u), "dot.png", 25, CanvasColour{}));
+    ASSERT_TRUE(ws.selectImage(0));
+    const RasterImage start = mask();
+    const int steps = ws.project().history.size();
+    for (int t = 0; t < 5; ++t) {
+        sel.setTool(SelectionTool(t));
+        drag({-3, -3}, {4, 2}, t % 2 == 0, t == 2);
+        sel.doubleClick({{0, 0}});
+        sel.press({{0, 0}});
+        sel.release({{1, 1}});
+        sel.cancel();
+    }
+    sel.selectVisible();
+    sel.grow();
+    sel.shrink();
+    sel.selectInverse();
+    sel.previousSelection();
+    sel.setFeather(3);
+    sel.showOutside();
+    sel.sendToBackground();
+    EXPECT_GT(ws.project().history.size(), steps);
+    while (ws.canUndo() && ws.project().history.undoStep()->kind == StepKind::ImageEdit)
+        ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(*maskOf(ws.project().images[0]), start);
 }
 
 TEST_F(SelectionFixture, PreviousSelectionTogglesBetweenTheLastTwoSelections) {
