@@ -1,6 +1,7 @@
 #include "app/CanvasView.h"
 
 #include "app/AnimateSpool.h"
+#include "app/CanvasSelectionInput.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "app/MovieModeView.h"
@@ -8,6 +9,7 @@
 #include "commands/ViewLayout.h"
 #include "ui/QtText.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -17,7 +19,8 @@ namespace {
 const QColor kStripColour(224, 224, 208);
 } // namespace
 
-CanvasView::CanvasView(MainFrame& frame) : QWidget(&frame), frame_(frame) {
+CanvasView::CanvasView(MainFrame& frame)
+    : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)) {
     setAutoFillBackground(false);
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
@@ -29,12 +32,7 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
     p.fillRect(area, QColor(0x70, 0x70, 0x78));
     if (!image) return;
     const double f = zoomFactor(frame_.zoom());
-    const QSize size(std::max(1, int(image->width() * f)), std::max(1, int(image->height() * f)));
-    QRect target(area.topLeft(), size);
-    if (centred) {
-        target.moveLeft(area.left() + std::max(0, (area.width() - size.width()) / 2));
-        target.moveTop(area.top() + std::max(0, (area.height() - size.height()) / 2));
-    }
+    const QRect target = imageTarget(*image, area, centred);
     p.save();
     p.setClipRect(area);
     paintCanvas(p, target, image->canvasColour);
@@ -44,7 +42,25 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
                                        : composeLayers(*image, subject, background));
     p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
     p.drawImage(target, picture);
+    if (frame_.mode() == AnimationMode::ImageEdit && selectionInput_->active())
+        selectionInput_->paint(p, target);
     p.restore();
+}
+
+QRect CanvasView::imageTarget(const ProjectImage& image, const QRect& area, bool centred) const {
+    const double f = zoomFactor(frame_.zoom());
+    const QSize size(std::max(1, int(image.width() * f)), std::max(1, int(image.height() * f)));
+    QRect target(area.topLeft(), size);
+    if (centred) {
+        target.moveLeft(area.left() + std::max(0, (area.width() - size.width()) / 2));
+        target.moveTop(area.top() + std::max(0, (area.height() - size.height()) / 2));
+    }
+    return target;
+}
+
+QRect CanvasView::imageEditTarget() {
+    const ProjectImage* image = frame_.workspace().currentImage();
+    return image ? imageTarget(*image, rect(), true) : QRect();
 }
 
 void CanvasView::paintCaptionStrips(QPainter& p, const ViewLayoutResult& layout) {
@@ -161,6 +177,38 @@ void CanvasView::wheelEvent(QWheelEvent* e) {
         return;
     }
     QWidget::wheelEvent(e);
+}
+
+// ---- Image Edit input: the selection tools --------------------------------------------
+
+void CanvasView::mousePressEvent(QMouseEvent* e) {
+    if (selectionInput_->active()) return selectionInput_->press(e, imageEditTarget());
+    QWidget::mousePressEvent(e);
+}
+
+void CanvasView::mouseMoveEvent(QMouseEvent* e) {
+    if (selectionInput_->active()) return selectionInput_->move(e, imageEditTarget());
+    QWidget::mouseMoveEvent(e);
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* e) {
+    if (selectionInput_->active()) return selectionInput_->release(e, imageEditTarget());
+    QWidget::mouseReleaseEvent(e);
+}
+
+void CanvasView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (selectionInput_->active()) return selectionInput_->doubleClick(e, imageEditTarget());
+    QWidget::mouseDoubleClickEvent(e);
+}
+
+void CanvasView::keyPressEvent(QKeyEvent* e) {
+    if (selectionInput_->active() && selectionInput_->escape(e)) return;
+    QWidget::keyPressEvent(e);
+}
+
+void CanvasView::leaveEvent(QEvent* e) {
+    if (selectionInput_->active()) selectionInput_->leave();
+    QWidget::leaveEvent(e);
 }
 
 } // namespace zx

@@ -13,6 +13,7 @@
 namespace zx {
 
 class MainFrame;
+class CanvasSelectionInput;
 
 class CanvasView : public QWidget {
     Q_OBJECT
@@ -23,9 +24,19 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void wheelEvent(QWheelEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
 
 private:
     void paintImage(QPainter& p, const QRect& area, bool centred);
+    // Where the current image is drawn in `area` at the zoom level.
+    QRect imageTarget(const ProjectImage& image, const QRect& area, bool centred) const;
+    // The image's place in the whole view, as Image Edit draws it.
+    QRect imageEditTarget();
     // The current animation frame through the renderer, or false when it cannot be.
     bool paintRenderedFrame(QPainter& p, const QRect& area);
     RenderQuality previewQuality() const;
@@ -36,6 +47,7 @@ private:
 
     MainFrame& frame_;
     FramePreview preview_;
+    CanvasSelectionInput* selectionInput_;
 };
 
 } // namespace zx

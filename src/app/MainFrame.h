@@ -222,6 +222,22 @@ public:
 
     void refreshAll();
 
+    // ---- selection and masking (MainFrameSelection.cpp) ---------------------------------
+    ImageEditPanel* imageEditPanel() const { return imageEditPanel_; }
+    void onSelectVisible();
+    void onSelectAll();
+    void onDeselect();
+    void onSelectInverse();
+    void onPreviousSelection();
+    void onShowInside();
+    void onShowOutside();
+    void onRedMask();
+    void onShowAll();
+    CommandState selectionCommandState() const;
+    CommandState redMaskState() const;
+    // The right button's menu over the image in Image Edit mode.
+    void showSelectionContextMenu(const QPoint& globalPos);
+
     // ---- WebGL page ----------------------------------------------------------------------
     // The open "Publish Animation to 3D WebGL - Advanced settings" dialog, if any.
     WebGlExportDialog* webGlDialog() const;

@@ -75,10 +75,19 @@ struct RecordAfter {
     std::optional<std::vector<uint32_t>> words;
     bool operator==(const RecordAfter&) const = default;
 };
+// Selection and masking steps: what undo puts back (the step's own mask and
+// picture B hold the state after the change, which is what redo puts back).
+struct SelectionBefore {
+    std::optional<RunLengthImage> mask;
+    std::optional<PackedImage> background;
+    std::string backgroundName;
+    bool operator==(const SelectionBefore&) const = default;
+};
 } // namespace step_payload
 
 using StepPayload = std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
-                                 step_payload::ImageSnapshot, step_payload::RecordAfter>;
+                                 step_payload::ImageSnapshot, step_payload::RecordAfter,
+                                 step_payload::SelectionBefore>;
 
 struct HistoryStep {
     StepKind kind = StepKind::Project;

@@ -1,5 +1,7 @@
 #include "ui/ModePanels.h"
 
+#include "ui/SelectionPanel.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -43,15 +45,42 @@ void ModePanelWidget::addPendingTools(const QStringList& names) {
 ImageEditPanel::ImageEditPanel(PanelHost& host)
     : ModePanelWidget(host, "Image Edit",
                       "Cut subjects out of photographs with selections and masks, and retouch "
-                      "them. Import photographs with File > Import Image(s)...") {
-    addPendingTools({"Rectangular Marquee", "Elliptical Marquee", "Free Hand Lasso", "Line Lasso",
-                     "Magic backgound cleaner", "Grow selection", "Shrink selection", "Brush",
-                     "Eraser", "Fill"});
+                      "them. Import photographs with File > Import Image(s)..."),
+      selection_(host.workspace()) {
+    selectionPanel_ = new SelectionPanel(selection_, this);
+    selectionPanel_->changed = [this] {
+        // A new tool shows its prompt at once, not only when the pointer next moves.
+        host_.workspace().prompter().status(selection_.prompt());
+        host_.refreshView();
+    };
+    layout_->addWidget(selectionPanel_);
+    addPendingTools({"Brush", "Eraser", "Fill"});
     layout_->addStretch(1);
 }
 
 void ImageEditPanel::enter() {
     ++entries_;
+}
+
+void ImageEditPanel::leave() {
+    selection_.cancel();
+    selection_.leave();
+}
+
+bool ImageEditPanel::busy() const {
+    return selection_.busy();
+}
+
+void ImageEditPanel::undo(const HistoryStep& step) {
+    selection_.undo(step);
+}
+
+void ImageEditPanel::redo(const HistoryStep& step) {
+    selection_.redo(step);
+}
+
+void ImageEditPanel::refresh() {
+    selectionPanel_->refresh();
 }
 
 // ---- Image Align ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // to the Workspace and answers the mode protocol (leave test, entry, busy, undo of
 // its own steps). Tools that arrive with later work are shown greyed.
 
+#include "commands/ImageEditSelection.h"
 #include "commands/ModePanel.h"
 #include "ui/PanelHost.h"
 
@@ -16,6 +17,8 @@ class QSpinBox;
 class QVBoxLayout;
 
 namespace zx {
+
+class SelectionPanel;
 
 class ModePanelWidget : public QWidget, public ModePanel {
     Q_OBJECT
@@ -36,10 +39,21 @@ class ImageEditPanel : public ModePanelWidget {
 public:
     explicit ImageEditPanel(PanelHost& host);
     void enter() override;
+    void leave() override;
+    bool busy() const override;
+    void undo(const HistoryStep& step) override;
+    void redo(const HistoryStep& step) override;
+    void refresh() override;
+    void imageChanged() override { selection_.cancel(); }
     int reinitialised() const { return entries_; }
+    // The selection tools; the view feeds them pointer events.
+    ImageEditSelection& selection() { return selection_; }
+    SelectionPanel* selectionPanel() const { return selectionPanel_; }
 
 private:
     int entries_ = 0;
+    ImageEditSelection selection_;
+    SelectionPanel* selectionPanel_;
 };
 
 class ImageAlignPanel : public ModePanelWidget {
