@@ -1,5 +1,6 @@
 #include "commands/Workspace.h"
 
+#include "commands/ImageEditStep.h"
 #include "commands/ImageSnapshot.h"
 #include "commands/LibraryObjects.h"
 #include "storage/Binary.h"
@@ -53,9 +54,13 @@ ModePanel* Workspace::registeredPanel(AnimationMode mode) const {
     return i >= 0 && i < int(panels_.size()) ? panels_[size_t(i)] : fallbackPanel_.get();
 }
 
-ModePanel* Workspace::panel(AnimationMode mode) { return registeredPanel(mode); }
+ModePanel* Workspace::panel(AnimationMode mode) {
+    return registeredPanel(mode);
+}
 
-const ModePanel* Workspace::panel(AnimationMode mode) const { return registeredPanel(mode); }
+const ModePanel* Workspace::panel(AnimationMode mode) const {
+    return registeredPanel(mode);
+}
 
 ProjectImage* Workspace::currentImage() {
     if (ProjectImage* img = project_->current()) return img;
@@ -279,8 +284,9 @@ bool Workspace::undo() {
     if (before && before->mode() != mode() && before->mode() != AnimationMode::None &&
         !switchMode(before->mode()))
         return false;
-    // Whole-record steps are put back here; the panels then see the record restored.
+    // Whole-record and image-edit steps are put back here; the panels then see them restored.
     applyAnimationRecordStep(*project_, s, true);
+    applyImageEditStep(*project_, s, true);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->undo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) restoreDurations(s);
     if (actsOnImageList(s)) {
@@ -301,6 +307,7 @@ bool Workspace::redo() {
     if (s.mode() != mode() && s.mode() != AnimationMode::None && !switchMode(s.mode()))
         return false;
     applyAnimationRecordStep(*project_, s, false);
+    applyImageEditStep(*project_, s, false);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->redo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) applyDurations(s);
     if (actsOnImageList(s)) {

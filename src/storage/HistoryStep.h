@@ -75,10 +75,19 @@ struct RecordAfter {
     std::optional<std::vector<uint32_t>> words;
     bool operator==(const RecordAfter&) const = default;
 };
+// Image edits (adjustments, paint strokes, geometry, backgrounds): each image the
+// edit changed, whole and packed, as it was before and after.
+struct ImageStates {
+    std::vector<int32_t> images;
+    std::vector<std::vector<uint8_t>> before;
+    std::vector<std::vector<uint8_t>> after;
+    bool operator==(const ImageStates&) const = default;
+};
 } // namespace step_payload
 
-using StepPayload = std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
-                                 step_payload::ImageSnapshot, step_payload::RecordAfter>;
+using StepPayload =
+    std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
+                 step_payload::ImageSnapshot, step_payload::RecordAfter, step_payload::ImageStates>;
 
 struct HistoryStep {
     StepKind kind = StepKind::Project;
