@@ -243,14 +243,18 @@ uint32_t over(uint32_t f, uint32_t t) {
 
 Status mergeFloatingPicture(Project& project, int index, const RasterImage& floating, int left,
                             int top, bool background) {
+    return layPictureOver(project, index, floating, left, top, background,
+                          background ? GeometryName::MergeToBackground
+                                     : GeometryName::MergeSelection);
+}
+
+Status layPictureOver(Project& project, int index, const RasterImage& floating, int left, int top,
+                      bool background, std::string_view label) {
     ProjectImage* image = project.images.at(index);
     const int layer = background ? kBackgroundLayer : kSubjectLayer;
     if (!image || !image->layerPicture(layer) || floating.empty() || floating.isDescriptor())
         return Status::ok();
-    ImageEditRecorder recorder(
-        project,
-        std::string(background ? GeometryName::MergeToBackground : GeometryName::MergeSelection),
-        background);
+    ImageEditRecorder recorder(project, std::string(label), background);
     recorder.track(index);
     RasterImage& target = *editablePicture(*image, layer);
     RasterImage* mask = background ? nullptr : editablePicture(*image, kMaskLayer);

@@ -67,5 +67,8 @@ Status extendBackground(Project& project, int image);
 // is dropped.
 Status mergeFloatingPicture(Project& project, int image, const RasterImage& floating, int left,
                             int top, bool background);
+// The same composite recorded under any history label (drawn shapes and text).
+Status layPictureOver(Project& project, int image, const RasterImage& floating, int left, int top,
+                      bool background, std::string_view label);
 
 } // namespace zx
