@@ -43,8 +43,10 @@ void filterColours(const RasterImage& src, std::span<const int32_t> taps, const 
             int32_t* out = &band[size_t(row - top) * cols * 3];
             for (size_t i = 0; i < cols; ++i) {
                 int32_t r = 0, g = 0, b = 0;
+                const int x0 = xs[i] - radius;
+                const bool interior = x0 >= 0 && x0 + 2 * radius < w; // no clamping needed
                 for (int k = 0; k <= 2 * radius; ++k) {
-                    const uint32_t p = line[std::clamp(xs[i] + k - radius, 0, w - 1)];
+                    const uint32_t p = line[interior ? x0 + k : std::clamp(x0 + k, 0, w - 1)];
                     r += taps[size_t(k)] * redOf(p);
                     g += taps[size_t(k)] * greenOf(p);
                     b += taps[size_t(k)] * blueOf(p);
