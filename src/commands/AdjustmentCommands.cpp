@@ -42,7 +42,7 @@ Status runAdjustment(Project& project, int index, const AdjustOptions& options,
     adjust({source, mask, target}, picture);
     if (picture == source) return Status::ok();
     ImageEditRecorder recorder(project, editLabel(name, options.background), options.background);
-    recorder.track(index);
+    recorder.trackLayers(index, {layer});
     *editablePicture(*image, layer) = std::move(picture);
     recorder.record();
     return Status::ok();

@@ -255,7 +255,7 @@ Status layPictureOver(Project& project, int index, const RasterImage& floating, 
     if (!image || !image->layerPicture(layer) || floating.empty() || floating.isDescriptor())
         return Status::ok();
     ImageEditRecorder recorder(project, std::string(label), background);
-    recorder.track(index);
+    recorder.trackLayers(index, {layer, kMaskLayer});
     RasterImage& target = *editablePicture(*image, layer);
     RasterImage* mask = background ? nullptr : editablePicture(*image, kMaskLayer);
     if (mask && (mask->width() != target.width() || mask->height() != target.height()))

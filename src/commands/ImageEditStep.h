@@ -7,6 +7,8 @@
 #include "storage/HistoryStep.h"
 #include "storage/Project.h"
 
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +32,11 @@ public:
     ImageEditRecorder(Project& project, std::string label, bool background);
 
     // Call before the image's first change; later calls for the same image do nothing.
+    // The whole image is kept: for edits that change its size or its animation.
     void track(int image);
+    // For edits that keep the image's size: copies of these layers' pictures, so that
+    // the step keeps only the rectangle that changed.
+    void trackLayers(int image, std::initializer_list<int> layers);
     // Records the step (a panel step of Image Edit mode unless a kind and type are
     // given); false, with nothing recorded, when no tracked image changed.
     bool record(StepKind kind = StepKind::ImageEdit, int32_t type = StepType::Panel);
@@ -39,7 +45,17 @@ private:
     Project& project_;
     std::string label_;
     bool background_;
+    // A layer's picture as it was, with the layer it belongs to.
+    struct KeptLayer {
+        int image = -1;
+        int layer = 0;
+        RasterImage picture;
+    };
+    std::optional<step_payload::ImageStates> changedImages();
+    std::optional<step_payload::ImagePatches> changedLayers();
+
     step_payload::ImageStates states_;
+    std::vector<KeptLayer> layers_;
 };
 
 // Puts back the images of an image-edit step as they were before it (undo) or after

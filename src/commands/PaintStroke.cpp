@@ -44,7 +44,7 @@ bool PaintStroke::press(int x, int y) {
     if (settings_.background && settings_.tool == PaintTool::Revealer) return false;
     recorder_ = std::make_unique<ImageEditRecorder>(project_, paintHistoryName(settings_),
                                                     settings_.background);
-    recorder_->track(image_);
+    recorder_->trackLayers(image_, {layer, kMaskLayer});
     changed_ = {};
     lastX_ = x, lastY_ = y;
     apply(x, y);

@@ -83,11 +83,26 @@ struct ImageStates {
     std::vector<std::vector<uint8_t>> after;
     bool operator==(const ImageStates&) const = default;
 };
+// Edits that keep the image's size (adjustments, strokes, merges): for each layer
+// changed, the smallest rectangle holding the changes, packed, before and after.
+struct LayerPatch {
+    int32_t image = -1;
+    int32_t layer = 0;
+    int32_t left = 0, top = 0;
+    PackedImage before;
+    PackedImage after;
+    bool operator==(const LayerPatch&) const = default;
+};
+struct ImagePatches {
+    std::vector<LayerPatch> patches;
+    bool operator==(const ImagePatches&) const = default;
+};
 } // namespace step_payload
 
 using StepPayload =
     std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
-                 step_payload::ImageSnapshot, step_payload::RecordAfter, step_payload::ImageStates>;
+                 step_payload::ImageSnapshot, step_payload::RecordAfter, step_payload::ImageStates,
+                 step_payload::ImagePatches>;
 
 struct HistoryStep {
     StepKind kind = StepKind::Project;

@@ -41,6 +41,24 @@ TEST_F(PaintStrokes, ADragLeavesNoGapsAndIsOneStep) {
     expectUndoRedoExact(before);
 }
 
+TEST_F(PaintStrokes, AStepKeepsOnlyTheRectangleTheStrokeChanged) {
+    const int i = addImage(200, 150);
+    PaintSettings s = pencil(PaintTool::Eraser);
+    s.size = 3;
+    PaintStroke stroke(project(), i, s);
+    ASSERT_TRUE(stroke.press(100, 100));
+    stroke.move(104, 100);
+    ASSERT_TRUE(stroke.release());
+    const auto* patches = project().history.steps().back().payloadAs<step_payload::ImagePatches>();
+    ASSERT_NE(patches, nullptr);
+    ASSERT_EQ(patches->patches.size(), 1u); // the subject; the mask is untouched
+    const auto& p = patches->patches[0];
+    EXPECT_EQ(p.layer, kSubjectLayer);
+    EXPECT_EQ(std::tuple(p.left, p.top, p.before.width(), p.before.height()),
+              std::tuple(99, 99, 7, 3));
+    EXPECT_EQ(stroke.changed().width(), 7);
+}
+
 TEST_F(PaintStrokes, TheMaskEraserHidesAndDeselects) {
     const int i = addImage(10, 10);
     selectAll(*image().editLayer(kMaskLayer)->base);
