@@ -25,6 +25,11 @@ struct AdjustmentName {
     static constexpr std::string_view Lighting = "Lighting Effects";
 };
 
+// The status line while White Balance waits for its click, and over the picture.
+inline constexpr std::string_view kWhiteBalancePrompt = "Click on a white area of image";
+inline constexpr std::string_view kWhiteBalanceOverPicture =
+    "Click on a grey area from image for white balance";
+
 struct AdjustOptions {
     bool background = false;       // the background picture is being edited
     bool applyToSelection = false; // "Apply to Selection"

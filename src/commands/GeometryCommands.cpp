@@ -95,6 +95,17 @@ GeometryChange reframing(std::string_view name, int width, int height, int offse
             }};
 }
 
+// Background, subject and mask all present and of one size.
+bool layersInStep(const ProjectImage& image) {
+    const RasterImage* subject = image.layerPicture(kSubjectLayer);
+    if (!subject) return false;
+    for (int layer : {kBackgroundLayer, kMaskLayer}) {
+        const RasterImage* p = image.layerPicture(layer);
+        if (!p || p->width() != subject->width() || p->height() != subject->height()) return false;
+    }
+    return true;
+}
+
 bool isEmptyPicture(const RasterImage* p) {
     return !p || p->empty() ||
            std::all_of(p->pixelVector().begin(), p->pixelVector().end(), isTransparent);
@@ -128,7 +139,7 @@ Status cropToSelection(Project& project, int index, Prompter& prompter) {
 Status setCanvasSize(Project& project, int index, int width, int height, CanvasAnchor anchor,
                      const std::optional<PixelRect>& visible, Prompter& prompter) {
     const ProjectImage* image = project.images.at(index);
-    if (!image) return Status::ok();
+    if (!image || !layersInStep(*image)) return Status::ok();
     const int w = image->width(), h = image->height();
     int offsetX = 0, offsetY = 0;
     if (anchor == CanvasAnchor::Visible) {

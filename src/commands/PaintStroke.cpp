@@ -25,6 +25,12 @@ std::string paintHistoryName(const PaintSettings& s) {
     return {};
 }
 
+std::string_view paintPrompt(const PaintSettings& settings, bool picking) {
+    if (picking) return "Click on image to select color";
+    if (settings.tool == PaintTool::Bucket) return "Click on image to fill with selected color";
+    return "Click and/or drag on image to use tool";
+}
+
 PaintStroke::PaintStroke(Project& project, int image, PaintSettings settings)
     : project_(project), image_(image), settings_(settings),
       kernel_(BrushKernel::build(settings.shape, settings.size, settings.featherIndex)) {}

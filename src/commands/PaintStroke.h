@@ -46,6 +46,10 @@ struct PaintHistoryName {
 // The history name of a stroke with these settings.
 std::string paintHistoryName(const PaintSettings& settings);
 
+// The status line of the hand tools: "Click on image to select color" while picking,
+// the bucket's and the other tools' prompts otherwise.
+std::string_view paintPrompt(const PaintSettings& settings, bool picking);
+
 class PaintStroke {
 public:
     PaintStroke(Project& project, int image, PaintSettings settings);

@@ -164,6 +164,19 @@ TEST(Adjustments, SelectionLimitsAndFeathersTheEffect) {
     }
 }
 
+TEST(Adjustments, TheSelectionWeightIsRebuiltOnlyWhenTheSelectionChanges) {
+    RasterImage mask = test::maskFromRows({"......", ".###..", ".###..", "......"});
+    SelectionWeight cache;
+    EXPECT_EQ(cache.of(mask, 1), selectionWeight(mask, 1));
+    mask.at(0, 0) &= ~MaskBit::Value; // a mask value, not the selection
+    cache.of(mask, 1);
+    EXPECT_EQ(cache.builds(), 1);
+    mask.at(4, 2) |= MaskBit::Selected;
+    EXPECT_EQ(cache.of(mask, 1), selectionWeight(mask, 1));
+    EXPECT_EQ(cache.of(mask, 2), selectionWeight(mask, 2));
+    EXPECT_EQ(cache.builds(), 3);
+}
+
 TEST(Adjustments, LightingBrightensInsideAndShiftsOutsideByTheAmbience) {
     const RasterImage src(40, 40, rgb(100, 100, 100));
     LightEllipse light = LightEllipse::openingCircle({10, 10, 20, 20}); // centre (15, 15)
