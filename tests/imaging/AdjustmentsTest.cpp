@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 namespace zx {
@@ -123,13 +124,22 @@ TEST(Adjustments, APreviewComputesTheSamePixelsAsTheWholePicture) {
     const RasterImage src = paint(37, 29, [](int x, int y) {
         return makePixel(255, (x * 37 + y * 11) % 256, (x * y) % 256, (x ^ y) * 5 % 256);
     });
-    for (int s : {-60, 70}) {
+    using Adjust = std::function<void(RasterImage&, const AdjustTarget&)>;
+    const std::vector<Adjust> adjustments = {
+        [&](RasterImage& out, const AdjustTarget& t) { blurSharpen(src, out, -60, t); },
+        [&](RasterImage& out, const AdjustTarget& t) { blurSharpen(src, out, 70, t); },
+        [&](RasterImage& out, const AdjustTarget& t) { hueSaturation(src, out, 40, -20, 9, t); },
+        [&](RasterImage& out, const AdjustTarget& t) {
+            lightingEffects(src, out, LightEllipse::openingCircle({0, 0, 20, 20}), {}, 90, t);
+        },
+    };
+    for (const Adjust& adjust : adjustments) {
         RasterImage whole, preview;
-        blurSharpen(src, whole, s);
+        adjust(whole, {});
         AdjustTarget t;
         t.area = PixelRect{3, 5, 30, 27};
         t.step = 4;
-        blurSharpen(src, preview, s, t);
+        adjust(preview, t);
         for (int y = 0; y < src.height(); ++y)
             for (int x = 0; x < src.width(); ++x) {
                 const bool computed =
