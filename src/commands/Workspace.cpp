@@ -1,5 +1,6 @@
 #include "commands/Workspace.h"
 
+#include "commands/ImageEditStep.h"
 #include "commands/ImageSnapshot.h"
 #include "commands/LibraryObjects.h"
 #include "storage/Binary.h"
@@ -279,8 +280,9 @@ bool Workspace::undo() {
     if (before && before->mode() != mode() && before->mode() != AnimationMode::None &&
         !switchMode(before->mode()))
         return false;
-    // Whole-record steps are put back here; the panels then see the record restored.
+    // Whole-record and image-edit steps are put back here; the panels then see them restored.
     applyAnimationRecordStep(*project_, s, true);
+    applyImageEditStep(*project_, s, true);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->undo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) restoreDurations(s);
     if (actsOnImageList(s)) {
@@ -301,6 +303,7 @@ bool Workspace::redo() {
     if (s.mode() != mode() && s.mode() != AnimationMode::None && !switchMode(s.mode()))
         return false;
     applyAnimationRecordStep(*project_, s, false);
+    applyImageEditStep(*project_, s, false);
     for (int m = 0; m < 4; ++m) panel(AnimationMode(m))->redo(s);
     if (s.kind == StepKind::Timeline && s.type == StepType::Duration) applyDurations(s);
     if (actsOnImageList(s)) {

@@ -83,11 +83,35 @@ struct SelectionBefore {
     std::string backgroundName;
     bool operator==(const SelectionBefore&) const = default;
 };
+// Image edits (adjustments, paint strokes, geometry, backgrounds): each image the
+// edit changed, whole and packed, as it was before and after.
+struct ImageStates {
+    std::vector<int32_t> images;
+    std::vector<std::vector<uint8_t>> before;
+    std::vector<std::vector<uint8_t>> after;
+    bool operator==(const ImageStates&) const = default;
+};
+// Edits that keep the image's size (adjustments, strokes, merges): for each layer
+// changed, the smallest rectangle holding the changes, packed, before and after.
+struct LayerPatch {
+    int32_t image = -1;
+    int32_t layer = 0;
+    int32_t left = 0, top = 0;
+    PackedImage before;
+    PackedImage after;
+    bool operator==(const LayerPatch&) const = default;
+};
+struct ImagePatches {
+    std::vector<LayerPatch> patches;
+    bool operator==(const ImagePatches&) const = default;
+};
 } // namespace step_payload
 
-using StepPayload = std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
-                                 step_payload::ImageSnapshot, step_payload::RecordAfter,
-                                 step_payload::SelectionBefore>;
+using StepPayload =
+    std::variant<std::monostate, step_payload::CameraBlock, step_payload::Durations,
+                 step_payload::ImageSnapshot, step_payload::RecordAfter,
+                 step_payload::SelectionBefore, step_payload::ImageStates,
+                 step_payload::ImagePatches>;
 
 struct HistoryStep {
     StepKind kind = StepKind::Project;

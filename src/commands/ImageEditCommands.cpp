@@ -1,0 +1,199 @@
+#include "commands/ImageEditCommands.h"
+
+#include "commands/AdjustmentCommands.h"
+#include "commands/GeometryCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace zx {
+
+namespace {
+
+constexpr int kSlider = 100;
+constexpr int kMaxFeather = 3;
+// Sizes are checked by the commands themselves, which refuse with the user's message.
+constexpr int kSizeFieldMax = 65535;
+
+const std::vector<CommandField> kCommonFields = {
+    {CommonField::Background, 0, 1, 0},
+    {CommonField::ApplyToSelection, 0, 1, 0},
+    {CommonField::Feathering, 0, kMaxFeather, 0},
+};
+
+AdjustOptions adjustOptions(const FieldValues& v) {
+    return {v.at(CommonField::Background) != 0, v.at(CommonField::ApplyToSelection) != 0,
+            v.at(CommonField::Feathering)};
+}
+
+int sideOr(const FieldValues& v, std::string_view label, int current) {
+    const int side = v.at(label);
+    return side > 0 ? side : current;
+}
+
+CommandField slider(std::string_view label, int min = -kSlider) {
+    return {label, min, kSlider, 0};
+}
+
+std::vector<ImageEditCommand> adjustmentEntries() {
+    using V = const FieldValues&;
+    return {
+        {"Auto Levels",
+         {},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustAutoLevels(p, i, adjustOptions(v));
+         }},
+        {"Auto Contrast",
+         {},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustAutoContrast(p, i, adjustOptions(v));
+         }},
+        {"White Balance...",
+         {{"X", 0, kMaxImageSide, 0}, {"Y", 0, kMaxImageSide, 0}},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustWhiteBalance(p, i, v.at("X"), v.at("Y"), adjustOptions(v));
+         }},
+        {"Brightness/Contrast...",
+         {slider("Brightness"), slider("Contrast")},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustBrightnessContrast(p, i, v.at("Brightness"), v.at("Contrast"),
+                                             adjustOptions(v));
+         }},
+        {"Color Balance...",
+         {slider("Red"), slider("Green"), slider("Blue")},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustColor(p, i, {v.at("Red"), v.at("Green"), v.at("Blue")}, adjustOptions(v));
+         }},
+        {"Hue/Saturation...",
+         {slider("Hue"), slider("Saturation"), slider("Intensity")},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustHueSaturation(p, i, v.at("Hue"), v.at("Saturation"), v.at("Intensity"),
+                                        adjustOptions(v));
+         }},
+        {"Blur/Sharpen...",
+         {slider("Blur/Sharpen")},
+         [](Project& p, int i, V v, Prompter&) {
+             return adjustBlurSharpen(p, i, v.at("Blur/Sharpen"), adjustOptions(v));
+         }},
+        {"Lighting Effects...",
+         {{"Intensity", 0, kSlider, 50},
+          {"Focus", 0, kSlider, 50},
+          slider("Ambience"),
+          slider("Shiny"),
+          {"Light color", 0, int(LightColour::Magenta), 0}},
+         [](Project& p, int i, V v, Prompter&) {
+             const LightingSettings s{v.at("Intensity"), v.at("Focus"), v.at("Ambience"),
+                                      v.at("Shiny"), LightColour(v.at("Light color"))};
+             return adjustLighting(p, i, s, std::nullopt, adjustOptions(v));
+         }},
+    };
+}
+
+std::vector<ImageEditCommand> geometryEntries() {
+    using V = const FieldValues&;
+    // 0 (the initial value) keeps that side's current size.
+    const CommandField width{"Width", 0, kSizeFieldMax, 0};
+    const CommandField height{"Height", 0, kSizeFieldMax, 0};
+    return {
+        {"Crop", {}, [](Project& p, int i, V, Prompter& q) { return cropToSelection(p, i, q); }},
+        {"Canvas Size...",
+         {width, height, {"Enlarge All directions", 0, 1, 0}},
+         [](Project& p, int i, V v, Prompter& q) {
+             const ProjectImage* image = p.images.at(i);
+             if (!image) return Status::ok();
+             const auto anchor =
+                 v.at("Enlarge All directions") ? CanvasAnchor::Centre : CanvasAnchor::TopLeft;
+             return setCanvasSize(p, i, sideOr(v, "Width", image->width()),
+                                  sideOr(v, "Height", image->height()), anchor, std::nullopt, q);
+         }},
+        {"Image Size...",
+         {width, height, {"Keep Proportions", 0, 1, 0}},
+         [](Project& p, int i, V v, Prompter& q) {
+             const ProjectImage* image = p.images.at(i);
+             if (!image) return Status::ok();
+             const int w = sideOr(v, "Width", image->width());
+             int h = sideOr(v, "Height", image->height());
+             if (v.at("Keep Proportions"))
+                 h = proportionalHeight(image->width(), image->height(), w);
+             return setImageSize(p, i, w, h, q);
+         }},
+        {"180°",
+         {},
+         [](Project& p, int i, V, Prompter& q) { return rotateImage(p, i, Rotation::Half, q); }},
+        {"90° CW",
+         {},
+         [](Project& p, int i, V, Prompter& q) {
+             return rotateImage(p, i, Rotation::Clockwise90, q);
+         }},
+        {"90° CCW",
+         {},
+         [](Project& p, int i, V, Prompter& q) {
+             return rotateImage(p, i, Rotation::CounterClockwise90, q);
+         }},
+        {"Flip Horizontal",
+         {},
+         [](Project& p, int i, V, Prompter& q) { return mirrorImage(p, i, true, q); }},
+        {"Flip Vertical",
+         {},
+         [](Project& p, int i, V, Prompter& q) { return mirrorImage(p, i, false, q); }},
+        {"Erase Background",
+         {},
+         [](Project& p, int i, V, Prompter&) { return eraseBackground(p, i); }},
+        {"Extend Background",
+         {},
+         [](Project& p, int i, V, Prompter&) { return extendBackground(p, i); }},
+    };
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+const CommandField* findField(const ImageEditCommand& c, std::string_view label) {
+    for (const auto* fields : {&c.fields, &kCommonFields})
+        for (const CommandField& f : *fields)
+            if (f.label == label) return &f;
+    return nullptr;
+}
+
+} // namespace
+
+std::span<const ImageEditCommand> imageEditCommands() {
+    static const std::vector<ImageEditCommand> table = [] {
+        auto all = adjustmentEntries();
+        auto geometry = geometryEntries();
+        all.insert(all.end(), geometry.begin(), geometry.end());
+        return all;
+    }();
+    return table;
+}
+
+const ImageEditCommand* findImageEditCommand(std::string_view name) {
+    for (const ImageEditCommand& c : imageEditCommands())
+        if (sameName(c.name, name)) return &c;
+    return nullptr;
+}
+
+Status runImageEditCommand(const ImageEditCommand& command, Project& project, int image,
+                           const CommandValues& values, Prompter& prompter) {
+    FieldValues resolved;
+    for (const auto* fields : {&command.fields, &kCommonFields})
+        for (const CommandField& f : *fields) resolved[f.label] = f.initial;
+    for (const auto& [label, value] : values) {
+        const CommandField* f = findField(command, label);
+        if (!f)
+            return Status::refused("\"" + label + "\" is not a value of " +
+                                   std::string(command.name));
+        if (!std::isfinite(value) || value < f->min || value > f->max)
+            return Status::refused(label + " must lie between " + std::to_string(f->min) + " and " +
+                                   std::to_string(f->max));
+        resolved[f->label] = int(std::lround(value));
+    }
+    return command.run(project, image, resolved, prompter);
+}
+
+} // namespace zx

@@ -1,0 +1,66 @@
+#include "commands/AdjustmentCommands.h"
+#include "ImageEditFixture.h"
+#include "imaging/MaskLayer.h"
+
+namespace zx {
+namespace {
+
+using AdjustmentCommands = test::ImageEditFixture;
+
+TEST_F(AdjustmentCommands, EachActionRecordsOneStepThatUndoesExactly) {
+    const int i = addImage(23, 17);
+    const std::vector<std::function<Status()>> actions = {
+        [&] { return adjustWhiteBalance(project(), i, 10, 10, {}); },
+        [&] { return adjustAutoLevels(project(), i, {}); },
+        [&] { return adjustBrightnessContrast(project(), i, 12, -30, {}); },
+        [&] {
+            return adjustColor(project(), i, {5, -7, 9}, {});
+        },
+        [&] { return adjustHueSaturation(project(), i, 20, 10, -5, {}); },
+        [&] { return adjustBlurSharpen(project(), i, -40, {}); },
+        [&] { return adjustLighting(project(), i, {}, std::nullopt, {}); },
+    };
+    for (const auto& action : actions) {
+        const auto before = layers();
+        const int count = steps();
+        ASSERT_TRUE(action());
+        EXPECT_EQ(steps(), count + 1) << lastLabel();
+        EXPECT_NE(layers(), before) << lastLabel();
+        expectUndoRedoExact(before);
+    }
+}
+
+TEST_F(AdjustmentCommands, NothingToChangeRecordsNoStep) {
+    const int i = addImage(12, 12);
+    RasterImage* mask = &image().editLayer(kMaskLayer)->base.value();
+    deselect(*mask);
+    const int count = steps();
+    AdjustOptions selected;
+    selected.applyToSelection = true;
+    EXPECT_TRUE(adjustColor(project(), i, {40, 0, 0}, selected)); // empty selection
+    EXPECT_TRUE(adjustColor(project(), i, {0, 0, 0}, {}));        // no change
+    EXPECT_TRUE(adjustWhiteBalance(project(), i, 0, 0, {}));      // at the edge
+    EXPECT_TRUE(adjustAutoLevels(project(), 7, {}));              // no such image
+    EXPECT_EQ(steps(), count);
+
+    // A one-pixel picture: too few pixels for levels, no neighbours to sharpen against.
+    image().setLayerPicture(kSubjectLayer, RasterImage(1, 1, 0xFF336699u));
+    EXPECT_TRUE(adjustAutoLevels(project(), i, {}));
+    EXPECT_TRUE(adjustBlurSharpen(project(), i, 80, {}));
+    EXPECT_EQ(steps(), count);
+}
+
+TEST_F(AdjustmentCommands, TheBackgroundIsEditedUnderItsOwnName) {
+    const int i = addImage(10, 10);
+    image().setLayerPicture(kBackgroundLayer, RasterImage(10, 10, 0xFF204060u));
+    const RasterImage subject = layer(kSubjectLayer);
+    AdjustOptions background;
+    background.background = true;
+    ASSERT_TRUE(adjustColor(project(), i, {10, 10, 10}, background));
+    EXPECT_EQ(lastLabel(), "Background Color Adjust");
+    EXPECT_EQ(layer(kBackgroundLayer).at(3, 3), 0xFF2A4A6Au);
+    EXPECT_EQ(layer(kSubjectLayer), subject);
+}
+
+} // namespace
+} // namespace zx
