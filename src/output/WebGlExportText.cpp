@@ -11,8 +11,6 @@ namespace {
 constexpr const char* kName = "zxwebgl";
 constexpr const char* kEol = "\r\n";
 constexpr const char* kSiteUrl = "https://zelvotrix.example/";
-constexpr const char* kProductLink =
-    "<a href='https://zelvotrix.example/' target=_blank>Zelvotrix</a>";
 constexpr int kVerticesPerLine = 16;
 constexpr int kTrianglesPerLine = 16;
 constexpr int kTrajectoryValuesPerLine = 64;
@@ -61,7 +59,7 @@ std::string headerText(const WebGlPageSettings& s) {
     const double b = (s.backgroundColour & 0xFF) / 255.0;
     const double g = ((s.backgroundColour >> 8) & 0xFF) / 255.0;
     const double r = ((s.backgroundColour >> 16) & 0xFF) / 255.0;
-    return std::string(kName) + "_header = {app:" + jsString(kProductLink) +
+    return std::string(kName) + "_header = {app:" + jsString(kWebGlProductLink) +
            ", owner:" + jsString(s.owner) + ", title:" + jsString(s.title) +
            ", description:" + jsString(s.description) + ", privacy:" + jsString(s.privacy) +
            ", category:" + jsString(s.category) + ", width:" + std::to_string(s.canvasWidth) +

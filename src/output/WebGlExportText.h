@@ -9,6 +9,10 @@
 
 namespace zx {
 
+// The program's link that every scene header (and a published video's descriptor) carries.
+inline constexpr const char* kWebGlProductLink =
+    "<a href='https://zelvotrix.example/' target=_blank>Zelvotrix</a>";
+
 enum class WebGlTrigger { OnLoad, OnClick, OnOver };
 
 // A value the page animates by itself: starts at `init`, moves at `speed` units per
