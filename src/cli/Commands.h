@@ -62,5 +62,6 @@ void registerExportImageCommand(CLI::App& app, Context& context);
 void registerImportVideoCommand(CLI::App& app, Context& context);
 void registerRenderMovieCommand(CLI::App& app, Context& context);
 void registerExportWebGlCommand(CLI::App& app, Context& context);
+void registerPublishCommands(CLI::App& app, Context& context);
 
 } // namespace zx::cli

@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
     zx::cli::registerImportVideoCommand(app, context);
     zx::cli::registerRenderMovieCommand(app, context);
     zx::cli::registerExportWebGlCommand(app, context);
+    zx::cli::registerPublishCommands(app, context);
 
     try {
         app.parse(argc, argv);

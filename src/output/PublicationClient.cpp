@@ -121,8 +121,10 @@ bool PublicationClient::connect() {
 }
 
 std::string PublicationClient::command(std::string_view name, const CommandParams& params) {
-    if (!connected_ && !connect())
-        return attempts_ >= kMaxConnectAttempts ? std::string() : std::string(kCommandFailed);
+    if (!connected_) {
+        if (attempts_ >= kMaxConnectAttempts) return {};
+        if (!connect()) return std::string(kCommandFailed);
+    }
     std::string query = "command=" + std::string(name);
     for (const auto& [key, value] : params) {
         char* escaped =

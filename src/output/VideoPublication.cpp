@@ -42,6 +42,8 @@ Result<PreparedVideo> prepareVideo(const VideoPublication& v, const TempFolder& 
                                    Progress& progress, Prompter& prompter) {
     Result<VideoInfo> info = probeVideo(v.video, &progress);
     if (!info) return fail(prompter, std::string(kNotAVideo));
+    std::error_code ec;
+    fs::create_directory(temp / "thumbs", ec);
     Result<int> thumbs = extractThumbnails(v.video, temp / "thumbs", &progress);
     if (!thumbs || *thumbs < 1) return fail(prompter, "Could not generate thumbnails");
     std::error_code ec;
