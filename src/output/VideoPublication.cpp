@@ -46,7 +46,6 @@ Result<PreparedVideo> prepareVideo(const VideoPublication& v, const TempFolder& 
     fs::create_directory(temp / "thumbs", ec);
     Result<int> thumbs = extractThumbnails(v.video, temp / "thumbs", &progress);
     if (!thumbs || *thumbs < 1) return fail(prompter, "Could not generate thumbnails");
-    std::error_code ec;
     fs::copy_file(thumbnailPath(temp / "thumbs", std::clamp(v.thumbnail, 1, *thumbs)),
                   temp / kVignetteFile, ec);
     if (ec) return fail(prompter, "Could not generate thumbnails", ec.message());
