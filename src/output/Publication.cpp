@@ -25,18 +25,23 @@ int utf8Letters(const std::string& s) {
     return n;
 }
 
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+// Every `from` replaced left to right, in one pass over the text.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t hit = text.find(from); hit != std::string_view::npos; hit = text.find(from, at)) {
+        out.append(text, at, hit - at).append(to);
+        at = hit + from.size();
+    }
+    return out.append(text.substr(at));
 }
 
 // Script text outside string literals, so that what the user wrote is never changed.
-std::string publishedCode(std::string code) {
-    replaceAll(code, "zxwebgl_zxdef", "zxdef");
+std::string publishedCode(std::string_view code) {
     // Twice: ",0,0," leaves ",,0," after the first pass.
-    replaceAll(code, ",0,", ",,");
-    replaceAll(code, ",0,", ",,");
-    return code;
+    return replaceAll(replaceAll(replaceAll(code, "zxwebgl_zxdef", "zxdef"), ",0,", ",,"), ",0,",
+                      ",,");
 }
 
 // Where the string literal starting at `open` ends (one past its closing quote).
@@ -103,7 +108,7 @@ std::string publishedDataText(std::string text) {
     while (at < text.size()) {
         size_t open = text.find_first_of("\"'", at);
         if (open == std::string::npos) open = text.size();
-        out += publishedCode(text.substr(at, open - at));
+        out += publishedCode(std::string_view(text).substr(at, open - at));
         const size_t close = open < text.size() ? stringEnd(text, open) : open;
         out.append(text, open, close - open);
         at = close;

@@ -77,6 +77,12 @@ TEST(PublicationRules, AreCheckedBeforeAnyRequest) {
     EXPECT_FALSE(checkPublicationDetails(client, d)) << "adult content needs the account's consent";
 }
 
+TEST(PublicationRules, PublishedDataElidesZerosOutsideStrings) {
+    EXPECT_EQ(publishedDataText("zxwebgl_zxdef = [1,0,0,2,0,0,0,3];"), "zxdef = [1,,,2,,,,3];");
+    const std::string text = "t:\"a,0,b \\\",0, zxwebgl_zxdef\", u:'c,0,d', v:[0,0,0]";
+    EXPECT_EQ(publishedDataText(text), "t:\"a,0,b \\\",0, zxwebgl_zxdef\", u:'c,0,d', v:[0,,0]");
+}
+
 TEST(PublicationClient, GivesUpAfterTenFailedConnections) {
     httplib::Server fake;
     int requests = 0;
