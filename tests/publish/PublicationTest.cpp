@@ -247,5 +247,40 @@ TEST(PublicationService, AnUploadCutOffNeverRegistersTheItem) {
     EXPECT_TRUE(servers.db->publicItems(5).empty());
 }
 
+std::string runCli(const std::vector<std::string>& args, int& status) {
+    ChildProcess cli;
+    std::vector<std::string> argv{ZX_CLI, "--settings", "/nonexistent/zx.conf", "-q"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string out;
+    EXPECT_TRUE(cli.start(argv));
+    while (cli.read(out, std::chrono::seconds(5)) != ChildProcess::ReadStatus::Closed) {}
+    status = cli.wait();
+    return out;
+}
+
+TEST(PublicationService, CommandLineToolPublishesWithThePasswordFromTheEnvironment) {
+    if (!PublishServers::ftpAvailable()) GTEST_SKIP() << "vsftpd needs root and the package";
+    PublishServers servers;
+    PublicationClient client(servers.address());
+    loginAlice(client);
+    const std::vector<std::string> args{
+        "publish",  ZX_SAMPLES_DIR "/sample.zxp", "--image", "0",    "--title", "From the tool",
+        "--server", servers.address().http,       "--user",  "alice"};
+    int status = 0;
+    ::setenv("ZX_PUBLISH_PASSWORD", "wrong", 1);
+    EXPECT_NE(runCli(args, status).find("Invalid user name or password"), std::string::npos);
+    EXPECT_NE(status, 0);
+    ::setenv("ZX_PUBLISH_PASSWORD", "pw1234", 1);
+    const std::string out = runCli(args, status);
+    ::unsetenv("ZX_PUBLISH_PASSWORD");
+    ASSERT_EQ(status, 0) << out;
+    const size_t at = out.find(servers.address().http + "/?h=");
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::string link = out.substr(at, out.find('\n', at) - at);
+    EXPECT_NE(servers.get(link.substr(servers.address().http.size()))->body.find("From the tool"),
+              std::string::npos);
+    EXPECT_EQ(out.find("pw1234"), std::string::npos);
+}
+
 } // namespace
 } // namespace zx
