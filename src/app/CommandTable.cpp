@@ -36,7 +36,8 @@ const std::vector<CommandEntry>& commandTable() {
         {Cmd::AddBlankImage, "Add &Blank Image", {}, "File", &F::onAddBlankImage, &F::always},
         {Cmd::ExportImage, "&Export Image...", {}, "File", nullptr, nullptr, true},
         {Cmd::Export3D, "Export 3&D (3ds,.obj, stl)...", {}, "File"},
-        {Cmd::PublishToWeb, "Publish To Web...\tCtrl+P", keys(Qt::CTRL | Qt::Key_P), "File"},
+        {Cmd::PublishToWeb, "Publish To Web...\tCtrl+P", keys(Qt::CTRL | Qt::Key_P), "File",
+         &F::onPublishToWeb, &F::publishToWebState},
         {Cmd::ExportMovie, "Export &Movie...", {}, "File"},
         {Cmd::LoadObject, "&Load Object...", {}, "File", &F::onLoadObject, &F::animateState, true},
         {Cmd::SaveAsObject,
@@ -230,7 +231,7 @@ const std::vector<CommandEntry>& commandTable() {
          &F::onSettingsAnimation,
          &F::always},
         {Cmd::SettingsMovie, "&Movie...", {}, "Settings", &F::onSettingsMovie, &F::always},
-        {Cmd::PublishVideo, "Publish a Video", {}, "Tools"},
+        {Cmd::PublishVideo, "Publish a Video", {}, "Tools", &F::onPublishVideo, &F::always},
         {Cmd::Convert3ds, "Convert *.3ds Model to Object", {}, "Tools"},
         {Cmd::ConvertObj, "Convert *.obj Model to Object", {}, "Tools"},
         {Cmd::EditLibrary, "Edit Library", {}, ""},
@@ -239,7 +240,7 @@ const std::vector<CommandEntry>& commandTable() {
          &F::onDocumentation, &F::always},
         {Cmd::Samples, "Sample Projects and Libraries...", {}, "Help", &F::onSamples, &F::always},
         {Cmd::SystemInfo, "System &Info...", {}, "Help", &F::onSystemInfo, &F::always},
-        {Cmd::CheckUpdates, "Check for Updates...", {}, "Help"},
+        {Cmd::CheckUpdates, "Check for Updates...", {}, "Help", &F::onCheckUpdates, &F::always},
         {Cmd::About, "&About Zelvotrix...", {}, "Help", &F::onAbout, &F::always, true},
     };
     return table;

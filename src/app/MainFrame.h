@@ -39,6 +39,7 @@ class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
 class SettingsStore;
+struct PublishServerAddress;
 class ImageEditPanel;
 class ImageAlignPanel;
 class AnimatePanel;
@@ -164,6 +165,9 @@ public:
     void onSystemInfo();
     void onAbout();
     void onThreeDPreview();
+    void onPublishToWeb();
+    void onPublishVideo();
+    void onCheckUpdates();
 
     // ---- update rules ------------------------------------------------------------------
     CommandState always() const { return {true, false}; }
@@ -199,6 +203,7 @@ public:
     CommandState viewCurrentFrameState() const;
     CommandState saveObjectState() const;
     CommandState threeDPreviewState() const;
+    CommandState publishToWebState() const;
 
     void refreshAll();
 
@@ -238,6 +243,9 @@ private:
     bool routeFloatingEditKey(int key);
     bool routeMovieKey(int key);
     bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
+    // The publication server's address from the settings, asked for when missing.
+    std::optional<PublishServerAddress> publishServer();
+    void runPublishDialog(bool video);
 
     Settings& settings_;
     SettingsStore* store_;

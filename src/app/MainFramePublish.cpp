@@ -1,0 +1,100 @@
+// Publishing from the main frame: "Publish To Web...", "Publish a Video" and "Check for
+// Updates...". The service's address is the setting "PublishServer", asked for once.
+
+#include "app/MainFrame.h"
+#include "app/QtProgress.h"
+#include "output/Publication.h"
+#include "output/WebGlExport.h"
+#include "platform/SettingsStore.h"
+#include "storage/Project.h"
+#include "ui/PublishDialog.h"
+
+#include <QCoreApplication>
+#include <QInputDialog>
+
+namespace zx {
+
+namespace {
+
+// This program's version as "zxversion" states versions.
+constexpr double kProgramVersion = 0.1;
+
+MemorySettingsStore& scratchSettings() {
+    static MemorySettingsStore store;
+    return store;
+}
+
+} // namespace
+
+std::optional<PublishServerAddress> MainFrame::publishServer() {
+    SettingsStore& store = store_ ? *store_ : scratchSettings();
+    std::string text = store.readString(kPublishServerSetting).value_or("");
+    if (auto address = parsePublishServer(text)) return address;
+    bool ok = false;
+    const QString typed = QInputDialog::getText(
+        this, "Publication server",
+        "Address of the publication server (http:// or https://), optionally followed by its "
+        "ftp:// upload address:",
+        QLineEdit::Normal, QString::fromStdString(text), &ok);
+    if (!ok) return std::nullopt;
+    text = typed.trimmed().toStdString();
+    std::optional<PublishServerAddress> address = parsePublishServer(text);
+    if (!address) {
+        prompter_->message("Not a publication server address: " + text);
+        return std::nullopt;
+    }
+    store.writeString(kPublishServerSetting, text);
+    (void)store.flush();
+    return address;
+}
+
+void MainFrame::runPublishDialog(bool video) {
+    const std::optional<PublishServerAddress> address = publishServer();
+    if (!address) return;
+    PublicationClient client(*address);
+    SettingsStore& store = store_ ? *store_ : scratchSettings();
+    const int image = project().currentImage;
+    PublishDialog::Publisher publisher = [this, &store, video,
+                                          image](PublicationClient& c, const PublicationDetails& d,
+                                                 const std::filesystem::path& file) {
+        QtProgress progress(this, video ? "Publish a Video" : "Publish To Web");
+        if (video) return publishVideo(c, {file, 1}, d, store, progress, *prompter_);
+        WebGlExportOptions options;
+        options.image = image;
+        const std::filesystem::path player =
+            findPlayerScript(QCoreApplication::applicationDirPath().toStdString());
+        return publishScene(c, project(), options, player, d, store, progress, *prompter_);
+    };
+    PublishDialog d(video ? PublishDialog::Kind::Video : PublishDialog::Kind::Scene, client, store,
+                    std::move(publisher), this);
+    d.exec();
+}
+
+void MainFrame::onPublishToWeb() {
+    runPublishDialog(false);
+}
+
+void MainFrame::onPublishVideo() {
+    runPublishDialog(true);
+}
+
+void MainFrame::onCheckUpdates() {
+    const std::optional<PublishServerAddress> address = publishServer();
+    if (!address) return;
+    PublicationClient client(*address);
+    Result<double> latest = latestProgramVersion(client);
+    if (!latest) {
+        prompter_->message(latest.status().message());
+        return;
+    }
+    prompter_->message(*latest > kProgramVersion
+                           ? "A new version (" + QString::number(*latest).toStdString() +
+                                 ") is available"
+                           : std::string("You have the latest version"));
+}
+
+CommandState MainFrame::publishToWebState() const {
+    return {mode() == AnimationMode::Animate && project().current() != nullptr, false};
+}
+
+} // namespace zx
