@@ -265,7 +265,7 @@ std::string PublishServer::addUser(const Params& p) {
 }
 
 std::string PublishServer::unzip(const std::string& handle, const std::string& user) {
-    if (user.empty() || !validHandle(handle) || !db_.handleReserved(handle)) return kFailed;
+    if (user.empty() || !validHandle(handle) || !db_.handleReserved(handle, user)) return kFailed;
     const std::string error =
         unpackSceneArchive(uploadFolder(config_.dataDir) / "json" / (handle + ".zip"),
                            config_.dataDir / "scenes" / handle, config_.limits);
@@ -319,7 +319,7 @@ std::string PublishServer::command(const Params& p, std::string& session) {
     if (cmd == "gethandle") {
         if (user.empty()) return kFailed;
         const std::string handle = randomToken(kHandleLength);
-        return db_.reserveHandle(handle) ? handle : kFailed;
+        return db_.reserveHandle(handle, user) ? handle : kFailed;
     }
     if (cmd == "unzip") return unzip(param(p, "handle"), user);
     if (cmd == "storehandle") return storeHandle(p, user);

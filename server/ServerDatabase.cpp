@@ -139,23 +139,29 @@ std::optional<Account> ServerDatabase::account(const std::string& name) {
     return Account{s.text(0), s.text(1), s.text(2), s.integer(3) != 0};
 }
 
-bool ServerDatabase::reserveHandle(const std::string& handle) {
+bool ServerDatabase::reserveHandle(const std::string& handle, const std::string& owner) {
     std::lock_guard lock(mutex_);
-    return Statement(db_, "INSERT INTO items (handle) VALUES (?);", {handle}).run();
+    return Statement(db_, "INSERT INTO items (handle, owner) VALUES (?, ?);", {handle, owner})
+        .run();
 }
 
-bool ServerDatabase::handleReserved(const std::string& handle) {
+bool ServerDatabase::handleReserved(const std::string& handle, const std::string& owner) {
     std::lock_guard lock(mutex_);
-    Statement s(db_, "SELECT 1 FROM items WHERE handle = ? AND registered = 0;", {handle});
+    Statement s(db_,
+                "SELECT 1 FROM items WHERE handle = ? AND owner = ? COLLATE NOCASE"
+                " AND registered = 0;",
+                {handle, owner});
     return s.step() == SQLITE_ROW;
 }
 
 bool ServerDatabase::registerItem(const Item& i) {
     std::lock_guard lock(mutex_);
-    Statement s(db_,
-                "UPDATE items SET owner = ?, media = ?, privacy = ?, category = ?, title = ?,"
-                " description = ?, registered = 1 WHERE handle = ? AND registered = 0;",
-                {i.owner, i.media, i.privacy, i.category, i.title, i.description, i.handle});
+    Statement s(
+        db_,
+        "UPDATE items SET owner = ?, media = ?, privacy = ?, category = ?, title = ?,"
+        " description = ?, registered = 1"
+        " WHERE handle = ? AND owner = ? COLLATE NOCASE AND registered = 0;",
+        {i.owner, i.media, i.privacy, i.category, i.title, i.description, i.handle, i.owner});
     return s.run() && sqlite3_changes(db_) == 1;
 }
 

@@ -51,10 +51,12 @@ public:
     bool addAccount(const Account& account);
     std::optional<Account> account(const std::string& name);
 
-    // Reserves a handle for a publication under way.
-    bool reserveHandle(const std::string& handle);
-    bool handleReserved(const std::string& handle);
-    // Registers the item of a reserved handle; false for an unknown or used handle.
+    // Reserves a handle for a publication under way by `owner`.
+    bool reserveHandle(const std::string& handle, const std::string& owner);
+    // True while the handle is reserved by `owner` and not yet registered.
+    bool handleReserved(const std::string& handle, const std::string& owner);
+    // Registers the item of a handle its owner reserved; false for an unknown, used or
+    // someone else's handle.
     bool registerItem(const Item& item);
     std::optional<Item> item(const std::string& handle);
     bool setCrossLog(const std::string& handle, const std::string& user);

@@ -49,9 +49,13 @@ TEST(ServerDatabase, ItemTextRoundTripsAndHandlesRegisterOnce) {
     ASSERT_TRUE(db);
     Item item{"h1", "Alice", "video", "Unlisted", "People", kHostile, kHostile + "\n2", true};
     EXPECT_FALSE(db->registerItem(item)) << "a handle must be reserved first";
-    ASSERT_TRUE(db->reserveHandle("h1"));
-    EXPECT_FALSE(db->reserveHandle("h1"));
-    EXPECT_TRUE(db->handleReserved("h1"));
+    ASSERT_TRUE(db->reserveHandle("h1", "Alice"));
+    EXPECT_FALSE(db->reserveHandle("h1", "Bob"));
+    EXPECT_TRUE(db->handleReserved("h1", "alice"));
+    EXPECT_FALSE(db->handleReserved("h1", "Bob"));
+    Item stolen = item;
+    stolen.owner = "Bob";
+    EXPECT_FALSE(db->registerItem(stolen)) << "only the one who reserved a handle registers it";
     ASSERT_TRUE(db->registerItem(item));
     EXPECT_FALSE(db->registerItem(item)) << "a registered item is never replaced";
     const auto back = db->item("h1");
