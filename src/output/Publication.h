@@ -73,6 +73,19 @@ Result<PublishedItem> publishVideo(PublicationClient& client, const VideoPublica
                                    const PublicationDetails& details, SettingsStore& settings,
                                    Progress& progress, Prompter& prompter);
 
+class MovieFrameSource;
+
+struct MoviePublication {
+    MovieFrameSource* source = nullptr;
+    int width = 640, height = 480, framesPerSecond = 30;
+};
+
+// Publishes the movie as a video: written as an AVI, converted to webm and mp4 at its
+// frame rate.
+Result<PublishedItem> publishMovie(PublicationClient& client, const MoviePublication& movie,
+                                   const PublicationDetails& details, SettingsStore& settings,
+                                   Progress& progress, Prompter& prompter);
+
 // The size a published video is converted to: within 640 × 480, proportions kept, even
 // sides (the codecs need them), never enlarged.
 std::pair<int, int> publishedVideoSize(int width, int height);

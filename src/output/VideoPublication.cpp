@@ -1,4 +1,5 @@
 #include "output/EncoderProcess.h"
+#include "output/MovieExport.h"
 #include "output/Publication.h"
 #include "output/PublicationSteps.h"
 #include "output/VideoImport.h"
@@ -21,6 +22,7 @@ constexpr const char* kWebmFile = "__webmtmp.webm";
 constexpr const char* kMp4File = "__mp4tmp.mp4";
 constexpr const char* kVignetteFile = "__vigtmp.jpg";
 constexpr const char* kDescriptorFile = "__jstmp.js";
+constexpr const char* kMovieFile = "__avitmp.avi";
 
 struct PreparedVideo {
     int width = 0, height = 0;
@@ -37,32 +39,64 @@ Status convert(const std::vector<std::string>& arguments, const fs::path& output
     return fail(prompter, "Could not convert the video", detail);
 }
 
+// The vignette: thumbnail `n` (from 1, kept in range) of the video.
+Status makeVignette(const fs::path& video, int n, const TempFolder& temp, Progress& progress,
+                    Prompter& prompter) {
+    std::error_code ec;
+    fs::create_directory(temp / "thumbs", ec);
+    Result<int> thumbs = extractThumbnails(video, temp / "thumbs", &progress);
+    if (!thumbs || *thumbs < 1) return fail(prompter, "Could not generate thumbnails");
+    fs::copy_file(thumbnailPath(temp / "thumbs", std::clamp(n, 1, *thumbs)), temp / kVignetteFile,
+                  ec);
+    if (ec) return fail(prompter, "Could not generate thumbnails", ec.message());
+    return Status::ok();
+}
+
+// The webm and mp4 files; `shape` is "-s WxH" for a video file, "-r FPS" for the movie.
+Status convertBoth(const fs::path& source, const std::vector<std::string>& shape,
+                   const TempFolder& temp, Progress& progress, Prompter& prompter) {
+    const auto arguments = [&](std::vector<std::string> codecs, const char* file) {
+        std::vector<std::string> a{"-nostdin", "-i", encoderPath(source)};
+        a.insert(a.end(), codecs.begin(), codecs.end());
+        a.insert(a.end(), {"-y", "-b:v", kVideoBitRate});
+        a.insert(a.end(), shape.begin(), shape.end());
+        a.push_back(encoderPath(temp / file));
+        return a;
+    };
+    if (Status s = convert(arguments({"-vcodec", "libvpx", "-acodec", "libvorbis"}, kWebmFile),
+                           temp / kWebmFile, "Building webm temp file...", progress, prompter);
+        !s)
+        return s;
+    return convert(arguments({"-pix_fmt", "yuv420p"}, kMp4File), temp / kMp4File,
+                   "Building mp4 temp file...", progress, prompter);
+}
+
 // Steps 1 to 3: probe, vignette and the two conversions.
 Result<PreparedVideo> prepareVideo(const VideoPublication& v, const TempFolder& temp,
                                    Progress& progress, Prompter& prompter) {
     Result<VideoInfo> info = probeVideo(v.video, &progress);
     if (!info) return fail(prompter, std::string(kNotAVideo));
-    std::error_code ec;
-    fs::create_directory(temp / "thumbs", ec);
-    Result<int> thumbs = extractThumbnails(v.video, temp / "thumbs", &progress);
-    if (!thumbs || *thumbs < 1) return fail(prompter, "Could not generate thumbnails");
-    fs::copy_file(thumbnailPath(temp / "thumbs", std::clamp(v.thumbnail, 1, *thumbs)),
-                  temp / kVignetteFile, ec);
-    if (ec) return fail(prompter, "Could not generate thumbnails", ec.message());
+    if (Status s = makeVignette(v.video, v.thumbnail, temp, progress, prompter); !s) return s;
     const auto [w, h] = publishedVideoSize(info->width, info->height);
     const std::string size = std::to_string(w) + "x" + std::to_string(h);
-    const std::string source = encoderPath(v.video);
-    if (Status s = convert({"-nostdin", "-i", source, "-vcodec", "libvpx", "-acodec", "libvorbis",
-                            "-y", "-b:v", kVideoBitRate, "-s", size, encoderPath(temp / kWebmFile)},
-                           temp / kWebmFile, "Building webm temp file...", progress, prompter);
-        !s)
-        return s;
-    if (Status s = convert({"-nostdin", "-i", source, "-y", "-b:v", kVideoBitRate, "-s", size,
-                            "-pix_fmt", "yuv420p", encoderPath(temp / kMp4File)},
-                           temp / kMp4File, "Building mp4 temp file...", progress, prompter);
-        !s)
-        return s;
+    if (Status s = convertBoth(v.video, {"-s", size}, temp, progress, prompter); !s) return s;
     return PreparedVideo{w, h};
+}
+
+// The movie written as an AVI, its vignette and the two conversions.
+Status prepareMovie(const MoviePublication& m, const TempFolder& temp, Progress& progress,
+                    Prompter& prompter) {
+    progress.setDetail("Building video file...");
+    MovieExportOptions options;
+    options.outputPath = temp / kMovieFile;
+    options.format = VideoFormat::Avi;
+    options.width = m.width;
+    options.height = m.height;
+    options.framesPerSecond = m.framesPerSecond;
+    if (Status s = exportMovie(options, *m.source, &progress, prompter); !s) return s;
+    if (Status s = makeVignette(temp / kMovieFile, 1, temp, progress, prompter); !s) return s;
+    return convertBoth(temp / kMovieFile, {"-r", std::to_string(m.framesPerSecond)}, temp, progress,
+                       prompter);
 }
 
 Status uploadVideo(PublicationClient& client, const std::string& handle, const TempFolder& temp,
@@ -106,6 +140,26 @@ std::string videoDescriptorText(const std::string& owner, const PublicationDetai
            ", height:" + std::to_string(height) + "}];\n";
 }
 
+namespace {
+
+// Steps 4 to 7 once the files are built: descriptor, handle, uploads, registration.
+Result<PublishedItem> uploadAndRegister(PublicationClient& client, const TempFolder& temp,
+                                        int width, int height, const PublicationDetails& details,
+                                        SettingsStore& settings, Progress& progress,
+                                        Prompter& prompter) {
+    const std::string descriptor = videoDescriptorText(client.user, details, width, height);
+    if (!writeFileSafely(temp / kDescriptorFile, std::as_bytes(std::span(descriptor))))
+        return fail(prompter, "Can't open file for output", (temp / kDescriptorFile).string());
+    Result<std::string> handle = reserveHandle(client, prompter);
+    if (!handle) return handle.status();
+    showFtpNotice(settings, prompter);
+    if (Status s = reachUploadArea(client, progress, prompter); !s) return s;
+    if (Status s = uploadVideo(client, *handle, temp, progress, prompter); !s) return s;
+    return finishPublication(client, *handle, "video", details, progress, prompter);
+}
+
+} // namespace
+
 Result<PublishedItem> publishVideo(PublicationClient& client, const VideoPublication& video,
                                    const PublicationDetails& details, SettingsStore& settings,
                                    Progress& progress, Prompter& prompter) {
@@ -115,16 +169,19 @@ Result<PublishedItem> publishVideo(PublicationClient& client, const VideoPublica
     if (!temp.ok()) return fail(prompter, "Can't open file for output");
     Result<PreparedVideo> prepared = prepareVideo(video, temp, progress, prompter);
     if (!prepared) return prepared.status();
-    const std::string descriptor =
-        videoDescriptorText(client.user, details, prepared->width, prepared->height);
-    if (!writeFileSafely(temp / kDescriptorFile, std::as_bytes(std::span(descriptor))))
-        return fail(prompter, "Can't open file for output", (temp / kDescriptorFile).string());
-    Result<std::string> handle = reserveHandle(client, prompter);
-    if (!handle) return handle.status();
-    showFtpNotice(settings, prompter);
-    if (Status s = reachUploadArea(client, progress, prompter); !s) return s;
-    if (Status s = uploadVideo(client, *handle, temp, progress, prompter); !s) return s;
-    return finishPublication(client, *handle, "video", details, progress, prompter);
+    return uploadAndRegister(client, temp, prepared->width, prepared->height, details, settings,
+                             progress, prompter);
+}
+
+Result<PublishedItem> publishMovie(PublicationClient& client, const MoviePublication& movie,
+                                   const PublicationDetails& details, SettingsStore& settings,
+                                   Progress& progress, Prompter& prompter) {
+    if (Status s = checkBeforePublishing(client, details, prompter); !s) return s;
+    TempFolder temp;
+    if (!temp.ok() || !movie.source) return fail(prompter, "Can't open file for output");
+    if (Status s = prepareMovie(movie, temp, progress, prompter); !s) return s;
+    return uploadAndRegister(client, temp, movie.width, movie.height, details, settings, progress,
+                             prompter);
 }
 
 } // namespace zx

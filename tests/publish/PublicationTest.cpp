@@ -1,6 +1,7 @@
 #include "output/Publication.h"
 #include "PlayerPage.h"
 #include "PublishServers.h"
+#include "output/MovieFrameSource.h"
 #include "output/PublicationAccount.h"
 #include "output/WebGlExport.h"
 #include "output/WebGlExportText.h"
@@ -222,6 +223,39 @@ TEST(PublicationService, PublishesAVideoEndToEnd) {
     }
     EXPECT_EQ(servers.get("/pub/vig/" + h + ".jpg")->body.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(servers.db->publicItems(5).size(), 1u);
+}
+
+// A square crossing a 160 × 120 movie in 25 frames.
+class SquareMovie : public MovieFrameSource {
+public:
+    int frameCount() const override { return 25; }
+    Result<RasterImage> frame(int index) override {
+        RasterImage picture(160, 120, 0xFF203040u);
+        for (int y = 40; y < 80; ++y)
+            for (int x = 0; x < 40; ++x) picture.at(index * 4 + x, y) = 0xFFFFC000u;
+        return picture;
+    }
+};
+
+TEST(PublicationService, PublishesTheMovieAsAVideo) {
+    if (!PublishServers::ftpAvailable()) GTEST_SKIP() << "vsftpd needs root and the package";
+    PublishServers servers;
+    PublicationClient client(servers.address());
+    loginAlice(client);
+    SquareMovie movie;
+    MemorySettingsStore settings;
+    NullProgress progress;
+    RecordingPrompter prompter;
+    const PublicationDetails d{"The square", "", "Public", "Education"};
+    Result<PublishedItem> item =
+        publishMovie(client, {&movie, 160, 120, 25}, d, settings, progress, prompter);
+    ASSERT_TRUE(item) << item.status().fullText();
+    const std::string h = item->handle;
+    EXPECT_EQ(servers.get("/pub/json/" + h + ".js")->body,
+              videoDescriptorText("alice", d, 160, 120));
+    EXPECT_NE(servers.get("/?h=" + h)->body.find("width=\"160\" height=\"120\""),
+              std::string::npos);
+    EXPECT_GT(servers.get("/pub/video/" + h + ".mp4")->body.size(), 1000u);
 }
 
 TEST(PublicationService, AnUploadCutOffNeverRegistersTheItem) {
