@@ -14,6 +14,7 @@
 #include "commands/PlaybackClock.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
+#include "platform/Status.h"
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
@@ -40,6 +41,10 @@ class HistoryWindow;
 class QtPrompter;
 class SettingsStore;
 struct PublishServerAddress;
+class Progress;
+struct PublicationDetails;
+struct PublishedItem;
+class PublicationClient;
 class ImageEditPanel;
 class ImageAlignPanel;
 class AnimatePanel;
@@ -246,6 +251,9 @@ private:
     // The publication server's address from the settings, asked for when missing.
     std::optional<PublishServerAddress> publishServer();
     void runPublishDialog(bool video);
+    Result<PublishedItem> publishMovieNow(PublicationClient& client,
+                                          const PublicationDetails& details, SettingsStore& store,
+                                          Progress& progress);
 
     Settings& settings_;
     SettingsStore* store_;

@@ -3,6 +3,7 @@
 
 #include "app/MainFrame.h"
 #include "app/QtProgress.h"
+#include "commands/ProjectMovieSource.h"
 #include "output/Publication.h"
 #include "output/WebGlExport.h"
 #include "platform/SettingsStore.h"
@@ -48,25 +49,42 @@ std::optional<PublishServerAddress> MainFrame::publishServer() {
     return address;
 }
 
+// The movie as the command-line tool renders it, one frame at a time.
+Result<PublishedItem> MainFrame::publishMovieNow(PublicationClient& client,
+                                                 const PublicationDetails& details,
+                                                 SettingsStore& store, Progress& progress) {
+    ProjectMovieOptions options;
+    options.library.prompter = prompter_;
+    options.library.projectFolder = project().folder;
+    ProjectMovieSource source(project(), options);
+    const MoviePublication movie{&source, project().movieWidth, project().movieHeight,
+                                 project().fps};
+    return publishMovie(client, movie, details, store, progress, *prompter_);
+}
+
 void MainFrame::runPublishDialog(bool video) {
     const std::optional<PublishServerAddress> address = publishServer();
     if (!address) return;
     PublicationClient client(*address);
     SettingsStore& store = store_ ? *store_ : scratchSettings();
     const int image = project().currentImage;
-    PublishDialog::Publisher publisher = [this, &store, video,
+    const bool movie = !video && mode() == AnimationMode::Movie;
+    PublishDialog::Publisher publisher = [this, &store, video, movie,
                                           image](PublicationClient& c, const PublicationDetails& d,
                                                  const std::filesystem::path& file) {
         QtProgress progress(this, video ? "Publish a Video" : "Publish To Web");
         if (video) return publishVideo(c, {file, 1}, d, store, progress, *prompter_);
+        if (movie) return publishMovieNow(c, d, store, progress);
         WebGlExportOptions options;
         options.image = image;
         const std::filesystem::path player =
             findPlayerScript(QCoreApplication::applicationDirPath().toStdString());
         return publishScene(c, project(), options, player, d, store, progress, *prompter_);
     };
-    PublishDialog d(video ? PublishDialog::Kind::Video : PublishDialog::Kind::Scene, client, store,
-                    std::move(publisher), this);
+    const PublishDialog::Kind kind = video   ? PublishDialog::Kind::Video
+                                     : movie ? PublishDialog::Kind::Movie
+                                             : PublishDialog::Kind::Scene;
+    PublishDialog d(kind, client, store, std::move(publisher), this);
     d.exec();
 }
 
@@ -94,7 +112,9 @@ void MainFrame::onCheckUpdates() {
 }
 
 CommandState MainFrame::publishToWebState() const {
-    return {mode() == AnimationMode::Animate && project().current() != nullptr, false};
+    return {(mode() == AnimationMode::Animate && project().current() != nullptr) ||
+                (mode() == AnimationMode::Movie && movieFrameCount() > 0),
+            false};
 }
 
 } // namespace zx

@@ -44,7 +44,7 @@ PublishDialog::PublishDialog(Kind kind, PublicationClient& client, SettingsStore
                              Publisher publisher, QWidget* parent)
     : QDialog(parent), kind_(kind), client_(client), settings_(settings),
       publisher_(std::move(publisher)) {
-    setWindowTitle(kind == Kind::Scene ? "Publish To Web" : "Publish a Video");
+    setWindowTitle(kind == Kind::Video ? "Publish a Video" : "Publish To Web");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildLoginPanel());
     layout->addWidget(buildDetails());

@@ -26,7 +26,8 @@ class PublishDialog : public QDialog {
 public:
     using Publisher = std::function<Result<PublishedItem>(
         PublicationClient&, const PublicationDetails&, const std::filesystem::path& video)>;
-    enum class Kind { Scene, Video };
+    // A scene, a video file (the dialog asks for it) or the movie.
+    enum class Kind { Scene, Video, Movie };
 
     PublishDialog(Kind kind, PublicationClient& client, SettingsStore& settings,
                   Publisher publisher, QWidget* parent = nullptr);
