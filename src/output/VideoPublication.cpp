@@ -120,6 +120,22 @@ Status uploadVideo(PublicationClient& client, const std::string& handle, const T
     return Status::ok();
 }
 
+// Steps 4 to 7 once the files are built: descriptor, handle, uploads, registration.
+Result<PublishedItem> uploadAndRegister(PublicationClient& client, const TempFolder& temp,
+                                        int width, int height, const PublicationDetails& details,
+                                        SettingsStore& settings, Progress& progress,
+                                        Prompter& prompter) {
+    const std::string descriptor = videoDescriptorText(client.user, details, width, height);
+    if (!writeFileSafely(temp / kDescriptorFile, std::as_bytes(std::span(descriptor))))
+        return fail(prompter, "Can't open file for output", (temp / kDescriptorFile).string());
+    Result<std::string> handle = reserveHandle(client, prompter);
+    if (!handle) return handle.status();
+    showFtpNotice(settings, prompter);
+    if (Status s = reachUploadArea(client, progress, prompter); !s) return s;
+    if (Status s = uploadVideo(client, *handle, temp, progress, prompter); !s) return s;
+    return finishPublication(client, *handle, "video", details, progress, prompter);
+}
+
 } // namespace
 
 std::pair<int, int> publishedVideoSize(int width, int height) {
@@ -139,26 +155,6 @@ std::string videoDescriptorText(const std::string& owner, const PublicationDetai
            ", category:" + jsString(d.category) + ", width:" + std::to_string(width) +
            ", height:" + std::to_string(height) + "}];\n";
 }
-
-namespace {
-
-// Steps 4 to 7 once the files are built: descriptor, handle, uploads, registration.
-Result<PublishedItem> uploadAndRegister(PublicationClient& client, const TempFolder& temp,
-                                        int width, int height, const PublicationDetails& details,
-                                        SettingsStore& settings, Progress& progress,
-                                        Prompter& prompter) {
-    const std::string descriptor = videoDescriptorText(client.user, details, width, height);
-    if (!writeFileSafely(temp / kDescriptorFile, std::as_bytes(std::span(descriptor))))
-        return fail(prompter, "Can't open file for output", (temp / kDescriptorFile).string());
-    Result<std::string> handle = reserveHandle(client, prompter);
-    if (!handle) return handle.status();
-    showFtpNotice(settings, prompter);
-    if (Status s = reachUploadArea(client, progress, prompter); !s) return s;
-    if (Status s = uploadVideo(client, *handle, temp, progress, prompter); !s) return s;
-    return finishPublication(client, *handle, "video", details, progress, prompter);
-}
-
-} // namespace
 
 Result<PublishedItem> publishVideo(PublicationClient& client, const VideoPublication& video,
                                    const PublicationDetails& details, SettingsStore& settings,
