@@ -133,6 +133,41 @@ std::unique_ptr<Project> sampleProject() {
 
 const fs::path kPlayer = ZX_SAMPLES_DIR "/../../web/player/zelvotrixv2.js";
 
+TEST(PublicationClient, TreatsAnswersAsUntrustedText) {
+    httplib::Server hostile;
+    hostile.Get("/ajax.php", [](const httplib::Request& req, httplib::Response& res) {
+        const std::string command = req.get_param_value("command");
+        if (command == "echo")
+            res.set_content("test\r\nmore", "text/plain");
+        else if (command == "gethandle")
+            res.set_content("../../etc/x\n", "text/plain");
+        else if (command == "dbstatus")
+            res.set_content("ok\n", "text/plain");
+        else
+            res.set_content(std::string(1 << 20, 'A'), "text/plain");
+    });
+    const int port = hostile.bind_to_any_port("127.0.0.1");
+    std::thread t([&] { hostile.listen_after_bind(); });
+    // The client goes before the server stops, closing its kept-alive connection.
+    auto client = std::make_unique<PublicationClient>(
+        PublishServerAddress{"http://127.0.0.1:" + std::to_string(port), "", "127.0.0.1"});
+    EXPECT_EQ(client->command("zxversion").size(), 1024u);
+    EXPECT_FALSE(latestProgramVersion(*client));
+    client->user = "alice";
+    MemorySettingsStore settings;
+    NullProgress progress;
+    RecordingPrompter prompter;
+    const PublicationDetails d{"Title", "", "Public", "Other3D"};
+    const std::unique_ptr<Project> project = sampleProject();
+    ASSERT_TRUE(project);
+    Result<PublishedItem> item =
+        publishScene(*client, *project, {}, kPlayer, d, settings, progress, prompter);
+    EXPECT_EQ(item.status().message(), kDatabaseProblem) << "a handle that is no name is refused";
+    client.reset();
+    hostile.stop();
+    t.join();
+}
+
 TEST(PublicationService, PublishesASceneEndToEnd) {
     if (!PublishServers::ftpAvailable()) GTEST_SKIP() << "vsftpd needs root and the package";
     PublishServers servers;
@@ -163,6 +198,9 @@ TEST(PublicationService, PublishesASceneEndToEnd) {
     EXPECT_NE(page->body.find(server::htmlEscape(d.title)), std::string::npos);
     EXPECT_EQ(page->body.find("<script>alert"), std::string::npos);
     EXPECT_EQ(servers.get("/zelvotrixv2.js")->body, readText(kPlayer));
+    EXPECT_EQ(servers.get("/?h=unknown1")->status, 404);
+    EXPECT_EQ(servers.get("/pub/json/unknown1.js")->status, 404);
+    EXPECT_EQ(servers.get("/pub/img/" + h + ".jpg")->status, 404) << "a file of another kind";
     const auto shortLink = servers.get("/s/" + h);
     EXPECT_EQ(shortLink->get_header_value("Location"), "/?h=" + h);
 
