@@ -25,6 +25,9 @@ constexpr const char* kSessionCookie = "zxsession";
 constexpr size_t kHandleLength = 10, kSessionLength = 32;
 constexpr size_t kMaxTitleBytes = 256, kMaxDescriptionBytes = 4096, kMaxMailBytes = 254;
 constexpr int kMinTitleLetters = 4, kPublicListLength = 50;
+// After this many failed logins an account takes no login for kLoginPause.
+constexpr int kMaxLoginFailures = 5;
+constexpr std::chrono::seconds kLoginPause{60};
 constexpr const char* kUploadKinds[] = {"json", "img", "vig", "video"};
 // Pages and files run in an origin of their own: a published scene is the uploader's
 // script, and must not reach anything of this site.
@@ -245,9 +248,25 @@ std::string PublishServer::sessionUser(const std::string& session) {
 
 std::string PublishServer::login(const std::string& user, const std::string& pass,
                                  std::string& session) {
+    const std::string key = lowerCase(user);
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(sessionMutex_);
+        auto it = failures_.find(key);
+        if (it != failures_.end() && it->second.first >= kMaxLoginFailures &&
+            now - it->second.second < kLoginPause)
+            return kFailed; // guessing passwords takes a pause
+    }
     const std::optional<Account> account = validUserName(user) ? db_.account(user) : std::nullopt;
-    if (!account || !verifyPassword(pass, account->passwordHash)) return kFailed;
+    const bool ok = account && verifyPassword(pass, account->passwordHash);
     std::lock_guard lock(sessionMutex_);
+    if (!ok) {
+        auto& [count, last] = failures_[key];
+        count = now - last < kLoginPause ? count + 1 : 1;
+        last = now;
+        return kFailed;
+    }
+    failures_.erase(key);
     sessions_.erase(session);
     session = randomToken(kSessionLength);
     sessions_[session] = account->name;

@@ -10,6 +10,7 @@
 #include "SceneArchive.h"
 #include "ServerDatabase.h"
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -73,6 +74,8 @@ private:
     std::unique_ptr<httplib::Server> http_;
     std::mutex sessionMutex_;
     std::map<std::string, std::string> sessions_; // token -> account name
+    // Failed logins per account name (lower case): count and time of the last one.
+    std::map<std::string, std::pair<int, std::chrono::steady_clock::time_point>> failures_;
 };
 
 } // namespace zx::server

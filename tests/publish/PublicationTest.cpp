@@ -114,6 +114,11 @@ TEST(PublicationService, AccountsAndLogin) {
     EXPECT_EQ(userNameAvailability(client, "ALICE"), "ALICE: This user name is not available");
     EXPECT_FALSE(createAccount(client, account("Alice", "pw1234", "pw1234")));
     EXPECT_EQ(loginToService(client, "alice", "wrong").message(), "Invalid user name or password");
+    // Guessing is paused: after five failures even the right password is refused.
+    ASSERT_TRUE(createAccount(client, account("bob", "pw1234", "pw1234")));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(loginToService(client, "bob", "guess" + std::to_string(i)));
+    EXPECT_FALSE(loginToService(client, "BOB", "pw1234"));
     EXPECT_EQ(publishingAsText(client), "Publishing as Guest");
     ASSERT_TRUE(loginToService(client, "alice", "pw1234"));
     EXPECT_EQ(publishingAsText(client), "Publishing as alice");
