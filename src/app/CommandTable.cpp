@@ -248,7 +248,7 @@ const std::vector<CommandEntry>& commandTable() {
          &F::onSettingsAnimation,
          &F::always},
         {Cmd::SettingsMovie, "&Movie...", {}, "Settings", &F::onSettingsMovie, &F::always},
-        {Cmd::PublishVideo, "Publish a Video", {}, "Tools"},
+        {Cmd::PublishVideo, "Publish a Video", {}, "Tools", &F::onPublishVideo, &F::always},
         {Cmd::Convert3ds, "Convert *.3ds Model to Object", {}, "Tools"},
         {Cmd::ConvertObj, "Convert *.obj Model to Object", {}, "Tools"},
         {Cmd::EditLibrary, "Edit Library", {}, ""},
@@ -257,7 +257,7 @@ const std::vector<CommandEntry>& commandTable() {
          &F::onDocumentation, &F::always},
         {Cmd::Samples, "Sample Projects and Libraries...", {}, "Help", &F::onSamples, &F::always},
         {Cmd::SystemInfo, "System &Info...", {}, "Help", &F::onSystemInfo, &F::always},
-        {Cmd::CheckUpdates, "Check for Updates...", {}, "Help"},
+        {Cmd::CheckUpdates, "Check for Updates...", {}, "Help", &F::onCheckUpdates, &F::always},
         {Cmd::About, "&About Zelvotrix...", {}, "Help", &F::onAbout, &F::always, true},
     };
     return table;

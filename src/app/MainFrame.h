@@ -47,6 +47,11 @@ class TimelineBar;
 class HistoryWindow;
 class QtPrompter;
 class SettingsStore;
+struct PublishServerAddress;
+class Progress;
+struct PublicationDetails;
+struct PublishedItem;
+class PublicationClient;
 class ImageEditPanel;
 class ImageAlignPanel;
 class AnimatePanel;
@@ -183,6 +188,8 @@ public:
     void onAbout();
     void onThreeDPreview();
     void onPublishToWeb();
+    void onPublishVideo();
+    void onCheckUpdates();
 
     // ---- update rules ------------------------------------------------------------------
     CommandState always() const { return {true, false}; }
@@ -308,6 +315,12 @@ private:
     bool routeFloatingEditKey(int key);
     bool routeMovieKey(int key);
     bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
+    // The publication server's address from the settings, asked for when missing.
+    std::optional<PublishServerAddress> publishServer();
+    void runPublishDialog(bool video);
+    Result<PublishedItem> publishMovieNow(PublicationClient& client,
+                                          const PublicationDetails& details, SettingsStore& store,
+                                          Progress& progress);
 
     Settings& settings_;
     SettingsStore* store_;

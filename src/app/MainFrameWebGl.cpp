@@ -35,13 +35,14 @@ WebGlExportDialog* MainFrame::webGlDialog() const {
     return webGlDialog_.data();
 }
 
-CommandState MainFrame::publishToWebState() const {
-    const bool mode =
-        this->mode() == AnimationMode::Animate || this->mode() == AnimationMode::Movie;
-    return {mode && project().current() != nullptr, false};
-}
-
+// "Publish To Web...": in Movie mode the movie goes to the publication service as a
+// video; otherwise the scene's page settings open first, with Browser Preview, a
+// folder export, and Publish... on to the service.
 void MainFrame::onPublishToWeb() {
+    if (mode() == AnimationMode::Movie) {
+        runPublishDialog(false);
+        return;
+    }
     if (webGlDialog_) {
         webGlDialog_->raise();
         webGlDialog_->activateWindow();
@@ -63,6 +64,10 @@ void MainFrame::onPublishToWeb() {
     dialog->onExportToFolder([this, dialog](const WebGlExportOptions& o) {
         const QString folder = QFileDialog::getExistingDirectory(dialog, "Export to Folder");
         if (!folder.isEmpty()) exportWebGlToFolder(o, folder);
+    });
+    dialog->onPublish([this](const WebGlExportOptions& o) {
+        webGl_ = o;
+        runPublishDialog(false);
     });
     // The settings stay for the next opening in this session.
     connect(dialog, &QDialog::finished, this, [this, dialog] { webGl_ = dialog->options(); });

@@ -63,5 +63,6 @@ void registerImportVideoCommand(CLI::App& app, Context& context);
 void registerRenderMovieCommand(CLI::App& app, Context& context);
 void registerExportWebGlCommand(CLI::App& app, Context& context);
 void registerApplyCommand(CLI::App& app, Context& context);
+void registerPublishCommands(CLI::App& app, Context& context);
 
 } // namespace zx::cli

@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     zx::cli::registerRenderMovieCommand(app, context);
     zx::cli::registerExportWebGlCommand(app, context);
     zx::cli::registerApplyCommand(app, context);
+    zx::cli::registerPublishCommands(app, context);
 
     try {
         app.parse(argc, argv);

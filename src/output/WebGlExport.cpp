@@ -292,7 +292,6 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     if (!atlasPng) return fail(prompter, "Can't open file for output", kTextureFile);
     if (!options.publish) page.embeddedTexture = "data:image/png;base64," + base64(*atlasPng);
     std::string dataText = webGlDataText(webScene, page);
-    if (options.publish) dataText = publishedDataText(std::move(dataText));
     if (Status s = writeFiles(staging.path(), options, dataText, *atlasPng, *thumb, playerScript,
                               prompter);
         !s)

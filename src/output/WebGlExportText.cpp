@@ -11,8 +11,6 @@ namespace {
 constexpr const char* kName = "zxwebgl";
 constexpr const char* kEol = "\r\n";
 constexpr const char* kSiteUrl = "https://zelvotrix.example/";
-constexpr const char* kProductLink =
-    "<a href='https://zelvotrix.example/' target=_blank>Zelvotrix</a>";
 constexpr int kVerticesPerLine = 16;
 constexpr int kTrianglesPerLine = 16;
 constexpr int kTrajectoryValuesPerLine = 64;
@@ -61,7 +59,7 @@ std::string headerText(const WebGlPageSettings& s) {
     const double b = (s.backgroundColour & 0xFF) / 255.0;
     const double g = ((s.backgroundColour >> 8) & 0xFF) / 255.0;
     const double r = ((s.backgroundColour >> 16) & 0xFF) / 255.0;
-    return std::string(kName) + "_header = {app:" + jsString(kProductLink) +
+    return std::string(kName) + "_header = {app:" + jsString(kWebGlProductLink) +
            ", owner:" + jsString(s.owner) + ", title:" + jsString(s.title) +
            ", description:" + jsString(s.description) + ", privacy:" + jsString(s.privacy) +
            ", category:" + jsString(s.category) + ", width:" + std::to_string(s.canvasWidth) +
@@ -195,27 +193,6 @@ std::string webGlDataText(const WebGlScene& scene, const WebGlPageSettings& s) {
     out += n + "_zxdef = [" + n + "_header, " + n + "_mesh, " + n + "_global, " + n + "_objects];" +
            kEol + kEol + kEol;
     return out;
-}
-
-namespace {
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    size_t at = 0;
-    for (size_t hit; (hit = text.find(from, at)) != std::string::npos; at = hit + from.size())
-        out.append(text, at, hit - at).append(to);
-    out.append(text, at);
-    text = std::move(out);
-}
-
-} // namespace
-
-std::string publishedDataText(std::string text) {
-    replaceAll(text, "zxwebgl_zxdef", "zxdef");
-    replaceAll(text, ",0,", ",,");
-    replaceAll(text, ",0,", ",,");
-    return text;
 }
 
 std::string webGlPageText() {

@@ -9,6 +9,10 @@
 
 namespace zx {
 
+// The program's link that every scene header (and a published video's descriptor) carries.
+inline constexpr const char* kWebGlProductLink =
+    "<a href='https://zelvotrix.example/' target=_blank>Zelvotrix</a>";
+
 enum class WebGlTrigger { OnLoad, OnClick, OnOver };
 
 // A value the page animates by itself: starts at `init`, moves at `speed` units per
@@ -82,10 +86,5 @@ std::string animatorText(const WebGlAnimator& animator, double lo, double hi);
 
 std::string webGlDataText(const WebGlScene& scene, const WebGlPageSettings& settings);
 std::string webGlPageText();
-
-// The data text as the publication service keeps it: the scene's variable is "zxdef",
-// and zeros between commas are left out (",0," becomes ",,", twice over, so runs of
-// zeros become empty elements, which the player reads as 0).
-std::string publishedDataText(std::string text);
 
 } // namespace zx

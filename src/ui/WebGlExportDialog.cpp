@@ -184,6 +184,10 @@ void WebGlExportDialog::buildButtons(QVBoxLayout* layout) {
     QPushButton* save = buttons->addButton("Export to Folder...", QDialogButtonBox::ActionRole);
     connect(preview, &QPushButton::clicked, this, &WebGlExportDialog::pressBrowserPreview);
     connect(save, &QPushButton::clicked, this, &WebGlExportDialog::pressExportToFolder);
+    QPushButton* publish = buttons->addButton("Publish...", QDialogButtonBox::ActionRole);
+    connect(publish, &QPushButton::clicked, this, [this] {
+        if (publish_) publish_(options());
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     layout->addWidget(buttons);
 }

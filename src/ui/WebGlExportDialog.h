@@ -36,6 +36,7 @@ public:
     void setCurrentFrame(int frame) { currentFrame_ = frame; }
     void onBrowserPreview(Action action) { preview_ = std::move(action); }
     void onExportToFolder(Action action) { export_ = std::move(action); }
+    void onPublish(Action action) { publish_ = std::move(action); }
 
     // For tests: the buttons as the user presses them.
     void pressShading(int index);
@@ -79,6 +80,7 @@ private:
     QTableWidget* animators_ = nullptr;
     Action preview_;
     Action export_;
+    Action publish_;
 };
 
 } // namespace zx

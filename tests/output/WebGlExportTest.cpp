@@ -112,11 +112,5 @@ TEST(WebGlLimits, SixtyFourObjectsAnd65536VerticesAreTheMost) {
     EXPECT_TRUE(checkWebGlLimits(big, nullptr));
 }
 
-TEST(WebGlDataText, PublishedTextLeavesZerosOutOfArrays) {
-    EXPECT_EQ(publishedDataText("zxwebgl_t = [1,0,0,2,0,10];\r\nzxwebgl_zxdef = [a];"),
-              "zxwebgl_t = [1,,,2,,10];\r\nzxdef = [a];");
-    EXPECT_EQ(publishedDataText("[0,0,0]"), "[0,,0]");
-}
-
 } // namespace
 } // namespace zx
