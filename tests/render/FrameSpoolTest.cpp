@@ -226,6 +226,7 @@ TEST(FrameSpool, OnlyAChangedSourceRestartsAJob) {
             EXPECT_EQ(*frame, rendered(project, 0, k, RenderQuality::Low)) << k;
         }
     }
+    ASSERT_TRUE(waitFor([&] { return spool.progress().complete; }));
     spool.submit(project, 0, RenderQuality::High);
     ASSERT_TRUE(waitFor([&] { return spool.progress().complete; }));
     EXPECT_EQ(log.starts[0].load(), 4);
