@@ -1,8 +1,15 @@
 #include "output/BuilderFrameSource.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace zx {
+
+namespace {
+// How often the export looks whether the workers have built the frame it waits for.
+constexpr std::chrono::milliseconds kWorkerPoll{1};
+} // namespace
 
 BuilderFrameSource::BuilderFrameSource(const Project& project, MovieFrameBuilder& builder)
     : project_(project), builder_(builder) {}
@@ -24,6 +31,7 @@ Result<RasterImage> BuilderFrameSource::frame(int index) {
     if (index < 0 || index >= frameCount())
         return Status::refused("the movie has no frame " + std::to_string(index));
     startBuilding(builder_.frames()[index]);
+    awaitWorkers(index);
     std::optional<RasterImage> picture = builder_.getMovieFrameImage(project_, index);
     if (!picture)
         return Status::failed("movie frame " + std::to_string(index) + " could not be rendered");
@@ -46,6 +54,16 @@ void BuilderFrameSource::relayout(RenderQuality quality) {
     FrameLayoutSettings layout = builder_.layout();
     layout.quality = quality;
     (void)builder_.rebuildMovieFrameList(project_, layout);
+}
+
+// While the image's workers build the frame, it is theirs to make: a frame made here
+// would hold them all (they are paused meanwhile) and render on one thread.
+void BuilderFrameSource::awaitWorkers(int index) {
+    const CameraFrame& record = builder_.frames()[index];
+    const BuilderEntry* e = builder_.entry(record.imageIndex);
+    if (!e || (record.frameIndex != 0 && record.frameIndex < e->from)) return;
+    while (!builder_.frames().coded(index) && builder_.imageBuilding(record.imageIndex))
+        std::this_thread::sleep_for(kWorkerPoll);
 }
 
 void BuilderFrameSource::startBuilding(const CameraFrame& record) {

@@ -32,6 +32,7 @@ public:
 private:
     void relayout(RenderQuality quality);
     void startBuilding(const CameraFrame& record);
+    void awaitWorkers(int index);
 
     const Project& project_;
     MovieFrameBuilder& builder_;

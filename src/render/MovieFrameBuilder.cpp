@@ -146,6 +146,15 @@ void MovieFrameBuilder::buildImage(const Project& project, int image, int fromFr
     }
 }
 
+bool MovieFrameBuilder::imageBuilding(int image) {
+    for (int lane = 0; lane < lanes_; ++lane) {
+        const BuilderEntry* e = entry(image, lane);
+        if (e && (e->state() == WorkerState::Running || e->state() == WorkerState::Resumed))
+            return true;
+    }
+    return false;
+}
+
 bool MovieFrameBuilder::imageBuilt(int image, int fromFrame) const {
     if (image < 0 || image >= list_.imageCount()) return false;
     for (int i = list_.firstFrame(image); i < list_.size() && list_[i].imageIndex == image; ++i)

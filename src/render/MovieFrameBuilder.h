@@ -47,6 +47,8 @@ public:
     void buildImage(const Project& project, int image, int fromFrame = 0);
     // True when every frame of image `image` from `fromFrame` on is coded.
     bool imageBuilt(int image, int fromFrame = 0) const;
+    // True while a worker of image `image` is inside a build and not paused.
+    bool imageBuilding(int image);
     void pauseAll();
     void resumeAll();
     void quitImage(int image);

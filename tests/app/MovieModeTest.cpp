@@ -91,6 +91,9 @@ private slots:
         QCOMPARE(frame_->movieView()->picture(10), toQImage(*longer.frame(10)));
         // Every frame ends up built by the workers.
         QTRY_VERIFY_WITH_TIMEOUT(frame_->movieView()->framesBuilt() >= 11 - 2, 20000);
+        // Another project: the workers of this one end.
+        frame_->workspace().replaceProject(std::make_unique<Project>());
+        QVERIFY(!frame_->movieView()->running());
     }
 
     void playbackMovesThroughTheFramesAndStops() {
