@@ -230,6 +230,11 @@ TEST_F(WorkspaceWithImage, OneObjectSavedAloneLoadsBackWithItsMeshAndMotion) {
     options.prompter = &prompter;
     ASSERT_EQ(saveImageObjectAsLibrary(*demo, slot, file, options).value(), file.string());
     EXPECT_FALSE(saveImageObjectAsLibrary(*demo, scene.objectCount, file, options).isOk());
+    // With several objects the user picks: the whole animation, the selected one, or none.
+    prompter.answers = {Answer::Yes, Answer::No, Answer::Cancel};
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), -1);
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), slot);
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), std::nullopt);
 
     AnimationModel loaded;
     ASSERT_EQ(loadLibraryObject(loaded, file.string(), LibraryLoadMode::NewObject, -1, {}), 0);
