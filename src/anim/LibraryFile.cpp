@@ -157,8 +157,8 @@ SavedObject prepareObject(const AnimationModel& model, int slot) {
                 i < lib.opacities.size() ? lib.opacities[i] : LibraryOpacity{}, opacity));
             std::string m = i < lib.materials.size() ? lib.materials[i] : std::string();
             if (m.size() > size_t(kMaxMaterialName)) m.resize(kMaxMaterialName);
-            if (m == defaultMaterialName(int(i))) m.clear(); // loads back the same
-
+            // A default name is written as none, as the file had it; it loads the same.
+            if (m == defaultMaterialName(int(i))) m.clear();
             s.materials.push_back(std::move(m));
         }
         size_t total = 0;
