@@ -242,8 +242,7 @@ bool MainFrame::loadObjectFile(const QString& path) {
     options.relocations = &workspace_->libraryRelocations;
     options.locateFile = [this](const std::string&) -> std::optional<std::filesystem::path> {
         const QString found =
-            QFileDialog::getOpenFileName(this, "Locate Library File", qtPath(settings_.libDir),
-                                         "Zelvotrix library files (*.zxl)");
+            LibraryFileDialog::chooseFile(this, "Locate Library File", qtPath(settings_.libDir));
         if (found.isEmpty()) return std::nullopt;
         return enginePath(found);
     };
