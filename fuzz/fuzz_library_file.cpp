@@ -1,6 +1,6 @@
 // Library files from arbitrary content (the words after the container's magic):
 // loading never crashes, never reads outside the data and never allocates without
-// bound; a loaded object saves to a file that loads again.
+// bound; a loaded object saves to a file that loads again and saves the same words.
 #include "anim/AnimationModel.h"
 #include "anim/LibraryFile.h"
 
@@ -25,8 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint32_t> words = zx::buildLibraryWords(*model, slots, false, {});
     std::vector<uint8_t> bytes(words.size() * 4);
     std::memcpy(bytes.data(), words.data(), bytes.size());
-    if (zx::loadLibraryObjectFromData(*model, bytes, "again.zxl", zx::LibraryLoadMode::NewObject,
-                                      -1, options) < 0)
-        std::abort();
+    const int again = zx::loadLibraryObjectFromData(*model, bytes, "again.zxl",
+                                                    zx::LibraryLoadMode::NewObject, -1, options);
+    if (again < 0) std::abort();
+    // What was saved once is saved again word for word.
+    const int againSlots[] = {again};
+    if (zx::buildLibraryWords(*model, againSlots, false, {}) != words) std::abort();
     return 0;
 }

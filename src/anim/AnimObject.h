@@ -52,6 +52,11 @@ struct LibraryObjectData {
     // Per vertex: the index of its texture in `textures`, as the file gave it (not
     // checked against the table).
     std::vector<int32_t> vertexTextures;
+    // How the file grouped the texture entries (each group: its pictures, then its
+    // opacities, then its material names): one group for an object saved alone; the
+    // thumbnail's entry, then one group per object for a whole animation. Saving the
+    // object alone keeps that layout. Empty: one group.
+    std::vector<int32_t> textureGroups;
 };
 
 // A curve of the 3D shape builder: from an outline vertex to an inner vertex, with

@@ -450,7 +450,10 @@ Vec3 recordedPosition(const AnimObject& object, int point, double p) {
     const std::vector<Vec3>& frames = object.library->motion[size_t(point)];
     if (frames.empty()) return pt.start;
     const size_t n = frames.size();
-    if (n == 1 || !(p > 0)) return frames[0];
+    // The first recorded frame is the start position kept as floats: at the start the
+    // vertex stands exactly where the file placed it.
+    if (!(p > 0)) return pt.start;
+    if (n == 1) return frames[0];
     if (p >= 1) return frames[n - 1];
     const double q = p * double(n - 1);
     size_t k = size_t(q);

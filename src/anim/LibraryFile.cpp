@@ -90,6 +90,7 @@ struct SavedTexture {
 
 struct SavedObject {
     int slot = 0;
+    std::vector<size_t> groups; // entries written together (see LibraryObjectData)
     std::vector<SavedTexture> textures;
     std::vector<LibraryOpacity> opacities; // already scaled by the object's opacity
     std::vector<std::string> materials;    // empty = default name
@@ -156,8 +157,16 @@ SavedObject prepareObject(const AnimationModel& model, int slot) {
                 i < lib.opacities.size() ? lib.opacities[i] : LibraryOpacity{}, opacity));
             std::string m = i < lib.materials.size() ? lib.materials[i] : std::string();
             if (m.size() > size_t(kMaxMaterialName)) m.resize(kMaxMaterialName);
+            // A default name is written as none, as the file had it; it loads the same.
+            if (m == defaultMaterialName(int(i))) m.clear();
             s.materials.push_back(std::move(m));
         }
+        size_t total = 0;
+        for (int32_t g : lib.textureGroups) {
+            s.groups.push_back(size_t(g));
+            total += size_t(g);
+        }
+        if (total != s.textures.size()) s.groups.clear();
     } else if (!o.isLibrary()) {
         // An ordinary object samples the start image with its texture positions, so
         // the whole start image is its texture (objects after the first repeat it).
@@ -179,6 +188,19 @@ void writeOpacity(ChunkWords& c, const LibraryOpacity& op) {
     if (op.kind == LibraryOpacity::Kind::Table)
         for (size_t i = 0; i < 513; ++i) c.out().f32(i < op.table.size() ? op.table[i] : op.value);
     c.end(at);
+}
+
+// IMGR when the coded picture equals the previous texture's word for word.
+void writeTexture(ChunkWords& c, const SavedTexture& t, const std::vector<uint32_t>*& previous) {
+    if (t.kind == SavedTexture::Kind::Picture && previous && *previous == t.words) {
+        c.empty(LibraryTag::Repeat);
+    } else {
+        size_t at =
+            c.begin(t.kind == SavedTexture::Kind::Video ? LibraryTag::Video : LibraryTag::Image);
+        c.out().words(t.words);
+        c.end(at);
+    }
+    previous = t.kind == SavedTexture::Kind::Picture ? &t.words : nullptr;
 }
 
 void writeMaterial(ChunkWords& c, const std::string& name) {
@@ -282,7 +304,30 @@ struct LoadedLibrary {
     std::vector<std::vector<Vec3>> motion;
     std::vector<int32_t> vertexTextures;
     std::vector<MeshTriangle> triangles;
+    std::vector<uint32_t> entryTags; // picture, opacity and name chunks, in file order
 };
+
+// The groups the texture entries were written in: a run of k pictures, then k
+// opacities, then k names, run after run. Empty when the file followed no such order.
+std::vector<int32_t> textureGroups(std::span<const uint32_t> tags) {
+    auto isPicture = [](uint32_t t) {
+        return t == LibraryTag::Image || t == LibraryTag::Repeat || t == LibraryTag::Video;
+    };
+    std::vector<int32_t> groups;
+    size_t i = 0;
+    while (i < tags.size()) {
+        size_t k = 0;
+        while (i + k < tags.size() && isPicture(tags[i + k])) ++k;
+        if (k == 0 || i + 3 * k > tags.size()) return {};
+        for (size_t j = 0; j < k; ++j)
+            if (tags[i + k + j] != LibraryTag::Opacity ||
+                tags[i + 2 * k + j] != LibraryTag::Material)
+                return {};
+        groups.push_back(int32_t(k));
+        i += 3 * k;
+    }
+    return groups;
+}
 
 enum class Fault { None, Corrupted, OldFormat };
 
@@ -300,8 +345,7 @@ Fault readHeader(std::span<const uint32_t> p, LoadedLibrary& lib) {
     lib.haveHeader = true;
     lib.textures.reserve(size_t(lib.textureCount));
     lib.opacities.reserve(size_t(lib.textureCount));
-    for (int i = 0; i < lib.textureCount; ++i)
-        lib.materials.push_back("Mat" + std::to_string(i + 1));
+    for (int i = 0; i < lib.textureCount; ++i) lib.materials.push_back(defaultMaterialName(i));
     return Fault::None;
 }
 
@@ -371,6 +415,7 @@ Fault readWords(std::span<const uint32_t> words, LoadedLibrary& lib, const Libra
                     o.registerVideo(*tex, o.videoFrameSettingOne ? 1 : lib.lastFrame);
             }
             lib.textures.push_back(std::move(tex));
+            lib.entryTags.push_back(tag);
             break;
         }
         case LibraryTag::Opacity: {
@@ -386,6 +431,7 @@ Fault readWords(std::span<const uint32_t> words, LoadedLibrary& lib, const Libra
                 for (size_t i = 0; i < 513; ++i) op.table[i] = std::bit_cast<float>(p[1 + i]);
             }
             lib.opacities.push_back(std::move(op));
+            lib.entryTags.push_back(tag);
             break;
         }
         case LibraryTag::Material: {
@@ -397,6 +443,7 @@ Fault readWords(std::span<const uint32_t> words, LoadedLibrary& lib, const Libra
                 lib.materials[size_t(lib.materialsNamed)] = std::move(name);
             }
             ++lib.materialsNamed;
+            lib.entryTags.push_back(tag);
             break;
         }
         case LibraryTag::Vertices:
@@ -443,6 +490,7 @@ void installGeometry(AnimObject& o, LoadedLibrary&& lib, const std::string& name
     data->materials = std::move(lib.materials);
     data->motion = std::move(lib.motion);
     data->vertexTextures = std::move(lib.vertexTextures);
+    data->textureGroups = textureGroups(lib.entryTags);
     // A texture table shorter than the header said keeps its declared length.
     data->textures.resize(size_t(lib.textureCount));
     data->opacities.resize(size_t(lib.textureCount));
@@ -470,6 +518,10 @@ void installGeometry(AnimObject& o, LoadedLibrary&& lib, const std::string& name
 }
 
 } // namespace
+
+std::string defaultMaterialName(int entry) {
+    return "Mat" + std::to_string(entry + 1);
+}
 
 std::optional<fs::path> LibraryRelocations::find(const std::string& stored) const {
     auto it = pairs_.find(stored);
@@ -569,27 +621,55 @@ std::function<bool(AnimationModel&, int)> recordLibraryLoader(LibraryLoadOptions
     };
 }
 
-std::optional<RasterImage> libraryThumbnailFromData(std::span<const uint8_t> content) {
-    const std::vector<uint32_t> words = contentWords(content);
-    if (words.size() < 7 || words[0] != LibraryTag::Header) return std::nullopt;
-    size_t pos = 2 + size_t(words[1]);
-    while (pos + 2 <= words.size()) {
-        const uint32_t tag = words[pos];
-        const uint32_t n = words[pos + 1];
-        if (tag != LibraryTag::Image || n > words.size() - pos - 2) return std::nullopt;
-        if (n > 0) return unpackImage(asBytes(std::span(words).subspan(pos + 2, n)));
-        pos += 2;
-        if (pos + 2 <= words.size() && words[pos] == LibraryTag::Opacity) {
-            const uint32_t m = words[pos + 1];
-            if (m > words.size() - pos - 2) return std::nullopt;
-            pos += 2 + m;
+namespace {
+
+// Where the thumbnail lies in a library's words: its payload, none, or past the
+// words read so far.
+struct ThumbnailPlace {
+    enum class Kind { Found, None, NeedMore } kind = Kind::None;
+    size_t at = 0, count = 0;
+};
+
+// Reads words in place: the scan runs again on every piece of a file being read.
+ThumbnailPlace findThumbnail(std::span<const uint8_t> bytes) {
+    using K = ThumbnailPlace::Kind;
+    const size_t size = bytes.size() / 4;
+    auto word = [&](size_t i) {
+        uint32_t w;
+        std::memcpy(&w, bytes.data() + i * 4, 4);
+        return w;
+    };
+    if (size < 2) return {K::NeedMore};
+    if (word(0) != LibraryTag::Header) return {K::None};
+    if (size < 7) return {K::NeedMore};
+    size_t pos = 2 + size_t(word(1));
+    for (;;) {
+        if (pos > size || size - pos < 2) return {K::NeedMore};
+        const uint32_t n = word(pos + 1);
+        if (word(pos) != LibraryTag::Image) return {K::None};
+        if (n > 0) {
+            if (n > size - pos - 2) return {K::NeedMore};
+            return {K::Found, pos + 2, n};
         }
+        pos += 2;
+        if (size - pos < 2) return {K::NeedMore};
+        if (word(pos) == LibraryTag::Opacity) pos += 2 + size_t(word(pos + 1));
     }
-    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RasterImage> libraryThumbnailFromData(std::span<const uint8_t> content) {
+    const ThumbnailPlace place = findThumbnail(content);
+    if (place.kind != ThumbnailPlace::Kind::Found) return std::nullopt;
+    return unpackImage(content.subspan(place.at * 4, place.count * 4));
 }
 
 std::optional<RasterImage> readLibraryThumbnail(const fs::path& path) {
-    ContainerContent c = readGzContainer(path, kLibraryMagic);
+    // Only as much of the file is inflated as the thumbnail needs.
+    ContainerContent c = readGzContainerPrefix(path, kLibraryMagic, [](auto data) {
+        return findThumbnail(data).kind != ThumbnailPlace::Kind::NeedMore;
+    });
     if (c.status != ContainerStatus::Ok) return std::nullopt;
     return libraryThumbnailFromData(c.data);
 }
@@ -636,20 +716,20 @@ std::vector<uint32_t> buildLibraryWords(const AnimationModel& model, std::span<c
     const std::vector<uint32_t>* previous = nullptr;
     for (const SavedObject& o : objs) {
         firstTexture.push_back(textures);
-        for (const SavedTexture& t : o.textures) {
-            if (t.kind == SavedTexture::Kind::Picture && previous && *previous == t.words) {
-                c.empty(LibraryTag::Repeat);
-            } else {
-                size_t at = c.begin(t.kind == SavedTexture::Kind::Video ? LibraryTag::Video
-                                                                        : LibraryTag::Image);
-                w.words(t.words);
-                c.end(at);
-            }
-            previous = t.kind == SavedTexture::Kind::Picture ? &t.words : nullptr;
-            ++textures;
+        const size_t count = o.textures.size();
+        std::vector<size_t> groups = o.groups;
+        if (groups.empty()) groups.push_back(count);
+        size_t from = 0;
+        for (size_t g = 0; g < groups.size(); ++g) {
+            const size_t to = from + groups[g];
+            for (size_t i = from; i < to; ++i) writeTexture(c, o.textures[i], previous);
+            for (size_t i = from; i < to; ++i) writeOpacity(c, o.opacities[i]);
+            for (size_t i = from; i < to; ++i) writeMaterial(c, o.materials[i]);
+            // Groups come from a whole animation, whose thumbnail is never repeated.
+            if (g == 0 && groups.size() > 1) previous = nullptr;
+            from = to;
         }
-        for (const LibraryOpacity& op : o.opacities) writeOpacity(c, op);
-        for (const std::string& m : o.materials) writeMaterial(c, m);
+        textures += int(count);
     }
 
     writeVertices(c, model, objs, firstTexture, box, lastFrame, options);

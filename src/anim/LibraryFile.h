@@ -74,6 +74,9 @@ private:
     std::map<std::string, std::filesystem::path, std::less<>> pairs_;
 };
 
+// The name a texture's material has when the file gives none ("Mat1", "Mat2", …).
+std::string defaultMaterialName(int entry);
+
 enum class LibraryLoadMode {
     NewObject,   // into a new slot at the end
     ReplaceSlot, // into the given slot, which takes the library object as new

@@ -251,7 +251,7 @@ const std::vector<CommandEntry>& commandTable() {
         {Cmd::PublishVideo, "Publish a Video", {}, "Tools", &F::onPublishVideo, &F::always},
         {Cmd::Convert3ds, "Convert *.3ds Model to Object", {}, "Tools"},
         {Cmd::ConvertObj, "Convert *.obj Model to Object", {}, "Tools"},
-        {Cmd::EditLibrary, "Edit Library", {}, ""},
+        {Cmd::EditLibrary, "Edit Library", {}, "", &F::onEditLibrary, &F::always},
         // Help
         {Cmd::Documentation, "Online &Documentation...\tF1", keys(Qt::Key_F1), "Help",
          &F::onDocumentation, &F::always},

@@ -109,6 +109,11 @@ public:
     // "&Load Object..." and "Sa&ve As Object..." once the file is chosen.
     bool loadObjectFile(const QString& path);
     bool saveObjectFile(const QString& path);
+    // One object of the current image saved alone ("Sa&ve As Object..." for one
+    // object), and "Edit Library" once the file is chosen (MainFrameLibrary.cpp).
+    bool saveOneObjectFile(const QString& path, int slot);
+    bool editLibraryFile(const QString& path);
+    void onEditLibrary();
     // Files dropped on the window, in the order given.
     void dropFiles(const QStringList& paths);
     void setMemoryStatusForTest(const MemoryStatus& status);

@@ -16,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "storage/ProjectFile.h"
 #include "ui/HistoryWindow.h"
+#include "ui/LibraryFileDialog.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 #include "ui/SettingsDialogs.h"
@@ -229,8 +230,7 @@ void MainFrame::onAddBlankImage() {
 void MainFrame::onLoadObject() {
     const QString dir =
         settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
-    const QString path =
-        QFileDialog::getOpenFileName(this, "Load Object", dir, "Zelvotrix library files (*.zxl)");
+    const QString path = LibraryFileDialog::chooseFile(this, "Load Object", dir);
     if (path.isEmpty()) return;
     settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
     loadObjectFile(path);
@@ -243,8 +243,7 @@ bool MainFrame::loadObjectFile(const QString& path) {
     options.relocations = &workspace_->libraryRelocations;
     options.locateFile = [this](const std::string&) -> std::optional<std::filesystem::path> {
         const QString found =
-            QFileDialog::getOpenFileName(this, "Locate Library File", qtPath(settings_.libDir),
-                                         "Zelvotrix library files (*.zxl)");
+            LibraryFileDialog::chooseFile(this, "Locate Library File", qtPath(settings_.libDir));
         if (found.isEmpty()) return std::nullopt;
         return enginePath(found);
     };
@@ -257,26 +256,6 @@ bool MainFrame::loadObjectFile(const QString& path) {
     }
     refreshAll();
     return slot >= 0;
-}
-
-void MainFrame::onSaveAsObject() {
-    const ProjectImage* image = workspace_->currentImage();
-    if (!image || !workspace_->hasSelectedImage()) return;
-    const QString dir =
-        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
-    const std::vector<std::string> used = libraryNamesInProject(project());
-    QString path;
-    for (;;) {
-        path = QFileDialog::getSaveFileName(this, "Save As Object", path.isEmpty() ? dir : path,
-                                            "Zelvotrix library files (*.zxl)");
-        if (path.isEmpty()) return;
-        if (QFileInfo(path).suffix().isEmpty()) path += ".zxl";
-        const LibraryNameCheck check = checkLibrarySaveName(enginePath(path), used, *prompter_);
-        if (check == LibraryNameCheck::Cancel) return;
-        if (check == LibraryNameCheck::Ok) break;
-    }
-    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
-    saveObjectFile(path);
 }
 
 bool MainFrame::saveObjectFile(const QString& path) {

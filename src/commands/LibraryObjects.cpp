@@ -16,8 +16,6 @@ namespace zx {
 
 namespace fs = std::filesystem;
 
-namespace {} // namespace
-
 HistoryStep animationRecordStep(std::string label, int image, bool backgroundSelected,
                                 const std::optional<std::vector<uint32_t>>& before,
                                 const std::optional<std::vector<uint32_t>>& after) {
@@ -97,32 +95,25 @@ Result<int> loadObjectIntoCurrentImage(Workspace& workspace, const fs::path& fil
     return slot;
 }
 
-Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
-                                                const SaveAnimationOptions& options) {
-    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
-    AnimationModel model;
-    LibraryLoadOptions library;
-    library.prompter = options.prompter;
-    library.projectFolder = options.projectFolder;
-    library.relocations = options.relocations;
-    if (Status loaded = loadImageScene(image, model, library); !loaded) return loaded;
+namespace {
 
-    // Every frame's positions are computed first: the deformation of one object may
-    // follow others (bindings), so a frame is computed whole.
-    std::vector<int> slots;
-    for (int s = 0; s < model.objectCount; ++s)
-        if (!model.object(s).hidden) slots.push_back(s);
-    const int last = std::max(0, model.lastFrameIndex);
-    std::map<int, std::vector<std::vector<Vec3>>> frames;
+// Every frame's positions of `slots`, frames 0 … last of the image's time (a library
+// object saved alone keeps its own length). A frame is computed whole: the
+// deformation of one object may follow others (bindings).
+using FramePositions = std::map<int, std::vector<std::vector<Vec3>>>;
+
+Status computeFrames(AnimationModel& model, std::span<const int> slots, int last,
+                     const SaveAnimationOptions& options, FramePositions& frames) {
     if (options.progress) options.progress->setTitle(kBuildingLibraryStatus);
     SilentPrompter silent;
     Prompter& prompter = options.prompter ? *options.prompter : silent;
+    const int imageLast = std::max(1, model.lastFrameIndex);
     for (int f = 0; f <= last; ++f) {
         if (options.progress) {
             if (options.progress->cancelled()) return Status::cancelled();
             options.progress->setPosition(f, last + 1);
         }
-        computeFrame(model, last > 0 ? double(f) / last : 0.0, prompter);
+        computeFrame(model, double(f) / imageLast, prompter);
         for (int s : slots) {
             const AnimObject& o = model.object(s);
             const int n = std::clamp(o.vertexCount, 0, int(o.points.size()));
@@ -131,19 +122,102 @@ Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image, const
             frames[s].push_back(std::move(positions));
         }
     }
+    return Status::ok();
+}
+
+// Saves the objects of `slots` (the whole animation, or one object with -1 slot).
+Result<std::string> saveImageObjects(const ProjectImage& image, int slot, const fs::path& file,
+                                     const SaveAnimationOptions& options) {
+    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
+    AnimationModel model;
+    LibraryLoadOptions library;
+    library.prompter = options.prompter;
+    library.projectFolder = options.projectFolder;
+    library.relocations = options.relocations;
+    if (Status loaded = loadImageScene(image, model, library); !loaded) return loaded;
+
+    const bool whole = slot < 0;
+    if (!whole && slot >= model.objectCount)
+        return Status::refused({}, "the image has no object " + std::to_string(slot));
+    std::vector<int> slots;
+    for (int s = 0; s < model.objectCount; ++s)
+        if (whole ? !model.object(s).hidden : s == slot) slots.push_back(s);
+    const int last = whole || !model.object(slot).isLibrary()
+                         ? std::max(0, model.lastFrameIndex)
+                         : std::max(0, model.object(slot).ownLastFrame);
+    FramePositions frames;
+    if (Status s = computeFrames(model, slots, last, options, frames); !s) return s;
+
     LibrarySaveOptions save;
     save.prompter = options.prompter;
     save.thumbnailPicture = image.layerPicture(kSubjectLayer);
-    save.framePositions = [&frames](int slot, int frame) {
-        auto it = frames.find(slot);
+    save.framePositions = [&frames](int s, int frame) {
+        auto it = frames.find(s);
         if (it == frames.end() || size_t(frame) >= it->second.size()) return std::vector<Vec3>{};
         return it->second[size_t(frame)];
     };
-    const std::string saved = saveAnimationAsLibrary(model, file, save);
+    const std::string saved = whole ? saveAnimationAsLibrary(model, file, save)
+                                    : saveObjectAsLibrary(model, slot, file, save);
     if (saved.empty())
         return Status::failed({}, file.string() + ": the library file was not written");
     if (options.prompter) options.prompter->status(kReadyStatus);
     return saved;
+}
+
+} // namespace
+
+Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
+                                                const SaveAnimationOptions& options) {
+    return saveImageObjects(image, -1, file, options);
+}
+
+Result<std::string> saveImageObjectAsLibrary(const ProjectImage& image, int slot,
+                                             const fs::path& file,
+                                             const SaveAnimationOptions& options) {
+    if (slot < 0) return Status::refused({}, "no object is selected");
+    return saveImageObjects(image, slot, file, options);
+}
+
+namespace {
+
+// The image's objects as stored, without opening their library files.
+AnimationModel storedObjects(const ProjectImage& image) {
+    AnimationModel model;
+    if (!image.animation || image.animation->empty()) return model;
+    RecordReadOptions read;
+    read.forRewrite = true;
+    readAnimationRecord(model, *image.animation, read);
+    return model;
+}
+
+} // namespace
+
+std::optional<fs::path> imageObjectLibraryFile(const ProjectImage& image, int slot,
+                                               const fs::path& projectFolder) {
+    const AnimationModel model = storedObjects(image);
+    if (slot < 0 || slot >= model.objectCount) return std::nullopt;
+    const AnimObject& o = model.object(slot);
+    if (!o.isLibrary() || o.name.empty()) return std::nullopt;
+    const fs::path stored{o.name};
+    return stored.is_absolute() || projectFolder.empty() ? stored : projectFolder / stored;
+}
+
+int imageObjectCount(const ProjectImage& image) {
+    return storedObjects(image).objectCount;
+}
+
+std::optional<int> chooseObjectToSave(const ProjectImage& image, int selected, Prompter& prompter) {
+    const AnimationModel model = storedObjects(image);
+    if (model.objectCount == 1 && model.object(0).isLibrary()) return 0;
+    if (model.objectCount < 2 || selected < 0 || selected >= model.objectCount) return -1;
+    switch (prompter.ask(kSaveWholeQuestion, Buttons::YesNoCancel)) {
+    case Answer::Yes:
+        return -1;
+    case Answer::No:
+        return selected;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace zx

@@ -67,4 +67,28 @@ Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image,
                                                 const std::filesystem::path& file,
                                                 const SaveAnimationOptions& options);
 
+// One object of the image saved alone: its textures, its triangles and the positions
+// of its vertices at every frame (a library object keeps its own length). No
+// thumbnail entry is written: the object's first texture stands for it.
+Result<std::string> saveImageObjectAsLibrary(const ProjectImage& image, int slot,
+                                             const std::filesystem::path& file,
+                                             const SaveAnimationOptions& options);
+
+// The file a library object of the image was loaded from (relative names are taken
+// from the project's folder); none for an ordinary object or a missing slot.
+std::optional<std::filesystem::path>
+imageObjectLibraryFile(const ProjectImage& image, int slot,
+                       const std::filesystem::path& projectFolder);
+
+// How many objects the image's animation holds (0 without one).
+int imageObjectCount(const ProjectImage& image);
+
+inline constexpr std::string_view kSaveWholeQuestion =
+    "Save the whole animation as one object?\n(No saves the selected object only.)";
+// What "Sa&ve As Object..." saves: −1 for the whole animation, else a slot; none
+// when the user cancelled. An image whose one object is a library object (one opened
+// by "Edit Library") saves that object; with several objects and one selected, the
+// user is asked.
+std::optional<int> chooseObjectToSave(const ProjectImage& image, int selected, Prompter& prompter);
+
 } // namespace zx

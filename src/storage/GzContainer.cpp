@@ -9,6 +9,12 @@
 namespace zx {
 
 ContainerContent readGzContainer(const std::filesystem::path& path, std::string_view magic) {
+    return readGzContainerPrefix(path, magic, {});
+}
+
+ContainerContent
+readGzContainerPrefix(const std::filesystem::path& path, std::string_view magic,
+                      const std::function<bool(std::span<const uint8_t>)>& enough) {
     ContainerContent out;
     gzFile gz = gzopen(path.c_str(), "rb");
     if (!gz) {
@@ -42,6 +48,10 @@ ContainerContent readGzContainer(const std::filesystem::path& path, std::string_
         }
         out.data.resize(at + size_t(n));
         if (n == 0) break;
+        if (enough && enough(out.data)) {
+            gzclose(gz);
+            return out;
+        }
     }
     int err = 0;
     gzerror(gz, &err);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -22,6 +23,10 @@ struct ContainerContent {
 inline constexpr size_t kMaxContainerContent = size_t(3) << 30;
 
 ContainerContent readGzContainer(const std::filesystem::path& path, std::string_view magic);
+// The same, stopping early once `enough` says the content read so far (a prefix of
+// the whole, asked after each piece) holds what the caller needs.
+ContainerContent readGzContainerPrefix(const std::filesystem::path& path, std::string_view magic,
+                                       const std::function<bool(std::span<const uint8_t>)>& enough);
 
 // Writes magic + data through a temporary file in the target's folder, renamed over
 // the target only when complete. False (old file untouched) on any failure.

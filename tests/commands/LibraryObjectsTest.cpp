@@ -3,11 +3,14 @@
 
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
+#include "anim/Deformation.h"
 #include "commands/DemoScene.h"
+#include "commands/LibraryEditing.h"
 #include "commands/ProjectSaving.h"
 #include "commands/Workspace.h"
 #include "platform/RecordingPrompter.h"
 #include "render/ImageScene.h"
+#include "storage/GzContainer.h"
 #include "storage/Settings.h"
 
 #include <gtest/gtest.h>
@@ -199,6 +202,112 @@ TEST(AnimationRecordSteps, CarryBothRecordsAndAnImageWithout) {
     // Other steps are left to their own code.
     EXPECT_FALSE(applyAnimationRecordStep(
         project, HistoryStep::panelStep(AnimationMode::Animate, "Move Dot", 0, false, 0), true));
+}
+
+} // namespace
+} // namespace zx
+
+namespace zx {
+namespace {
+
+std::vector<uint8_t> libraryContent(const fs::path& file) {
+    ContainerContent c = readGzContainer(file, kLibraryMagic);
+    EXPECT_EQ(c.status, ContainerStatus::Ok) << file;
+    return c.data;
+}
+
+TEST_F(WorkspaceWithImage, OneObjectSavedAloneLoadsBackWithItsMeshAndMotion) {
+    auto demo = smallDemo(6);
+    ASSERT_TRUE(demo);
+    AnimationModel scene;
+    ASSERT_TRUE(loadImageScene(*demo, scene).isOk());
+    const int slot = 0;
+    const AnimObject& saved = scene.object(slot);
+    ASSERT_GT(scene.objectCount, 1);
+
+    const fs::path file = folder.path / "head.zxl";
+    SaveAnimationOptions options;
+    options.prompter = &prompter;
+    ASSERT_EQ(saveImageObjectAsLibrary(*demo, slot, file, options).value(), file.string());
+    EXPECT_FALSE(saveImageObjectAsLibrary(*demo, scene.objectCount, file, options).isOk());
+    // With several objects the user picks: the whole animation, the selected one, or none.
+    prompter.answers = {Answer::Yes, Answer::No, Answer::Cancel};
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), -1);
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), slot);
+    EXPECT_EQ(chooseObjectToSave(*demo, slot, prompter), std::nullopt);
+
+    AnimationModel loaded;
+    ASSERT_EQ(loadLibraryObject(loaded, file.string(), LibraryLoadMode::NewObject, -1, {}), 0);
+    const AnimObject& o = loaded.object(0);
+    ASSERT_EQ(o.vertexCount, saved.vertexCount);
+    ASSERT_EQ(o.triangles.size(), saved.triangles.size());
+    for (size_t i = 0; i < o.triangles.size(); ++i)
+        for (int j = 0; j < 3; ++j) ASSERT_EQ(o.triangles[i].v[j], saved.triangles[i].v[j]);
+    // No thumbnail entry: the object's own texture is entry 0, and is the thumbnail.
+    ASSERT_EQ(o.library->textures.size(), 1u);
+    EXPECT_EQ(readLibraryThumbnail(file), o.library->textures[0]);
+
+    // Each recorded frame is where the deformation put the vertex at that frame.
+    const IntRect box = saved.textureRect;
+    for (int f : {0, 3, 6}) {
+        computeFrame(scene, f / 6.0, prompter);
+        for (int i = 0; i < o.vertexCount; i += 7) {
+            const auto& path = o.library->motion[size_t(i)];
+            const Vec3 at = path.empty() ? o.points[size_t(i)].start : path[size_t(f)];
+            const Vec3 want = scene.object(slot).points[size_t(i)].current;
+            ASSERT_NEAR(at.x, want.x - std::max(0, box.left), 1e-3) << f << ' ' << i;
+            ASSERT_NEAR(at.y, want.y - std::max(0, box.top), 1e-3) << f << ' ' << i;
+        }
+    }
+}
+
+TEST_F(WorkspaceWithImage, EditLibraryThenSavingBackRewritesTheSameFile) {
+    const fs::path whole = savedDemo(5);
+    const int before = ws.project().imageCount();
+    const int index = openLibraryForEditing(ws, whole, {}).value();
+    EXPECT_EQ(index, before);
+    EXPECT_EQ(ws.project().currentImage, index);
+    EXPECT_EQ(ws.mode(), AnimationMode::Animate);
+    EXPECT_EQ(ws.undoMenuText(), "Undo Edit Library\tCtrl+Z");
+    const ProjectImage& image = ws.project().images[index];
+    EXPECT_EQ(imageObjectCount(image), 1);
+    const auto record = image.animation;
+    // The image's picture is the library's thumbnail, and the object knows its file.
+    EXPECT_EQ(*image.layerPicture(kSubjectLayer), readLibraryThumbnail(whole).value());
+    EXPECT_EQ(imageObjectLibraryFile(image, 0, ws.project().folder), whole);
+    EXPECT_EQ(chooseObjectToSave(image, 0, prompter), 0);
+
+    // Nothing changed: saved back, the whole animation's file comes out word for word,
+    // and so does a file saved from one object.
+    SaveAnimationOptions options;
+    const fs::path back = folder.path / "back.zxl";
+    ASSERT_TRUE(saveImageObjectAsLibrary(image, 0, back, options).isOk());
+    EXPECT_EQ(libraryContent(back), libraryContent(whole));
+
+    auto demo = smallDemo(5);
+    const fs::path one = folder.path / "one.zxl", oneBack = folder.path / "one-back.zxl";
+    ASSERT_TRUE(saveImageObjectAsLibrary(*demo, 1, one, options).isOk());
+    const int second = openLibraryForEditing(ws, one, {}).value();
+    ASSERT_TRUE(saveImageObjectAsLibrary(ws.project().images[second], 0, oneBack, options).isOk());
+    EXPECT_EQ(libraryContent(oneBack), libraryContent(one));
+
+    // Each opening is one step.
+    ASSERT_TRUE(ws.undo());
+    ASSERT_TRUE(ws.undo());
+    EXPECT_EQ(ws.project().imageCount(), before);
+    ASSERT_TRUE(ws.redo());
+    EXPECT_EQ(ws.project().imageCount(), before + 1);
+    EXPECT_EQ(ws.project().images[index].animation, record);
+}
+
+TEST_F(WorkspaceWithImage, EditLibraryOfABadFileAddsNothing) {
+    const fs::path bad = folder.path / "bad.zxl";
+    std::ofstream(bad) << "not a library";
+    const int before = ws.project().imageCount();
+    const size_t steps = ws.project().history.labels().size();
+    EXPECT_FALSE(openLibraryForEditing(ws, bad, {}).isOk());
+    EXPECT_EQ(ws.project().imageCount(), before);
+    EXPECT_EQ(ws.project().history.labels().size(), steps);
 }
 
 } // namespace
