@@ -154,6 +154,8 @@ AnimateViewInput::AnimateViewInput(MainFrame& frame)
     frame.workspace().setPanel(AnimationMode::Animate, panels_.get());
     editor_->setTool(ToolKind::Dots);
     editor_->changed = [this] { reportState(); };
+    editor_->openObjectEditor = [this](int slot) { frame_.openObjectEditor(slot); };
+    editor_->openTimeCurveEditor = [this](int slot) { frame_.openTimeCurveEditor(slot); };
     editor_->makeProgress = [this] {
         return std::make_unique<QtProgress>(&frame_, qtText(kBuildShapeTitle));
     };

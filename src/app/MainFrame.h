@@ -126,6 +126,10 @@ public:
     AnimateViewMode animateViewMode() const { return animateViewMode_; }
     // What the Animate view's captions say of the selection and the lock.
     CaptionState animateCaptions() const;
+    // Reads the current image's record into the Animate tools again (after a dialog
+    // changed it); the tools' selected object, −1 for none.
+    void reloadAnimateEditor();
+    int editorSelectedObject() const;
     bool showSubject() const;
     bool showBackground() const;
     void setShowSubject(bool on);

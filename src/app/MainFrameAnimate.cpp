@@ -9,4 +9,12 @@ CaptionState MainFrame::animateCaptions() const {
     return animateInput_ ? animateInput_->editor().captionState() : CaptionState{};
 }
 
+void MainFrame::reloadAnimateEditor() {
+    if (animateInput_) animateInput_->editor().reload();
+}
+
+int MainFrame::editorSelectedObject() const {
+    return animateInput_ ? animateInput_->editor().model().selectedObject : -1;
+}
+
 } // namespace zx

@@ -29,8 +29,9 @@ std::filesystem::path userCurveFile(const Settings& settings) {
 } // namespace
 
 int MainFrame::selectedObject() const {
-    // Until the Animate tools keep a selection of their own, the commands act on the
-    // image's first object.
+    // The Animate tools' selection; without one the commands act on the image's first
+    // object.
+    if (const int chosen = editorSelectedObject(); chosen >= 0) return chosen;
     const ProjectImage* image = project().current();
     if (!image || !image->animation || image->animation->size() <= size_t(kObjectCountWord))
         return -1;
@@ -53,6 +54,7 @@ void MainFrame::onAnimationProperties() {
         **session, curves_, userCurveFile(settings_), *prompter_, [this] { refreshView(); }, this);
     animationDialog_ = &dialog;
     dialog.exec();
+    reloadAnimateEditor();
     refreshAll();
 }
 
@@ -70,6 +72,7 @@ void MainFrame::openObjectEditor(int slot) {
         **session, slot, perspective, *prompter_, [this] { refreshView(); }, this);
     animationDialog_ = &dialog;
     dialog.exec();
+    reloadAnimateEditor();
     refreshAll();
 }
 
@@ -84,6 +87,7 @@ void MainFrame::openTimeCurveEditor(int slot) {
         setObjectCurve(object, dialog.curve());
         (*session)->keep(kSelectTimeCurveLabel);
     }
+    reloadAnimateEditor();
     refreshAll();
 }
 

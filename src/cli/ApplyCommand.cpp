@@ -11,6 +11,7 @@
 #include "cli/TerminalProgress.h"
 #include "commands/AnimateEditor.h"
 #include "commands/ApplyScript.h"
+#include "commands/ImageEditSelection.h"
 #include "commands/ProjectSaving.h"
 #include "commands/Workspace.h"
 #include "platform/Prompter.h"
@@ -24,6 +25,15 @@
 namespace zx::cli {
 
 namespace {
+
+// Image Edit mode's part of undo and redo: the selection steps.
+struct SelectionUndo : ModePanel {
+    explicit SelectionUndo(ImageEditSelection& s) : selection(s) {}
+    bool busy() const override { return selection.busy(); }
+    void undo(const HistoryStep& step) override { selection.undo(step); }
+    void redo(const HistoryStep& step) override { selection.redo(step); }
+    ImageEditSelection& selection;
+};
 
 using json = nlohmann::json;
 
@@ -167,11 +177,13 @@ void printList() {
     line("Modes:", applyModeNames());
     line("Views:", applyViewNames());
     line("Tools:", applyToolNames());
+    line("Image Edit tools:", applySelectionToolNames());
     line("Keys:", applyKeyNames());
     std::cout << "Commands:\n";
     for (const ApplyCommand& c : applyCommands()) {
         std::cout << "  " << c.name;
         for (const std::string& f : c.fields) std::cout << "  [value \"" << f << "\"]";
+        for (const std::string& f : c.optionalFields) std::cout << "  [\"" << f << "\"]";
         std::cout << "\n";
     }
     std::cout << "Region menu entries (\"menu\" of a right click):\n";
@@ -230,6 +242,9 @@ int runApply(const ApplyOptions& o, Context& context) {
     AnimateEditor animate(workspace);
     animate.makeProgress = [&context] { return std::make_unique<TerminalProgress>(context.quiet); };
     workspace.setPanel(AnimationMode::Animate, &animate);
+    ImageEditSelection selection(workspace);
+    SelectionUndo selectionUndo(selection);
+    workspace.setPanel(AnimationMode::ImageEdit, &selectionUndo);
     workspace.replaceProject(std::move(project));
     const int firstStep = workspace.project().history.position() + 1;
     std::vector<std::optional<std::vector<uint32_t>>> before;
@@ -237,6 +252,7 @@ int runApply(const ApplyOptions& o, Context& context) {
         before.push_back(workspace.project().images.at(i)->animation);
 
     ApplySession session(workspace, animate, script);
+    session.setImageEdit(&selection);
     for (size_t i = 0; i < ops->size(); ++i) {
         Status s = session.run((*ops)[i]);
         if (!s) {

@@ -70,6 +70,8 @@ public:
     // The editor handle of a library object was clicked (the app opens the effect
     // editor on the slot).
     std::function<void(int slot)> openObjectEditor;
+    // "Time curve..." > "Select..." on an object (the app opens the curve editor).
+    std::function<void(int slot)> openTimeCurveEditor;
 
     // ---- tool, view, frame ------------------------------------------------------
     ToolKind tool() const { return tool_; }

@@ -51,6 +51,7 @@ std::string joined(const std::vector<std::string_view>& names) {
 std::vector<ApplyCommand> buildTable() {
     std::vector<ApplyCommand> table;
     addAnimateApplyCommands(table);
+    addImageEditApplyCommands(table);
     return table;
 }
 
@@ -172,6 +173,7 @@ Status ApplySession::dispatch(const ApplyOp& op) {
         return Status::ok();
     }
     case K::Tool: {
+        if (selection_ && workspace_.mode() == AnimationMode::ImageEdit) return editTool(op);
         const auto tool = toolFromButtonText(op.text);
         if (!tool)
             return Status::refused("Unknown tool " + inQuotes(op.text) + " (" +
@@ -194,6 +196,7 @@ Status ApplySession::dispatch(const ApplyOp& op) {
 }
 
 Status ApplySession::pointer(const ApplyOp& op) {
+    if (selection_ && workspace_.mode() == AnimationMode::ImageEdit) return editPointer(op);
     if (Status s = needAnimate(); !s) return s;
     using K = ApplyOp::Kind;
     if (op.kind == K::Key) {
@@ -240,6 +243,10 @@ Status ApplySession::command(const ApplyOp& op) {
                                " (zelvotrix-cli apply --list names them)");
     if (c->mode == "animate")
         if (Status s = needAnimate(); !s) return s;
+    if (c->mode == "edit" && workspace_.mode() != AnimationMode::ImageEdit)
+        return Status::refused("This needs the Image Edit mode ({\"mode\": \"edit\"})");
+    if (c->mode == "edit" && !workspace_.currentImage())
+        return Status::refused("There is no image to edit");
     for (const std::string& field : c->fields) {
         auto v = op.values.find(field);
         if (v == op.values.end())
@@ -247,7 +254,7 @@ Status ApplySession::command(const ApplyOp& op) {
         if (!std::isfinite(v->second))
             return Status::refused("The value " + inQuotes(field) + " is not a number");
     }
-    ApplyContext context{workspace_, animate_};
+    ApplyContext context{workspace_, animate_, selection_};
     return c->run(context, op.values);
 }
 

@@ -23,6 +23,7 @@
 namespace zx {
 
 class AnimateEditor;
+class ImageEditSelection;
 class Workspace;
 
 struct ApplyOp {
@@ -66,23 +67,28 @@ public:
 struct ApplyContext {
     Workspace& workspace;
     AnimateEditor& animate;
+    ImageEditSelection* selection = nullptr; // the Image Edit tools, when the face has them
 };
 
 struct ApplyCommand {
-    std::string_view name; // the menu text without "&" and accelerator
-    std::string_view mode; // the mode it needs ("animate"), empty for any
-    std::vector<std::string> fields;
+    std::string_view name;           // the menu text without "&" and accelerator
+    std::string_view mode;           // the mode it needs ("animate"), empty for any
+    std::vector<std::string> fields; // values a script must give
     std::function<Status(ApplyContext&, const DialogValues&)> run;
+    std::vector<std::string> optionalFields = {}; // values that start from the dialog's own
 };
 
 // Every command a script may run.
 const std::vector<ApplyCommand>& applyCommands();
 // The Animate mode's rows.
 void addAnimateApplyCommands(std::vector<ApplyCommand>& table);
+// The Image Edit mode's rows: selections, masking, adjustments and geometry.
+void addImageEditApplyCommands(std::vector<ApplyCommand>& table);
 
 // Mode names of the "mode" operation: edit, align, animate, movie, 3d.
 std::vector<std::string_view> applyModeNames();
 std::vector<std::string_view> applyToolNames();
+std::vector<std::string_view> applySelectionToolNames();
 std::vector<std::string_view> applyKeyNames();
 std::vector<std::string_view> applyViewNames();
 
@@ -92,8 +98,12 @@ public:
     ApplySession(Workspace& workspace, AnimateEditor& animate, ScriptPrompter& prompter);
     // Runs one operation; refused (the reason as message) when it cannot apply.
     Status run(const ApplyOp& op);
+    // Image Edit mode's tools for tools, pointer operations and commands in that mode.
+    void setImageEdit(ImageEditSelection* selection) { selection_ = selection; }
 
 private:
+    Status editPointer(const ApplyOp& op);
+    Status editTool(const ApplyOp& op);
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);
     Status command(const ApplyOp& op);
@@ -103,6 +113,8 @@ private:
     Workspace& workspace_;
     AnimateEditor& animate_;
     ScriptPrompter& prompter_;
+    ImageEditSelection* selection_ = nullptr;
+    bool editToolChosen_ = false; // a script names its Image Edit tool before using it
 };
 
 } // namespace zx

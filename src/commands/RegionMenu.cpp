@@ -109,7 +109,14 @@ Entries timeCurveMenu(AnimateEditor& editor, int s) {
             editor, text, [s, c = choice](AnimationModel& m) { return setTimeCurve(m, s, c); },
             true, now == choice));
     // The curve editor dialog is the app's; without it the entry is greyed.
-    sub.push_back(entry("Select...", nullptr, false));
+    const bool dialog = bool(editor.openTimeCurveEditor);
+    sub.push_back(entry(
+        "Select...",
+        [&editor, s](const DialogValues&) {
+            editor.openTimeCurveEditor(s);
+            return Status::ok();
+        },
+        dialog));
     return sub;
 }
 
@@ -204,6 +211,11 @@ std::vector<RegionMenuEntry> buildRegionMenu(AnimateEditor& editor) {
         curves.submenu = timeCurveMenu(editor, s);
         menu.push_back(std::move(curves));
         const AnimObject& o = model.object(s);
+        if (o.isLibrary() && editor.openObjectEditor)
+            menu.push_back(entry("Object Editor...", [&editor, s](const DialogValues&) {
+                editor.openObjectEditor(s);
+                return Status::ok();
+            }));
         if (ordinary(o) && o.is3d())
             menu.push_back(commandEntry(
                 editor, "Invert Light", [s](AnimationModel& m) { return toggleInvertLight(m, s); },

@@ -142,5 +142,36 @@ TEST_F(ApplyCommand, AnOperationThatCannotApplyStopsTheRunAndSavesNothing) {
         EXPECT_NE(list.find(name), std::string::npos) << name;
 }
 
+// Image Edit: a marquee, then a brightness change applied to the selection only; two
+// undos give back the photograph as it was.
+TEST_F(ApplyCommand, ImageEditScriptsSelectAdjustAndUndo) {
+    const std::string edit = R"([
+      {"mode": "edit"}, {"image": 0}, {"tool": "Rectangular Marquee"},
+      {"drag": [[10, 10], [40, 30]]},
+      {"command": "Brightness/Contrast...", "values": {"Brightness": 60, "Apply to Selection": 1}})";
+    ASSERT_EQ(apply(edit + "]", "edited.zxp"), 0) << text("stderr.txt");
+    ASSERT_EQ(apply(edit + R"(, {"undo": 2}])", "undone.zxp"), 0) << text("stderr.txt");
+    RecordingPrompter prompter;
+    const auto picture = [&](const std::string& file) {
+        std::unique_ptr<Project> p = loadProject(dir_ / file, prompter);
+        EXPECT_TRUE(p);
+        return p ? *p->images.at(0)->layerPicture(2) : RasterImage();
+    };
+    const RasterImage edited = picture("edited.zxp"), undone = picture("undone.zxp");
+    ASSERT_EQ(edited.width(), kW);
+    int inside = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            EXPECT_EQ(undone.at(x, y), patternPixel(x, y));
+            const bool selected = x > 10 && x < 40 && y > 10 && y < 30;
+            if (selected) inside += edited.at(x, y) != patternPixel(x, y);
+            if (x < 9 || x > 41 || y < 9 || y > 31) {
+                EXPECT_EQ(edited.at(x, y), patternPixel(x, y));
+            }
+        }
+    EXPECT_GT(inside, 0);
+    EXPECT_NE(apply(R"([{"mode": "edit"}, {"tool": "Paint Brush"}])"), 0);
+}
+
 } // namespace
 } // namespace zx

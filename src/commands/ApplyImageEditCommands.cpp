@@ -1,0 +1,121 @@
+// The Image Edit mode's rows of the script command table (selections, masking, and
+// every picture edit of the Image Edit command table by its menu text), and how a
+// script's tools and pointer operations reach the selection tools in that mode.
+
+#include "commands/ApplyScript.h"
+#include "commands/ImageEditCommands.h"
+#include "commands/ImageEditSelection.h"
+#include "commands/Workspace.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace zx {
+
+namespace {
+
+using Run = std::function<Status(ApplyContext&, const DialogValues&)>;
+
+// A selection or masking command; "does not apply" when it changed nothing.
+Run onSelection(bool (ImageEditSelection::*command)()) {
+    return [command](ApplyContext& c, const DialogValues&) {
+        if (!c.selection) return Status::refused("The selection tools are not available here");
+        return (c.selection->*command)() ? Status::ok() : Status::refused({});
+    };
+}
+
+Run pictureEdit(const ImageEditCommand& command) {
+    return [&command](ApplyContext& c, const DialogValues& values) {
+        Workspace& w = c.workspace;
+        const CommandValues given(values.begin(), values.end());
+        return runImageEditCommand(command, w.project(), w.project().currentImage, given,
+                                   w.prompter());
+    };
+}
+
+bool sameText(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+constexpr SelectionTool kSelectionTools[] = {
+    SelectionTool::RectangularMarquee, SelectionTool::EllipticalMarquee,
+    SelectionTool::FreeHandLasso, SelectionTool::LineLasso, SelectionTool::MagicBackgroundCleaner};
+
+} // namespace
+
+void addImageEditApplyCommands(std::vector<ApplyCommand>& t) {
+    constexpr std::string_view e = "edit";
+    using S = ImageEditSelection;
+    const std::pair<std::string_view, bool (S::*)()> selection[] = {
+        {"Select Visible", &S::selectVisible},
+        {"Select All", &S::selectAll},
+        {"Deselect", &S::deselect},
+        {"Select Inverse", &S::selectInverse},
+        {"Previous Selection", &S::previousSelection},
+        {"Show Inside Selection", &S::showInside},
+        {"Show Outside", &S::showOutside},
+        {"Show All", &S::showAll},
+        {"Grow", &S::grow},
+        {"Shrink", &S::shrink},
+        {"Send Masked Subject to Background", &S::sendToBackground}};
+    for (const auto& [name, command] : selection) t.push_back({name, e, {}, onSelection(command)});
+    for (const ImageEditCommand& command : imageEditCommands()) {
+        std::vector<std::string> fields;
+        for (const CommandField& f : command.fields) fields.emplace_back(f.label);
+        for (std::string_view common :
+             {CommonField::Background, CommonField::ApplyToSelection, CommonField::Feathering})
+            fields.emplace_back(common);
+        t.push_back({command.name, e, {}, pictureEdit(command), std::move(fields)});
+    }
+}
+
+std::vector<std::string_view> applySelectionToolNames() {
+    std::vector<std::string_view> out;
+    for (SelectionTool tool : kSelectionTools) out.push_back(selectionToolName(tool));
+    return out;
+}
+
+Status ApplySession::editTool(const ApplyOp& op) {
+    for (SelectionTool tool : kSelectionTools)
+        if (sameText(selectionToolName(tool), op.text)) {
+            selection_->setTool(tool);
+            editToolChosen_ = true;
+            return Status::ok();
+        }
+    std::string names;
+    for (std::string_view n : applySelectionToolNames())
+        names += (names.empty() ? "" : ", ") + std::string(n);
+    return Status::refused("Unknown Image Edit tool \"" + op.text + "\" (" + names + ")");
+}
+
+Status ApplySession::editPointer(const ApplyOp& op) {
+    using K = ApplyOp::Kind;
+    if (!editToolChosen_)
+        return Status::refused("Choose an Image Edit tool first ({\"tool\": \"Rectangular "
+                               "Marquee\"})");
+    if (op.kind == K::Key || op.kind == K::RightClick)
+        return Status::refused("Image Edit mode takes clicks, double clicks and drags");
+    if (op.points.size() < (op.kind == K::Drag ? 2u : 1u)) return Status::refused("Too few points");
+    for (const auto& p : op.points)
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
+            return Status::refused("A point is not a number");
+    auto input = [&](size_t i) {
+        PointerInput in;
+        in.at = {int(std::lround(op.points[i][0])), int(std::lround(op.points[i][1]))};
+        in.shift = op.keys.shift;
+        in.ctrl = op.keys.ctrl;
+        return in;
+    };
+    selection_->move(input(0));
+    selection_->press(input(0));
+    for (size_t i = 1; op.kind == K::Drag && i < op.points.size(); ++i) selection_->move(input(i));
+    selection_->release(input(op.points.size() - 1));
+    if (op.kind == K::DoubleClick) selection_->doubleClick(input(0));
+    return Status::ok();
+}
+
+} // namespace zx
