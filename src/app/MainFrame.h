@@ -299,6 +299,8 @@ protected:
 
 private:
     void buildCommands();
+    // A library file chosen with the thumbnail dialog; the library folder follows it.
+    QString chooseLibraryFile(const QString& title);
     void buildMenus();
     void buildBars();
     void buildDocks();

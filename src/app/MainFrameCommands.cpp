@@ -207,8 +207,8 @@ void MainFrame::dropFiles(const QStringList& paths) {
 void MainFrame::onImportImages() {
     const QString dir =
         settings_.importDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.importDir);
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, "Import Image(s)", dir, picturesAndVideosFilter());
+    const QStringList files =
+        QFileDialog::getOpenFileNames(this, "Import Image(s)", dir, picturesAndVideosFilter());
     if (files.isEmpty()) return;
     settings_.importDir = enginePath(QFileInfo(files.front()).absolutePath()).string() + "/";
     if (!workspace_->switchMode(AnimationMode::ImageEdit)) return;
@@ -228,12 +228,8 @@ void MainFrame::onAddBlankImage() {
 }
 
 void MainFrame::onLoadObject() {
-    const QString dir =
-        settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
-    const QString path = LibraryFileDialog::chooseFile(this, "Load Object", dir);
-    if (path.isEmpty()) return;
-    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
-    loadObjectFile(path);
+    const QString path = chooseLibraryFile("Load Object");
+    if (!path.isEmpty()) loadObjectFile(path);
 }
 
 bool MainFrame::loadObjectFile(const QString& path) {

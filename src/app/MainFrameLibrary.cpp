@@ -74,13 +74,19 @@ bool MainFrame::saveOneObjectFile(const QString& path, int slot) {
     return saveImageObjectAsLibrary(*image, slot, enginePath(path), options).isOk();
 }
 
-void MainFrame::onEditLibrary() {
+QString MainFrame::chooseLibraryFile(const QString& title) {
     const QString dir =
         settings_.libDir.empty() ? qtPath(settings_.projectDir) : qtPath(settings_.libDir);
-    const QString path = LibraryFileDialog::chooseFile(this, "Edit Library", dir);
-    if (path.isEmpty()) return;
-    settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
-    editLibraryFile(path);
+    const QString path = LibraryFileDialog::chooseFile(this, title, dir);
+    // The library folder is where the user last found a library file.
+    if (!path.isEmpty())
+        settings_.libDir = enginePath(QFileInfo(path).absolutePath()).string() + "/";
+    return path;
+}
+
+void MainFrame::onEditLibrary() {
+    const QString path = chooseLibraryFile("Edit Library");
+    if (!path.isEmpty()) editLibraryFile(path);
 }
 
 bool MainFrame::editLibraryFile(const QString& path) {
