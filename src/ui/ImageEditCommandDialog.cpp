@@ -1,0 +1,79 @@
+#include "ui/ImageEditCommandDialog.h"
+
+#include "ui/QtText.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace zx {
+
+namespace {
+
+// How long the values must stand still before the preview is worked out.
+constexpr int kPreviewDelayMs = 150;
+
+} // namespace
+
+ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command, bool preview,
+                                               QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(qtText(std::string(command.name)).remove("..."));
+    auto* layout = new QFormLayout(this);
+    for (const CommandField& f : command.fields) addField(f.label, f.min, f.max, f.initial);
+    if (preview) {
+        addField(CommonField::ApplyToSelection, 0, 1, 0);
+        previewDelay_ = new QTimer(this);
+        previewDelay_->setSingleShot(true);
+        previewDelay_->setInterval(kPreviewDelayMs);
+        connect(previewDelay_, &QTimer::timeout, this, &ImageEditCommandDialog::previewWanted);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    fields_.addButton("OK", buttons->button(QDialogButtonBox::Ok));
+    fields_.addButton("Cancel", buttons->button(QDialogButtonBox::Cancel));
+}
+
+void ImageEditCommandDialog::addField(std::string_view label, int min, int max, int initial) {
+    auto* layout = static_cast<QFormLayout*>(this->layout());
+    const QString text = qtText(std::string(label));
+    if (min == 0 && max == 1) {
+        auto* check = new QCheckBox(text, this);
+        check->setChecked(initial != 0);
+        layout->addRow(check);
+        fields_.addCheck(text, check);
+        readers_.emplace_back(label, [check] { return check->isChecked() ? 1 : 0; });
+        connect(check, &QCheckBox::toggled, this, &ImageEditCommandDialog::changed);
+        return;
+    }
+    auto* spin = new QSpinBox(this);
+    spin->setRange(min, max);
+    spin->setValue(initial);
+    layout->addRow(text, spin);
+    fields_.add(text, [spin](const QString& v) {
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        if (!ok || n < spin->minimum() || n > spin->maximum()) return false;
+        spin->setValue(n);
+        return true;
+    });
+    readers_.emplace_back(label, [spin] { return spin->value(); });
+    connect(spin, &QSpinBox::valueChanged, this, &ImageEditCommandDialog::changed);
+}
+
+void ImageEditCommandDialog::changed() {
+    if (previewDelay_) previewDelay_->start();
+}
+
+CommandValues ImageEditCommandDialog::values() const {
+    CommandValues v;
+    for (const auto& [label, read] : readers_) v[label] = read();
+    return v;
+}
+
+} // namespace zx

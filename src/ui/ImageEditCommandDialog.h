@@ -1,0 +1,39 @@
+#pragma once
+// One dialog for every Image Edit command that asks for values: a spin box for each
+// of the command's fields (a check box for an on/off one), OK and Cancel. While the
+// values change, `previewWanted` fires once they have stood still for a moment, so
+// that the window can show the result before OK.
+
+#include "commands/ImageEditCommands.h"
+#include "ui/DialogFields.h"
+
+#include <QDialog>
+
+class QTimer;
+
+namespace zx {
+
+class ImageEditCommandDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `preview` adds the live preview and "Apply to Selection".
+    ImageEditCommandDialog(const ImageEditCommand& command, bool preview, QWidget* parent);
+
+    // The values by label, as the command takes them.
+    CommandValues values() const;
+    // The fields by label, for scripts and tests.
+    const DialogFields& fields() const { return fields_; }
+
+signals:
+    void previewWanted();
+
+private:
+    void addField(std::string_view label, int min, int max, int initial);
+    void changed();
+
+    DialogFields fields_;
+    std::vector<std::pair<std::string, std::function<int()>>> readers_;
+    QTimer* previewDelay_ = nullptr;
+};
+
+} // namespace zx
