@@ -1,6 +1,7 @@
 #include "app/CanvasSelectionInput.h"
 
 #include "app/MainFrame.h"
+#include "ui/HandToolsPanel.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 
@@ -80,12 +81,19 @@ void CanvasSelectionInput::press(QMouseEvent* e, const QRect& target) {
         return;
     }
     if (e->button() != Qt::LeftButton) return;
+    if (paintPress(toImage(e, target))) return;
     selection().press(toImage(e, target));
     showStatus();
     view_.update();
 }
 
 void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
+    if (hands().painting()) {
+        const PointerInput in = toImage(e, target);
+        hands().move(in.at.x, in.at.y);
+        frame_.refreshView();
+        return;
+    }
     selection().move(toImage(e, target));
     showStatus();
     view_.update();
@@ -93,14 +101,35 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
 
 void CanvasSelectionInput::release(QMouseEvent* e, const QRect& target) {
     if (e->button() != Qt::LeftButton) return;
+    if (hands().painting()) {
+        hands().release();
+        frame_.refreshAll();
+        frame_.updateCommands();
+        return;
+    }
     selection().release(toImage(e, target));
     showStatus();
     frame_.updateCommands();
     view_.update();
 }
 
+HandToolsPanel& CanvasSelectionInput::hands() const {
+    return *frame_.imageEditPanel()->handTools();
+}
+
+bool CanvasSelectionInput::paintPress(const PointerInput& in) {
+    if (!hands().tool()) return false;
+    Project& project = frame_.project();
+    hands().press(project, project.currentImage, in.at.x, in.at.y,
+                  selection().settings().editingBackground);
+    frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), false)));
+    frame_.updateCommands();
+    view_.update();
+    return true;
+}
+
 void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
-    if (e->button() != Qt::LeftButton) return;
+    if (e->button() != Qt::LeftButton || hands().tool()) return;
     selection().doubleClick(toImage(e, target));
     showStatus();
     view_.update();

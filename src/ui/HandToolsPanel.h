@@ -1,0 +1,58 @@
+#pragma once
+// The hand tools of Image Edit mode on the panel: Eraser, Revealer, Brush/Pencil,
+// Paint Bucket and Blur, with the brush's size, colour and target. While one of them
+// is chosen the view's mouse paints through it instead of selecting; choosing a
+// selection tool puts the hand tools down again.
+
+#include "commands/PaintStroke.h"
+
+#include <QGroupBox>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QPushButton;
+class QSpinBox;
+
+namespace zx {
+
+class HandToolsPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit HandToolsPanel(QWidget* parent);
+    // Called after every change of the settings.
+    std::function<void()> changed;
+
+    // The chosen tool; none while the selection tools have the mouse.
+    std::optional<PaintTool> tool() const { return chosen_; }
+    void choose(std::optional<PaintTool> tool);
+    PaintSettings& settings() { return settings_; }
+    void setColour(PaintColour colour);
+
+    // A stroke of the chosen tool on an image: press starts it (false when the tool
+    // cannot work there), release ends it and records its one step.
+    bool press(Project& project, int image, int x, int y, bool background);
+    void move(int x, int y);
+    bool release();
+    bool painting() const { return stroke_ != nullptr; }
+    // The pixels the stroke under way has changed.
+    PixelRect changedArea() const;
+
+private:
+    void addToolButtons();
+    void addBrushControls();
+    void report();
+
+    PaintSettings settings_;
+    std::optional<PaintTool> chosen_;
+    std::unique_ptr<PaintStroke> stroke_;
+    QButtonGroup* tools_;
+    QSpinBox* size_;
+    QPushButton* colour_;
+    QCheckBox* toMask_;
+};
+
+} // namespace zx
