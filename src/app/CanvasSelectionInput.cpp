@@ -1,6 +1,7 @@
 #include "app/CanvasSelectionInput.h"
 
 #include "app/MainFrame.h"
+#include "commands/AdjustmentCommands.h"
 #include "ui/HandToolsPanel.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
@@ -81,6 +82,11 @@ void CanvasSelectionInput::press(QMouseEvent* e, const QRect& target) {
         return;
     }
     if (e->button() != Qt::LeftButton) return;
+    if (frame_.whiteBalancePicking()) {
+        const PointerInput in = toImage(e, target);
+        frame_.pickWhiteBalance(in.at.x, in.at.y);
+        return;
+    }
     if (paintPress(toImage(e, target))) return;
     selection().press(toImage(e, target));
     showStatus();
@@ -92,6 +98,10 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
         const PointerInput in = toImage(e, target);
         hands().move(in.at.x, in.at.y);
         frame_.refreshView();
+        return;
+    }
+    if (frame_.whiteBalancePicking()) {
+        frame_.setPaneText(0, qtText(kWhiteBalanceOverPicture));
         return;
     }
     selection().move(toImage(e, target));
@@ -136,6 +146,10 @@ void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
 }
 
 bool CanvasSelectionInput::escape(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && frame_.whiteBalancePicking()) {
+        frame_.cancelWhiteBalancePick();
+        return true;
+    }
     if (e->key() != Qt::Key_Escape || !selection().busy()) return false;
     selection().cancel();
     showStatus();

@@ -256,6 +256,10 @@ public:
     template <int Id> void onImageEdit() { runImageEdit(Id); }
     void runImageEdit(int id);
     CommandState imageEditCommandState() const;
+    // White Balance waits for a click on the picture; the view hands it over here.
+    bool whiteBalancePicking() const { return whiteBalancePick_; }
+    void pickWhiteBalance(int x, int y);
+    void cancelWhiteBalancePick();
     // Tests answer the command's dialog in place of a user: fill it and accept or reject.
     std::function<void(ImageEditCommandDialog&)> answerImageEditDialog;
 
@@ -330,6 +334,7 @@ private:
     bool routeMovieKey(int key);
     bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
     void finishImageEdit(const Status& status);
+    bool whiteBalancePick_ = false;
     // The publication server's address from the settings, asked for when missing.
     std::optional<PublishServerAddress> publishServer();
     void runPublishDialog(bool video);

@@ -5,9 +5,11 @@
 
 #include "app/MainFrame.h"
 
+#include "commands/AdjustmentCommands.h"
 #include "commands/ImageEditCommands.h"
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/ModePanels.h"
+#include "ui/QtText.h"
 
 #include <array>
 #include <optional>
@@ -42,6 +44,8 @@ constexpr std::array kMenuEntries{
     MenuEntry{Cmd::BackgroundErase, "Erase Background", false},
     MenuEntry{Cmd::BackgroundExtend, "Extend Background", false},
 };
+
+const QString kReady = "Ready";
 
 const MenuEntry* menuEntry(int id) {
     for (const MenuEntry& e : kMenuEntries)
@@ -88,6 +92,11 @@ void MainFrame::runImageEdit(int id) {
     const MenuEntry* entry = menuEntry(id);
     const ImageEditCommand* command = entry ? findImageEditCommand(entry->name) : nullptr;
     if (!command) return;
+    if (id == Cmd::WhiteBalance) {
+        whiteBalancePick_ = true;
+        setPaneText(0, qtText(kWhiteBalancePrompt));
+        return;
+    }
     const int image = project().currentImage;
     CommandValues values;
     if (command->fields.empty()) {
@@ -106,7 +115,10 @@ void MainFrame::runImageEdit(int id) {
     {
         LivePreview preview(*workspace_);
         connect(&dialog, &ImageEditCommandDialog::previewWanted, this, [&] {
-            preview.show(*command, image, withBackground());
+            if (dialog.previewOn())
+                preview.show(*command, image, withBackground());
+            else
+                preview.withdraw();
             refreshView();
         });
         if (answerImageEditDialog)
@@ -116,6 +128,25 @@ void MainFrame::runImageEdit(int id) {
     }
     if (dialog.result() != QDialog::Accepted) return refreshAll();
     finishImageEdit(runImageEditCommand(*command, project(), image, withBackground(), *prompter_));
+}
+
+void MainFrame::pickWhiteBalance(int x, int y) {
+    cancelWhiteBalancePick();
+    const ImageEditCommand* command = findImageEditCommand(menuEntry(Cmd::WhiteBalance)->name);
+    const RasterImage* picture = imageEditPanel_->selection().mask();
+    // Outside the picture the click is no pick; the engine ignores the edges itself.
+    if (!command || !picture || x < 0 || y < 0 || x >= picture->width() || y >= picture->height())
+        return refreshAll();
+    CommandValues values{{"X", x}, {"Y", y}};
+    if (imageEditPanel_->selection().settings().editingBackground)
+        values[std::string(CommonField::Background)] = 1;
+    finishImageEdit(
+        runImageEditCommand(*command, project(), project().currentImage, values, *prompter_));
+}
+
+void MainFrame::cancelWhiteBalancePick() {
+    whiteBalancePick_ = false;
+    setPaneText(0, kReady);
 }
 
 void MainFrame::finishImageEdit(const Status& status) {

@@ -14,7 +14,7 @@ namespace zx {
 namespace {
 
 // How long the values must stand still before the preview is worked out.
-constexpr int kPreviewDelayMs = 150;
+constexpr int kPreviewDelayMs = 100;
 
 } // namespace
 
@@ -26,6 +26,11 @@ ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command, 
     for (const CommandField& f : command.fields) addField(f.label, f.min, f.max, f.initial);
     if (preview) {
         addField(CommonField::ApplyToSelection, 0, 1, 0);
+        preview_ = new QCheckBox("Preview", this);
+        preview_->setChecked(true);
+        layout->addRow(preview_);
+        fields_.addCheck("Preview", preview_);
+        connect(preview_, &QCheckBox::toggled, this, &ImageEditCommandDialog::changed);
         previewDelay_ = new QTimer(this);
         previewDelay_->setSingleShot(true);
         previewDelay_->setInterval(kPreviewDelayMs);
@@ -64,6 +69,10 @@ void ImageEditCommandDialog::addField(std::string_view label, int min, int max, 
     });
     readers_.emplace_back(label, [spin] { return spin->value(); });
     connect(spin, &QSpinBox::valueChanged, this, &ImageEditCommandDialog::changed);
+}
+
+bool ImageEditCommandDialog::previewOn() const {
+    return preview_ && preview_->isChecked();
 }
 
 void ImageEditCommandDialog::changed() {

@@ -1,14 +1,15 @@
 #pragma once
 // One dialog for every Image Edit command that asks for values: a spin box for each
 // of the command's fields (a check box for an on/off one), OK and Cancel. While the
-// values change, `previewWanted` fires once they have stood still for a moment, so
-// that the window can show the result before OK.
+// values or the "Preview" box change, `previewWanted` fires once they have stood
+// still for a moment, so that the window can show (or take back) the result before OK.
 
 #include "commands/ImageEditCommands.h"
 #include "ui/DialogFields.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QTimer;
 
 namespace zx {
@@ -23,6 +24,8 @@ public:
     CommandValues values() const;
     // The fields by label, for scripts and tests.
     const DialogFields& fields() const { return fields_; }
+    // "Preview" is ticked: the window shows the values' result before OK.
+    bool previewOn() const;
 
 signals:
     void previewWanted();
@@ -34,6 +37,7 @@ private:
     DialogFields fields_;
     std::vector<std::pair<std::string, std::function<int()>>> readers_;
     QTimer* previewDelay_ = nullptr;
+    QCheckBox* preview_ = nullptr;
 };
 
 } // namespace zx

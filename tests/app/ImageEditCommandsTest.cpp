@@ -24,13 +24,13 @@ namespace {
 constexpr int kWidth = 80;
 constexpr int kHeight = 60;
 
-// A dull gradient (so that Auto Levels has something to stretch) with a dark square.
+// A dull warm gradient (Auto Levels and White Balance have work) with a dark square.
 RasterImage photo() {
     RasterImage p(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const uint32_t g = uint32_t(80 + x);
-            p.at(x, y) = 0xFF000000u | g << 16 | g << 8 | g;
+            p.at(x, y) = 0xFF000000u | (g + 20) << 16 | g << 8 | (g - 20);
         }
     for (int y = 30; y < 46; ++y)
         for (int x = 50; x < 66; ++x) p.at(x, y) = 0xFF404040u;
@@ -110,6 +110,13 @@ private slots:
         QCOMPARE(history().position(), start + 2);
         QVERIFY(!frame_->workspace().canRedo());
         QVERIFY(pictures(frame_->project()) == states.back());
+
+        // White Balance balances at the next click on the picture.
+        QVERIFY(frame_->trigger(Cmd::WhiteBalance));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(20, 20));
+        QCOMPARE(history().position(), start + 3);
+        QVERIFY(!frame_->whiteBalancePicking());
+        states.push_back(pictures(frame_->project()));
 
         // A geometry command changes the size; undo gives it back.
         QVERIFY(frame_->trigger(Cmd::Rotate90CW));
