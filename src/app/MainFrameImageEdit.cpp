@@ -21,20 +21,21 @@ namespace {
 
 struct MenuEntry {
     int id;
-    std::string_view name; // in the engine's table
-    bool preview;          // an adjustment shown live while its dialog is open
+    std::string_view name;       // in the engine's table
+    bool preview;                // an adjustment shown live while its dialog is open
+    std::string_view title = {}; // of its dialog, when it has one
 };
 
 constexpr std::array kMenuEntries{
     MenuEntry{Cmd::AutoLevels, "Auto Levels", true},
     MenuEntry{Cmd::AutoContrast, "Auto Contrast", true},
     MenuEntry{Cmd::WhiteBalance, "White Balance...", true},
-    MenuEntry{Cmd::BrightnessContrast, "Brightness/Contrast...", true},
-    MenuEntry{Cmd::ColorBalance, "Color Balance...", true},
-    MenuEntry{Cmd::HueSaturation, "Hue/Saturation...", true},
-    MenuEntry{Cmd::BlurSharpen, "Blur/Sharpen...", true},
-    MenuEntry{Cmd::ImageSize, "Image Size...", false},
-    MenuEntry{Cmd::CanvasSize, "Canvas Size...", false},
+    MenuEntry{Cmd::BrightnessContrast, "Brightness/Contrast...", true, "Brightness & Contrast"},
+    MenuEntry{Cmd::ColorBalance, "Color Balance...", true, "Color"},
+    MenuEntry{Cmd::HueSaturation, "Hue/Saturation...", true, "Hue/Saturation/Intensity"},
+    MenuEntry{Cmd::BlurSharpen, "Blur/Sharpen...", true, "Blur/Sharpen"},
+    MenuEntry{Cmd::ImageSize, "Image Size...", false, "Image Size"},
+    MenuEntry{Cmd::CanvasSize, "Canvas Size...", false, "Canvas Size"},
     MenuEntry{Cmd::Rotate180, "180\u00B0", false},
     MenuEntry{Cmd::Rotate90CW, "90\u00B0 CW", false},
     MenuEntry{Cmd::Rotate90CCW, "90\u00B0 CCW", false},
@@ -105,7 +106,12 @@ void MainFrame::runImageEdit(int id) {
         finishImageEdit(runImageEditCommand(*command, project(), image, values, *prompter_));
         return;
     }
-    ImageEditCommandDialog dialog(*command, entry->preview, this);
+    ImageEditCommandDialog dialog(*command, qtText(entry->title), entry->preview, this);
+    // The sizes start from the image's own.
+    if (const ProjectImage* current = project().current(); current && !entry->preview) {
+        dialog.fields().set("Width", QString::number(current->width()));
+        dialog.fields().set("Height", QString::number(current->height()));
+    }
     auto withBackground = [&] {
         CommandValues v = dialog.values();
         if (entry->preview && imageEditPanel_->selection().settings().editingBackground)

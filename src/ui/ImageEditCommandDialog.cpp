@@ -18,10 +18,10 @@ constexpr int kPreviewDelayMs = 100;
 
 } // namespace
 
-ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command, bool preview,
-                                               QWidget* parent)
+ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command,
+                                               const QString& title, bool preview, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(qtText(std::string(command.name)).remove("..."));
+    setWindowTitle(title);
     auto* layout = new QFormLayout(this);
     for (const CommandField& f : command.fields) addField(f.label, f.min, f.max, f.initial);
     if (preview) {
@@ -46,7 +46,7 @@ ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command, 
 
 void ImageEditCommandDialog::addField(std::string_view label, int min, int max, int initial) {
     auto* layout = static_cast<QFormLayout*>(this->layout());
-    const QString text = qtText(std::string(label));
+    const QString text = qtText(label);
     if (min == 0 && max == 1) {
         auto* check = new QCheckBox(text, this);
         check->setChecked(initial != 0);

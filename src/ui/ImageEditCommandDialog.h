@@ -18,7 +18,8 @@ class ImageEditCommandDialog : public QDialog {
     Q_OBJECT
 public:
     // `preview` adds the live preview and "Apply to Selection".
-    ImageEditCommandDialog(const ImageEditCommand& command, bool preview, QWidget* parent);
+    ImageEditCommandDialog(const ImageEditCommand& command, const QString& title, bool preview,
+                           QWidget* parent);
 
     // The values by label, as the command takes them.
     CommandValues values() const;
