@@ -333,7 +333,6 @@ private:
     bool routeFloatingEditKey(int key);
     bool routeMovieKey(int key);
     bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
-    void finishImageEdit(const Status& status);
     bool whiteBalancePick_ = false;
     // The publication server's address from the settings, asked for when missing.
     std::optional<PublishServerAddress> publishServer();

@@ -87,6 +87,49 @@ private:
     bool shown_ = false;
 };
 
+// The values a row runs with: those given, and the background while it is edited.
+CommandValues withBackground(MainFrame& frame, const MenuEntry& entry, CommandValues values) {
+    if (entry.preview && frame.imageEditPanel()->selection().settings().editingBackground)
+        values[std::string(CommonField::Background)] = 1;
+    return values;
+}
+
+void runEdit(MainFrame& frame, const ImageEditCommand& command, const CommandValues& values) {
+    Project& project = frame.project();
+    const Status status =
+        runImageEditCommand(command, project, project.currentImage, values, frame.prompter());
+    if (!status && !status.message().empty()) frame.prompter().message(status.message());
+    frame.refreshAll();
+}
+
+// The row's values from its dialog, previewed while they change; none when cancelled.
+std::optional<CommandValues> askValues(MainFrame& frame, const MenuEntry& entry,
+                                       const ImageEditCommand& command) {
+    ImageEditCommandDialog dialog(command, qtText(entry.title), entry.preview, &frame);
+    // The sizes start from the image's own.
+    if (const ProjectImage* current = frame.project().current(); current && !entry.preview) {
+        dialog.fields().set("Width", QString::number(current->width()));
+        dialog.fields().set("Height", QString::number(current->height()));
+    }
+    const int image = frame.project().currentImage;
+    {
+        LivePreview preview(frame.workspace());
+        QObject::connect(&dialog, &ImageEditCommandDialog::previewWanted, &frame, [&] {
+            if (dialog.previewOn())
+                preview.show(command, image, withBackground(frame, entry, dialog.values()));
+            else
+                preview.withdraw();
+            frame.refreshView();
+        });
+        if (frame.answerImageEditDialog)
+            frame.answerImageEditDialog(dialog);
+        else
+            dialog.exec();
+    }
+    if (dialog.result() != QDialog::Accepted) return std::nullopt;
+    return withBackground(frame, entry, dialog.values());
+}
+
 } // namespace
 
 void MainFrame::runImageEdit(int id) {
@@ -98,66 +141,27 @@ void MainFrame::runImageEdit(int id) {
         setPaneText(0, qtText(kWhiteBalancePrompt));
         return;
     }
-    const int image = project().currentImage;
-    CommandValues values;
-    if (command->fields.empty()) {
-        if (entry->preview && imageEditPanel_->selection().settings().editingBackground)
-            values[std::string(CommonField::Background)] = 1;
-        finishImageEdit(runImageEditCommand(*command, project(), image, values, *prompter_));
-        return;
-    }
-    ImageEditCommandDialog dialog(*command, qtText(entry->title), entry->preview, this);
-    // The sizes start from the image's own.
-    if (const ProjectImage* current = project().current(); current && !entry->preview) {
-        dialog.fields().set("Width", QString::number(current->width()));
-        dialog.fields().set("Height", QString::number(current->height()));
-    }
-    auto withBackground = [&] {
-        CommandValues v = dialog.values();
-        if (entry->preview && imageEditPanel_->selection().settings().editingBackground)
-            v[std::string(CommonField::Background)] = 1;
-        return v;
-    };
-    {
-        LivePreview preview(*workspace_);
-        connect(&dialog, &ImageEditCommandDialog::previewWanted, this, [&] {
-            if (dialog.previewOn())
-                preview.show(*command, image, withBackground());
-            else
-                preview.withdraw();
-            refreshView();
-        });
-        if (answerImageEditDialog)
-            answerImageEditDialog(dialog);
-        else
-            dialog.exec();
-    }
-    if (dialog.result() != QDialog::Accepted) return refreshAll();
-    finishImageEdit(runImageEditCommand(*command, project(), image, withBackground(), *prompter_));
+    if (command->fields.empty()) return runEdit(*this, *command, withBackground(*this, *entry, {}));
+    if (const auto values = askValues(*this, *entry, *command))
+        runEdit(*this, *command, *values);
+    else
+        refreshAll();
 }
 
 void MainFrame::pickWhiteBalance(int x, int y) {
     cancelWhiteBalancePick();
-    const ImageEditCommand* command = findImageEditCommand(menuEntry(Cmd::WhiteBalance)->name);
+    const MenuEntry& entry = *menuEntry(Cmd::WhiteBalance);
+    const ImageEditCommand* command = findImageEditCommand(entry.name);
     const RasterImage* picture = imageEditPanel_->selection().mask();
     // Outside the picture the click is no pick; the engine ignores the edges itself.
     if (!command || !picture || x < 0 || y < 0 || x >= picture->width() || y >= picture->height())
         return refreshAll();
-    CommandValues values{{"X", x}, {"Y", y}};
-    if (imageEditPanel_->selection().settings().editingBackground)
-        values[std::string(CommonField::Background)] = 1;
-    finishImageEdit(
-        runImageEditCommand(*command, project(), project().currentImage, values, *prompter_));
+    runEdit(*this, *command, withBackground(*this, entry, {{"X", x}, {"Y", y}}));
 }
 
 void MainFrame::cancelWhiteBalancePick() {
     whiteBalancePick_ = false;
     setPaneText(0, kReady);
-}
-
-void MainFrame::finishImageEdit(const Status& status) {
-    if (!status && !status.message().empty()) prompter_->message(status.message());
-    refreshAll();
 }
 
 // Image Edit mode with a selected image, nothing floating, no stroke under way.
