@@ -5,8 +5,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -17,7 +19,8 @@ namespace zx {
 namespace {
 
 constexpr int kToolColumns = 3;
-constexpr int kMaxPanelBrushSize = 200;
+constexpr int kMaxPanelBrushSize = 100;
+constexpr int kMaxFlow = 100;
 
 } // namespace
 
@@ -29,12 +32,14 @@ HandToolsPanel::HandToolsPanel(QWidget* parent) : QGroupBox("Hand Tools", parent
 
 void HandToolsPanel::addToolButtons() {
     const QStringList names{"Eraser", "Revealer", "Brush/Pencil", "Paint Bucket", "Blur"};
+    const QStringList tips{"Eraser Tool (Image or Mask)", "Reveal Tool (Mask)", "Brush/Pencil Tool",
+                           "Paint Bucket Tool", "Blur Tool"};
     tools_ = new QButtonGroup(this);
     auto* grid = new QGridLayout;
     for (int i = 0; i < names.size(); ++i) {
         auto* b = new QToolButton(this);
         b->setText(names[i]);
-        b->setToolTip(names[i]);
+        b->setToolTip(tips[i]);
         b->setCheckable(true);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         tools_->addButton(b, i);
@@ -44,18 +49,38 @@ void HandToolsPanel::addToolButtons() {
     connect(tools_, &QButtonGroup::idClicked, this, [this](int id) {
         chosen_ = PaintTool(id);
         settings_.tool = PaintTool(id);
+        showToolControls();
         report();
     });
 }
 
 void HandToolsPanel::addBrushControls() {
     auto* form = new QFormLayout;
-    size_ = new QSpinBox(this);
-    size_->setRange(kMinBrushSize, kMaxPanelBrushSize);
-    size_->setValue(settings_.size);
-    form->addRow("Size", size_);
-    connect(size_, &QSpinBox::valueChanged, this, [this](int v) {
-        settings_.size = v;
+    shape_ = new QComboBox(this);
+    shape_->addItems(
+        {"Solid Square Brush", "Solid Round Brush", "Soft Square Brush", "Soft Round Brush"});
+    form->addRow(shape_);
+    connect(shape_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        settings_.shape = BrushShape(i);
+        report();
+    });
+    size_ = addSpin(form, "Size", kMinBrushSize, kMaxPanelBrushSize, settings_.size,
+                    [this](int v) { settings_.size = v; });
+    flow_ =
+        addSpin(form, "Flow", 1, kMaxFlow, settings_.flow, [this](int v) { settings_.flow = v; });
+    feather_ = new QComboBox(this);
+    feather_->addItems({"No", "1px", "2px", "4px"});
+    feather_->setCurrentIndex(settings_.featherIndex);
+    form->addRow("Feathering", feather_);
+    connect(feather_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        settings_.featherIndex = i;
+        report();
+    });
+    mode_ = new QComboBox(this);
+    mode_->addItems({"Normal", "Lighten", "Darken"});
+    form->addRow("Mode:", mode_);
+    connect(mode_, &QComboBox::currentIndexChanged, this, [this](int i) {
+        settings_.mode = BrushMode(i);
         report();
     });
     colour_ = new QPushButton(this);
@@ -67,7 +92,7 @@ void HandToolsPanel::addBrushControls() {
         if (picked.isValid())
             setColour(PaintColour::rgb(picked.red(), picked.green(), picked.blue()));
     });
-    toMask_ = new QCheckBox("Apply to Mask", this);
+    toMask_ = new QCheckBox("Apply to mask", this);
     toMask_->setChecked(settings_.applyToMask);
     form->addRow(toMask_);
     connect(toMask_, &QCheckBox::toggled, this, [this](bool on) {
@@ -75,7 +100,31 @@ void HandToolsPanel::addBrushControls() {
         report();
     });
     static_cast<QVBoxLayout*>(layout())->addLayout(form);
+    form_ = form;
     setColour(settings_.colour);
+    showToolControls();
+}
+
+QSpinBox* HandToolsPanel::addSpin(QFormLayout* form, const QString& label, int min, int max,
+                                  int value, std::function<void(int)> set) {
+    auto* spin = new QSpinBox(this);
+    spin->setRange(min, max);
+    spin->setValue(value);
+    form->addRow(label, spin);
+    connect(spin, &QSpinBox::valueChanged, this, [this, set = std::move(set)](int v) {
+        set(v);
+        report();
+    });
+    return spin;
+}
+
+// The bucket has no size and calls its flow the tolerance; only the brush has a mode.
+void HandToolsPanel::showToolControls() {
+    const PaintTool tool = settings_.tool;
+    form_->setRowVisible(size_, tool != PaintTool::Bucket);
+    form_->setRowVisible(mode_, tool == PaintTool::Brush);
+    if (auto* label = qobject_cast<QLabel*>(form_->labelForField(flow_)))
+        label->setText(tool == PaintTool::Bucket ? "Tolerance" : "Flow");
 }
 
 void HandToolsPanel::setColour(PaintColour colour) {
@@ -92,6 +141,7 @@ void HandToolsPanel::choose(std::optional<PaintTool> tool) {
     for (QAbstractButton* b : tools_->buttons()) b->setChecked(tool && tools_->id(b) == int(*tool));
     tools_->setExclusive(true);
     if (tool) settings_.tool = *tool;
+    showToolControls();
     report();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The hand tools of Image Edit mode on the panel: Eraser, Revealer, Brush/Pencil,
-// Paint Bucket and Blur, with the brush's size, colour and target. While one of them
+// Paint Bucket and Blur, with the brush's shape, size, flow, feathering, mode, colour
+// and target. While one of them
 // is chosen the view's mouse paints through it instead of selecting; choosing a
 // selection tool puts the hand tools down again.
 
@@ -14,6 +15,8 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QFormLayout;
 class QPushButton;
 class QSpinBox;
 
@@ -44,13 +47,21 @@ public:
 private:
     void addToolButtons();
     void addBrushControls();
+    QSpinBox* addSpin(QFormLayout* form, const QString& label, int min, int max, int value,
+                      std::function<void(int)> set);
+    void showToolControls();
     void report();
 
     PaintSettings settings_;
     std::optional<PaintTool> chosen_;
     std::unique_ptr<PaintStroke> stroke_;
     QButtonGroup* tools_;
+    QFormLayout* form_;
+    QComboBox* shape_;
     QSpinBox* size_;
+    QSpinBox* flow_;
+    QComboBox* feather_;
+    QComboBox* mode_;
     QPushButton* colour_;
     QCheckBox* toMask_;
 };

@@ -135,7 +135,7 @@ private slots:
     void aBrushStrokeRecordsOneStepAndGreysTheMenuWhileUnderWay() {
         HandToolsPanel* hands = frame_->imageEditPanel()->handTools();
         for (QToolButton* b : hands->findChildren<QToolButton*>())
-            if (b->toolTip() == "Brush/Pencil") b->click();
+            if (b->toolTip() == "Brush/Pencil Tool") b->click();
         QCOMPARE(hands->tool(), std::optional(PaintTool::Brush));
         hands->setColour(PaintColour::rgb(255, 0, 0));
         QVERIFY(frame_->trigger(Cmd::SelectAll)); // the brush paints selected pixels
