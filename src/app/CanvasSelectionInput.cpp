@@ -104,6 +104,10 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
         frame_.setPaneText(0, qtText(kWhiteBalanceOverPicture));
         return;
     }
+    if (hands().picking()) {
+        frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), true)));
+        return;
+    }
     selection().move(toImage(e, target));
     showStatus();
     view_.update();
@@ -128,8 +132,17 @@ HandToolsPanel& CanvasSelectionInput::hands() const {
 }
 
 bool CanvasSelectionInput::paintPress(const PointerInput& in) {
-    if (!hands().tool()) return false;
     Project& project = frame_.project();
+    if (hands().picking()) {
+        const ProjectImage* image = project.current();
+        const bool background = selection().settings().editingBackground;
+        if (const RasterImage* picture =
+                image ? image->layerPicture(background ? kBackgroundLayer : kSubjectLayer)
+                      : nullptr)
+            hands().pickFrom(*picture, in.at.x, in.at.y);
+        return true;
+    }
+    if (!hands().tool()) return false;
     hands().press(project, project.currentImage, in.at.x, in.at.y,
                   selection().settings().editingBackground);
     frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), false)));

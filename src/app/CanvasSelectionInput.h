@@ -42,7 +42,8 @@ public:
 private:
     ImageEditSelection& selection() const;
     HandToolsPanel& hands() const;
-    // A press while a hand tool is chosen starts its stroke; false otherwise.
+    // A press while a hand tool is chosen starts its stroke, while "Pick" is on takes
+    // the colour; false otherwise.
     bool paintPress(const PointerInput& in);
     PointerInput toImage(QMouseEvent* e, const QRect& target) const;
     void paintMaskOverlay(QPainter& p, const QRect& target);

@@ -21,6 +21,7 @@ namespace {
 constexpr int kToolColumns = 3;
 constexpr int kMaxPanelBrushSize = 100;
 constexpr int kMaxFlow = 100;
+constexpr int kDefaultSample = 1; // 3x3
 
 } // namespace
 
@@ -92,6 +93,13 @@ void HandToolsPanel::addBrushControls() {
         if (picked.isValid())
             setColour(PaintColour::rgb(picked.red(), picked.green(), picked.blue()));
     });
+    pick_ = new QPushButton("Pick", this);
+    pick_->setCheckable(true);
+    sample_ = new QComboBox(this);
+    sample_->addItems({"1 px", "3x3", "5x5"});
+    sample_->setCurrentIndex(kDefaultSample);
+    form->addRow(pick_, sample_);
+    connect(pick_, &QPushButton::toggled, this, [this] { report(); });
     toMask_ = new QCheckBox("Apply to mask", this);
     toMask_->setChecked(settings_.applyToMask);
     form->addRow(toMask_);
@@ -131,6 +139,17 @@ void HandToolsPanel::setColour(PaintColour colour) {
     settings_.colour = colour;
     colour_->setText(qtText(colour.text()));
     report();
+}
+
+bool HandToolsPanel::picking() const {
+    return pick_->isChecked();
+}
+
+void HandToolsPanel::pickFrom(const RasterImage& picture, int x, int y) {
+    pick_->setChecked(false);
+    if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height()) return;
+    // The sample sizes 1, 3 and 5 in the list's order.
+    setColour(pickColour(picture, x, y, 2 * sample_->currentIndex() + 1));
 }
 
 void HandToolsPanel::choose(std::optional<PaintTool> tool) {

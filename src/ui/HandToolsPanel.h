@@ -34,6 +34,10 @@ public:
     void choose(std::optional<PaintTool> tool);
     PaintSettings& settings() { return settings_; }
     void setColour(PaintColour colour);
+    // "Pick" is on: the next click on the picture takes the colour instead of painting.
+    bool picking() const;
+    // Takes the colour around (x, y) of the picture and turns "Pick" off.
+    void pickFrom(const RasterImage& picture, int x, int y);
 
     // A stroke of the chosen tool on an image: press starts it (false when the tool
     // cannot work there), release ends it and records its one step.
@@ -63,6 +67,8 @@ private:
     QComboBox* feather_;
     QComboBox* mode_;
     QPushButton* colour_;
+    QPushButton* pick_;
+    QComboBox* sample_;
     QCheckBox* toMask_;
 };
 

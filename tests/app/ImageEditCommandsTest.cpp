@@ -11,6 +11,7 @@
 #include "ui/ModePanels.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -137,6 +138,15 @@ private slots:
         for (QToolButton* b : hands->findChildren<QToolButton*>())
             if (b->toolTip() == "Brush/Pencil Tool") b->click();
         QCOMPARE(hands->tool(), std::optional(PaintTool::Brush));
+        // "Pick" takes the 3 x 3 mean inside the dark square, then the brush paints.
+        for (QPushButton* b : hands->findChildren<QPushButton*>())
+            if (b->text() == "Pick") b->click();
+        QVERIFY(hands->picking());
+        const int beforePick = history().position();
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(55, 35));
+        QVERIFY(!hands->picking());
+        QCOMPARE(hands->settings().colour, PaintColour::rgb(0x40, 0x40, 0x40));
+        QCOMPARE(history().position(), beforePick);
         hands->setColour(PaintColour::rgb(255, 0, 0));
         QVERIFY(frame_->trigger(Cmd::SelectAll)); // the brush paints selected pixels
         const auto before = pictures(frame_->project());
