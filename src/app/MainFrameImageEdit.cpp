@@ -7,10 +7,12 @@
 
 #include "commands/AdjustmentCommands.h"
 #include "commands/ImageEditCommands.h"
+#include "imaging/MaskLayer.h"
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -111,6 +113,8 @@ std::optional<CommandValues> askValues(MainFrame& frame, const MenuEntry& entry,
         dialog.fields().set("Width", QString::number(current->width()));
         dialog.fields().set("Height", QString::number(current->height()));
     }
+    const RasterImage* mask = frame.imageEditPanel()->selection().mask();
+    dialog.setSelectionAvailable(mask && std::ranges::any_of(mask->pixelVector(), isSelectedWord));
     const int image = frame.project().currentImage;
     {
         LivePreview preview(frame.workspace());

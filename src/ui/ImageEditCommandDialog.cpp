@@ -3,6 +3,7 @@
 #include "ui/QtText.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
@@ -26,6 +27,7 @@ ImageEditCommandDialog::ImageEditCommandDialog(const ImageEditCommand& command,
     for (const CommandField& f : command.fields) addField(f.label, f.min, f.max, f.initial);
     if (preview) {
         addField(CommonField::ApplyToSelection, 0, 1, 0);
+        addFeathering();
         preview_ = new QCheckBox("Preview", this);
         preview_->setChecked(true);
         layout->addRow(preview_);
@@ -50,6 +52,7 @@ void ImageEditCommandDialog::addField(std::string_view label, int min, int max, 
     if (min == 0 && max == 1) {
         auto* check = new QCheckBox(text, this);
         check->setChecked(initial != 0);
+        if (label == CommonField::ApplyToSelection) selectionOnly_.push_back(check);
         layout->addRow(check);
         fields_.addCheck(text, check);
         readers_.emplace_back(label, [check] { return check->isChecked() ? 1 : 0; });
@@ -69,6 +72,21 @@ void ImageEditCommandDialog::addField(std::string_view label, int min, int max, 
     });
     readers_.emplace_back(label, [spin] { return spin->value(); });
     connect(spin, &QSpinBox::valueChanged, this, &ImageEditCommandDialog::changed);
+}
+
+void ImageEditCommandDialog::addFeathering() {
+    auto* box = new QComboBox(this);
+    box->addItems({"No", "1px", "2px", "4px"});
+    const QString label = qtText(CommonField::Feathering);
+    static_cast<QFormLayout*>(layout())->addRow(label, box);
+    fields_.addChoice(label, box);
+    readers_.emplace_back(CommonField::Feathering, [box] { return box->currentIndex(); });
+    connect(box, &QComboBox::currentIndexChanged, this, &ImageEditCommandDialog::changed);
+    selectionOnly_.push_back(box);
+}
+
+void ImageEditCommandDialog::setSelectionAvailable(bool available) {
+    for (QWidget* w : selectionOnly_) w->setEnabled(available);
 }
 
 bool ImageEditCommandDialog::previewOn() const {

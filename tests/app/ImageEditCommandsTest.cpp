@@ -133,6 +133,21 @@ private slots:
         QVERIFY(pictures(frame_->project()) == states[1]);
     }
 
+    void applyToSelectionLeavesTheRestAlone() {
+        const RasterImage before = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(5, 5));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(30, 25));
+        frame_->answerImageEditDialog = [](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Red", "50"));
+            QVERIFY(d.fields().set("Apply to Selection", "1"));
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::ColorBalance));
+        const RasterImage& after = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QCOMPARE(after.at(10, 10), before.at(10, 10) + (50u << 16));
+        QCOMPARE(after.at(40, 40), before.at(40, 40));
+    }
+
     void aBrushStrokeRecordsOneStepAndGreysTheMenuWhileUnderWay() {
         HandToolsPanel* hands = frame_->imageEditPanel()->handTools();
         for (QToolButton* b : hands->findChildren<QToolButton*>())
