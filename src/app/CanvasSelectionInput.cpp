@@ -104,8 +104,10 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
         frame_.setPaneText(0, qtText(kWhiteBalanceOverPicture));
         return;
     }
-    if (hands().picking()) {
-        frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), true)));
+    if (hands().picking() || hands().tool()) {
+        const PointerInput in = toImage(e, target);
+        frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), hands().picking())));
+        frame_.setPaneText(1, QString("x= %1 y= %2").arg(in.at.x).arg(in.at.y));
         return;
     }
     selection().move(toImage(e, target));
@@ -121,6 +123,7 @@ void CanvasSelectionInput::release(QMouseEvent* e, const QRect& target) {
         frame_.updateCommands();
         return;
     }
+    if (hands().tool()) return; // the press went to a hand tool that could not work there
     selection().release(toImage(e, target));
     showStatus();
     frame_.updateCommands();
