@@ -141,6 +141,10 @@ void HandToolsPanel::setColour(PaintColour colour) {
     report();
 }
 
+void HandToolsPanel::setEditingBackground(bool on) {
+    form_->setRowVisible(toMask_, !on);
+}
+
 bool HandToolsPanel::picking() const {
     return pick_->isChecked();
 }

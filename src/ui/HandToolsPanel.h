@@ -34,6 +34,8 @@ public:
     void choose(std::optional<PaintTool> tool);
     PaintSettings& settings() { return settings_; }
     void setColour(PaintColour colour);
+    // "Apply to mask" is hidden while the background picture is edited.
+    void setEditingBackground(bool on);
     // "Pick" is on: the next click on the picture takes the colour instead of painting.
     bool picking() const;
     // Takes the colour around (x, y) of the picture and turns "Pick" off.

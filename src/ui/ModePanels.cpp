@@ -91,6 +91,7 @@ void ImageEditPanel::redo(const HistoryStep& step) {
 
 void ImageEditPanel::refresh() {
     selectionPanel_->refresh();
+    handTools_->setEditingBackground(selection_.settings().editingBackground);
 }
 
 // ---- Image Align ----------------------------------------------------------------------
