@@ -148,6 +148,19 @@ private slots:
         QCOMPARE(after.at(40, 40), before.at(40, 40));
     }
 
+    void aRefusedSizeChangesNothing() {
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+        frame_->answerImageEditDialog = [](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Width", "5000"));
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::ImageSize));
+        QVERIFY(!prompter_.texts().empty()); // said why
+        QCOMPARE(history().position(), start);
+        QVERIFY(pictures(frame_->project()) == before);
+    }
+
     void aBrushStrokeRecordsOneStepAndGreysTheMenuWhileUnderWay() {
         HandToolsPanel* hands = frame_->imageEditPanel()->handTools();
         for (QToolButton* b : hands->findChildren<QToolButton*>())
