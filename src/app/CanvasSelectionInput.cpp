@@ -1,6 +1,8 @@
 #include "app/CanvasSelectionInput.h"
 
 #include "app/MainFrame.h"
+#include "commands/AdjustmentCommands.h"
+#include "ui/HandToolsPanel.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 
@@ -80,12 +82,34 @@ void CanvasSelectionInput::press(QMouseEvent* e, const QRect& target) {
         return;
     }
     if (e->button() != Qt::LeftButton) return;
+    if (frame_.whiteBalancePicking()) {
+        const PointerInput in = toImage(e, target);
+        frame_.pickWhiteBalance(in.at.x, in.at.y);
+        return;
+    }
+    if (paintPress(toImage(e, target))) return;
     selection().press(toImage(e, target));
     showStatus();
     view_.update();
 }
 
 void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
+    if (hands().painting()) {
+        const PointerInput in = toImage(e, target);
+        hands().move(in.at.x, in.at.y);
+        frame_.refreshView();
+        return;
+    }
+    if (frame_.whiteBalancePicking()) {
+        frame_.setPaneText(0, qtText(kWhiteBalanceOverPicture));
+        return;
+    }
+    if (hands().picking() || hands().tool()) {
+        const PointerInput in = toImage(e, target);
+        frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), hands().picking())));
+        frame_.setPaneText(1, QString("x= %1 y= %2").arg(in.at.x).arg(in.at.y));
+        return;
+    }
     selection().move(toImage(e, target));
     showStatus();
     view_.update();
@@ -93,20 +117,55 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
 
 void CanvasSelectionInput::release(QMouseEvent* e, const QRect& target) {
     if (e->button() != Qt::LeftButton) return;
+    if (hands().painting()) {
+        hands().release();
+        frame_.refreshAll();
+        frame_.updateCommands();
+        return;
+    }
+    if (hands().tool()) return; // the press went to a hand tool that could not work there
     selection().release(toImage(e, target));
     showStatus();
     frame_.updateCommands();
     view_.update();
 }
 
+HandToolsPanel& CanvasSelectionInput::hands() const {
+    return *frame_.imageEditPanel()->handTools();
+}
+
+bool CanvasSelectionInput::paintPress(const PointerInput& in) {
+    Project& project = frame_.project();
+    if (hands().picking()) {
+        const ProjectImage* image = project.current();
+        const bool background = selection().settings().editingBackground;
+        if (const RasterImage* picture =
+                image ? image->layerPicture(background ? kBackgroundLayer : kSubjectLayer)
+                      : nullptr)
+            hands().pickFrom(*picture, in.at.x, in.at.y);
+        return true;
+    }
+    if (!hands().tool()) return false;
+    hands().press(project, project.currentImage, in.at.x, in.at.y,
+                  selection().settings().editingBackground);
+    frame_.setPaneText(0, qtText(paintPrompt(hands().settings(), false)));
+    frame_.updateCommands();
+    view_.update();
+    return true;
+}
+
 void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
-    if (e->button() != Qt::LeftButton) return;
+    if (e->button() != Qt::LeftButton || hands().tool()) return;
     selection().doubleClick(toImage(e, target));
     showStatus();
     view_.update();
 }
 
 bool CanvasSelectionInput::escape(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && frame_.whiteBalancePicking()) {
+        frame_.cancelWhiteBalancePick();
+        return true;
+    }
     if (e->key() != Qt::Key_Escape || !selection().busy()) return false;
     selection().cancel();
     showStatus();

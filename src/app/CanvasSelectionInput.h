@@ -19,6 +19,7 @@ class QWidget;
 
 namespace zx {
 
+class HandToolsPanel;
 class MainFrame;
 
 class CanvasSelectionInput : public QObject {
@@ -40,6 +41,10 @@ public:
 
 private:
     ImageEditSelection& selection() const;
+    HandToolsPanel& hands() const;
+    // A press while a hand tool is chosen starts its stroke, while "Pick" is on takes
+    // the colour; false otherwise.
+    bool paintPress(const PointerInput& in);
     PointerInput toImage(QMouseEvent* e, const QRect& target) const;
     void paintMaskOverlay(QPainter& p, const QRect& target);
     void paintStroke(QPainter& p, const QRect& target);

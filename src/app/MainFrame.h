@@ -62,6 +62,7 @@ class ExportMovieDialog;
 class ProgressWindow;
 struct MovieExportChoice;
 class AnimateViewInput;
+class ImageEditCommandDialog;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -254,6 +255,18 @@ public:
     // The right button's menu over the image in Image Edit mode.
     void showSelectionContextMenu(const QPoint& globalPos);
 
+    // ---- picture edits (MainFrameImageEdit.cpp) -------------------------------------
+    // The Image menu's picture edits by command id; one handler for each entry.
+    template <int Id> void onImageEdit() { runImageEdit(Id); }
+    void runImageEdit(int id);
+    CommandState imageEditCommandState() const;
+    // White Balance waits for a click on the picture; the view hands it over here.
+    bool whiteBalancePicking() const { return whiteBalancePick_; }
+    void pickWhiteBalance(int x, int y);
+    void cancelWhiteBalancePick();
+    // Tests answer the command's dialog in place of a user: fill it and accept or reject.
+    std::function<void(ImageEditCommandDialog&)> answerImageEditDialog;
+
     // ---- WebGL page ----------------------------------------------------------------------
     // The open "Publish Animation to 3D WebGL - Advanced settings" dialog, if any.
     WebGlExportDialog* webGlDialog() const;
@@ -326,6 +339,7 @@ private:
     bool routeFloatingEditKey(int key);
     bool routeMovieKey(int key);
     bool routeImageKey(int key, Qt::KeyboardModifiers modifiers);
+    bool whiteBalancePick_ = false;
     // The publication server's address from the settings, asked for when missing.
     std::optional<PublishServerAddress> publishServer();
     void runPublishDialog(bool video);

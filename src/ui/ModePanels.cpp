@@ -1,5 +1,6 @@
 #include "ui/ModePanels.h"
 
+#include "ui/HandToolsPanel.h"
 #include "ui/SelectionPanel.h"
 
 #include <QCheckBox>
@@ -52,9 +53,13 @@ ImageEditPanel::ImageEditPanel(PanelHost& host)
         // A new tool shows its prompt at once, not only when the pointer next moves.
         host_.workspace().prompter().status(selection_.prompt());
         host_.refreshView();
+        // A selection tool takes the mouse back from the hand tools.
+        handTools_->choose(std::nullopt);
     };
     layout_->addWidget(selectionPanel_);
-    addPendingTools({"Brush", "Eraser", "Fill"});
+    handTools_ = new HandToolsPanel(this);
+    handTools_->changed = [this] { host_.refreshView(); };
+    layout_->addWidget(handTools_);
     layout_->addStretch(1);
 }
 
@@ -63,12 +68,17 @@ void ImageEditPanel::enter() {
 }
 
 void ImageEditPanel::leave() {
+    handTools_->release();
     selection_.cancel();
     selection_.leave();
 }
 
 bool ImageEditPanel::busy() const {
-    return selection_.busy();
+    return selection_.busy() || painting();
+}
+
+bool ImageEditPanel::painting() const {
+    return handTools_->painting();
 }
 
 void ImageEditPanel::undo(const HistoryStep& step) {
@@ -81,6 +91,7 @@ void ImageEditPanel::redo(const HistoryStep& step) {
 
 void ImageEditPanel::refresh() {
     selectionPanel_->refresh();
+    handTools_->setEditingBackground(selection_.settings().editingBackground);
 }
 
 // ---- Image Align ----------------------------------------------------------------------

@@ -19,6 +19,7 @@ class QVBoxLayout;
 namespace zx {
 
 class SelectionPanel;
+class HandToolsPanel;
 
 class ModePanelWidget : public QWidget, public ModePanel {
     Q_OBJECT
@@ -49,11 +50,15 @@ public:
     // The selection tools; the view feeds them pointer events.
     ImageEditSelection& selection() { return selection_; }
     SelectionPanel* selectionPanel() const { return selectionPanel_; }
+    // The hand tools; the view feeds their strokes while one is chosen.
+    HandToolsPanel* handTools() const { return handTools_; }
+    bool painting() const;
 
 private:
     int entries_ = 0;
     ImageEditSelection selection_;
     SelectionPanel* selectionPanel_;
+    HandToolsPanel* handTools_;
 };
 
 class ImageAlignPanel : public ModePanelWidget {

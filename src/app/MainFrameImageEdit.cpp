@@ -1,0 +1,179 @@
+// The main frame's picture edits of Image Edit mode: the Image menu's adjustments,
+// sizes, rotations, flips, Crop and the background commands, each run through the
+// engine's table of Image Edit commands. A command with values asks for them in one
+// dialog; an adjustment shows its result in the view while the values change.
+
+#include "app/MainFrame.h"
+
+#include "commands/AdjustmentCommands.h"
+#include "commands/ImageEditCommands.h"
+#include "imaging/MaskLayer.h"
+#include "ui/ImageEditCommandDialog.h"
+#include "ui/ModePanels.h"
+#include "ui/QtText.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace zx {
+
+namespace {
+
+struct MenuEntry {
+    int id;
+    std::string_view name;       // in the engine's table
+    bool preview;                // an adjustment shown live while its dialog is open
+    std::string_view title = {}; // of its dialog, when it has one
+};
+
+constexpr std::array kMenuEntries{
+    MenuEntry{Cmd::AutoLevels, "Auto Levels", true},
+    MenuEntry{Cmd::AutoContrast, "Auto Contrast", true},
+    MenuEntry{Cmd::WhiteBalance, "White Balance...", true},
+    MenuEntry{Cmd::BrightnessContrast, "Brightness/Contrast...", true, "Brightness & Contrast"},
+    MenuEntry{Cmd::ColorBalance, "Color Balance...", true, "Color"},
+    MenuEntry{Cmd::HueSaturation, "Hue/Saturation...", true, "Hue/Saturation/Intensity"},
+    MenuEntry{Cmd::BlurSharpen, "Blur/Sharpen...", true, "Blur/Sharpen"},
+    MenuEntry{Cmd::ImageSize, "Image Size...", false, "Image Size"},
+    MenuEntry{Cmd::CanvasSize, "Canvas Size...", false, "Canvas Size"},
+    MenuEntry{Cmd::Rotate180, "180\u00B0", false},
+    MenuEntry{Cmd::Rotate90CW, "90\u00B0 CW", false},
+    MenuEntry{Cmd::Rotate90CCW, "90\u00B0 CCW", false},
+    MenuEntry{Cmd::FlipHorizontal, "Flip Horizontal", false},
+    MenuEntry{Cmd::FlipVertical, "Flip Vertical", false},
+    MenuEntry{Cmd::Crop, "Crop", false},
+    MenuEntry{Cmd::BackgroundErase, "Erase Background", false},
+    MenuEntry{Cmd::BackgroundExtend, "Extend Background", false},
+};
+
+const QString kReady = "Ready";
+
+const MenuEntry* menuEntry(int id) {
+    for (const MenuEntry& e : kMenuEntries)
+        if (e.id == id) return &e;
+    return nullptr;
+}
+
+// A result shown in the view before OK: the command run for real and undone again
+// before the next one. The history as it stood before the first preview is put back
+// afterwards, so that neither the preview nor the loss of the steps a redo could
+// bring back stays behind.
+class LivePreview {
+public:
+    explicit LivePreview(Workspace& workspace) : workspace_(workspace) {}
+    ~LivePreview() {
+        withdraw();
+        if (kept_) workspace_.project().history = std::move(*kept_);
+    }
+    LivePreview(const LivePreview&) = delete;
+    LivePreview& operator=(const LivePreview&) = delete;
+
+    void show(const ImageEditCommand& command, int image, const CommandValues& values) {
+        withdraw();
+        History& history = workspace_.project().history;
+        if (!kept_) kept_ = history;
+        const int before = history.position();
+        (void)runImageEditCommand(command, workspace_.project(), image, values,
+                                  workspace_.prompter());
+        shown_ = history.position() != before;
+    }
+    void withdraw() {
+        if (std::exchange(shown_, false)) workspace_.undo();
+    }
+
+private:
+    Workspace& workspace_;
+    std::optional<History> kept_;
+    bool shown_ = false;
+};
+
+// The values a row runs with: those given, and the background while it is edited.
+CommandValues withBackground(MainFrame& frame, const MenuEntry& entry, CommandValues values) {
+    if (entry.preview && frame.imageEditPanel()->selection().settings().editingBackground)
+        values[std::string(CommonField::Background)] = 1;
+    return values;
+}
+
+void runEdit(MainFrame& frame, const ImageEditCommand& command, const CommandValues& values) {
+    Project& project = frame.project();
+    const Status status =
+        runImageEditCommand(command, project, project.currentImage, values, frame.prompter());
+    if (!status && !status.message().empty()) frame.prompter().message(status.message());
+    frame.refreshAll();
+}
+
+// The row's values from its dialog, previewed while they change; none when cancelled.
+std::optional<CommandValues> askValues(MainFrame& frame, const MenuEntry& entry,
+                                       const ImageEditCommand& command) {
+    ImageEditCommandDialog dialog(command, qtText(entry.title), entry.preview, &frame);
+    // The sizes start from the image's own.
+    if (const ProjectImage* current = frame.project().current(); current && !entry.preview) {
+        dialog.fields().set("Width", QString::number(current->width()));
+        dialog.fields().set("Height", QString::number(current->height()));
+    }
+    const RasterImage* mask = frame.imageEditPanel()->selection().mask();
+    dialog.setSelectionAvailable(mask && std::ranges::any_of(mask->pixelVector(), isSelectedWord));
+    const int image = frame.project().currentImage;
+    {
+        LivePreview preview(frame.workspace());
+        QObject::connect(&dialog, &ImageEditCommandDialog::previewWanted, &frame, [&] {
+            if (dialog.previewOn())
+                preview.show(command, image, withBackground(frame, entry, dialog.values()));
+            else
+                preview.withdraw();
+            frame.refreshView();
+        });
+        if (frame.answerImageEditDialog)
+            frame.answerImageEditDialog(dialog);
+        else
+            dialog.exec();
+    }
+    if (dialog.result() != QDialog::Accepted) return std::nullopt;
+    return withBackground(frame, entry, dialog.values());
+}
+
+} // namespace
+
+void MainFrame::runImageEdit(int id) {
+    const MenuEntry* entry = menuEntry(id);
+    const ImageEditCommand* command = entry ? findImageEditCommand(entry->name) : nullptr;
+    if (!command) return;
+    if (id == Cmd::WhiteBalance) {
+        whiteBalancePick_ = true;
+        setPaneText(0, qtText(kWhiteBalancePrompt));
+        return;
+    }
+    if (command->fields.empty()) return runEdit(*this, *command, withBackground(*this, *entry, {}));
+    if (const auto values = askValues(*this, *entry, *command))
+        runEdit(*this, *command, *values);
+    else
+        refreshAll();
+}
+
+void MainFrame::pickWhiteBalance(int x, int y) {
+    cancelWhiteBalancePick();
+    const MenuEntry& entry = *menuEntry(Cmd::WhiteBalance);
+    const ImageEditCommand* command = findImageEditCommand(entry.name);
+    const RasterImage* picture = imageEditPanel_->selection().mask();
+    // Outside the picture the click is no pick; the engine ignores the edges itself.
+    if (!command || !picture || x < 0 || y < 0 || x >= picture->width() || y >= picture->height())
+        return refreshAll();
+    runEdit(*this, *command, withBackground(*this, entry, {{"X", x}, {"Y", y}}));
+}
+
+void MainFrame::cancelWhiteBalancePick() {
+    whiteBalancePick_ = false;
+    setPaneText(0, kReady);
+}
+
+// Image Edit mode with a selected image, nothing floating, no stroke under way.
+CommandState MainFrame::imageEditCommandState() const {
+    const bool enabled = mode() == AnimationMode::ImageEdit && workspace_->hasSelectedImage() &&
+                         !workspace_->floating.pending && !imageEditPanel_->selection().busy() &&
+                         !imageEditPanel_->painting();
+    return {enabled, false};
+}
+
+} // namespace zx

@@ -1,0 +1,205 @@
+// The Image menu's picture edits and the hand tools through the real window,
+// offscreen: a command without values, a command through its dialog and a brush
+// stroke each record one step, and undo gives back every picture word for word.
+#include "FrameHarness.h"
+
+#include "app/CanvasView.h"
+#include "app/CommandTable.h"
+#include "commands/ViewLayout.h"
+#include "ui/HandToolsPanel.h"
+#include "ui/ImageEditCommandDialog.h"
+#include "ui/ModePanels.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <vector>
+
+using namespace zx;
+
+namespace {
+
+constexpr int kWidth = 80;
+constexpr int kHeight = 60;
+
+// A dull warm gradient (Auto Levels and White Balance have work) with a dark square.
+RasterImage photo() {
+    RasterImage p(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t g = uint32_t(80 + x);
+            p.at(x, y) = 0xFF000000u | (g + 20) << 16 | g << 8 | (g - 20);
+        }
+    for (int y = 30; y < 46; ++y)
+        for (int x = 50; x < 66; ++x) p.at(x, y) = 0xFF404040u;
+    return p;
+}
+
+using Pictures = std::vector<std::optional<RasterImage>>;
+
+// Every layer's picture of the current image, with its size.
+Pictures pictures(const Project& project) {
+    Pictures all;
+    const ProjectImage* image = project.current();
+    for (int i = 0; image && i < image->layerCount(); ++i)
+        if (const RasterImage* p = image->layerPicture(i))
+            all.emplace_back(*p);
+        else
+            all.emplace_back();
+    return all;
+}
+
+} // namespace
+
+class ImageEditCommandsTest : public QObject, public FrameHarness {
+    Q_OBJECT
+
+private:
+    CanvasView* view() { return frame_->view(); }
+    History& history() { return frame_->project().history; }
+    QPoint at(int x, int y) {
+        const double f = zoomFactor(frame_->zoom());
+        const int left = std::max(0, (view()->width() - int(kWidth * f)) / 2);
+        const int top = std::max(0, (view()->height() - int(kHeight * f)) / 2);
+        return {left + int((x + 0.5) * f), top + int((y + 0.5) * f)};
+    }
+
+private slots:
+    void init() {
+        openFrame("settings.ini");
+        frame_->resize(1000, 700);
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
+        QVERIFY(frame_->workspace().addPictureAsImage(photo(), "photo.png"));
+        frame_->refreshAll();
+        QCOMPARE(frame_->mode(), AnimationMode::ImageEdit);
+    }
+    void cleanup() { closeFrame(); }
+
+    void commandsRecordOneStepEachAndUndoRestoresThePictures() {
+        std::vector<Pictures> states{pictures(frame_->project())};
+        const int start = history().position();
+
+        QVERIFY(frame_->trigger(Cmd::AutoLevels));
+        QCOMPARE(history().position(), start + 1);
+        QVERIFY(pictures(frame_->project()) != states.back());
+        states.push_back(pictures(frame_->project()));
+
+        // The dialog's preview comes and goes; OK leaves one step.
+        frame_->answerImageEditDialog = [&](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Brightness", "40"));
+            QVERIFY(d.fields().set("Contrast", "-30"));
+            QTest::qWait(400);
+            QVERIFY(pictures(frame_->project()) != states.back()); // the preview
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::BrightnessContrast));
+        QCOMPARE(history().position(), start + 2);
+        QVERIFY(pictures(frame_->project()) != states.back());
+        states.push_back(pictures(frame_->project()));
+
+        // Cancel leaves nothing behind, the preview included.
+        frame_->answerImageEditDialog = [](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Hue", "50"));
+            QTest::qWait(400);
+            QVERIFY(d.fields().set("Cancel", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::HueSaturation));
+        QCOMPARE(history().position(), start + 2);
+        QVERIFY(!frame_->workspace().canRedo());
+        QVERIFY(pictures(frame_->project()) == states.back());
+
+        // White Balance balances at the next click on the picture.
+        QVERIFY(frame_->trigger(Cmd::WhiteBalance));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(20, 20));
+        QCOMPARE(history().position(), start + 3);
+        QVERIFY(!frame_->whiteBalancePicking());
+        states.push_back(pictures(frame_->project()));
+
+        // A geometry command changes the size; undo gives it back.
+        QVERIFY(frame_->trigger(Cmd::Rotate90CW));
+        QCOMPARE(frame_->project().current()->width(), kHeight);
+        states.push_back(pictures(frame_->project()));
+
+        for (int i = int(states.size()) - 2; i >= 0; --i) {
+            QVERIFY(frame_->trigger(Cmd::Undo));
+            QVERIFY2(pictures(frame_->project()) == states[size_t(i)],
+                     qPrintable(QString("undo to %1").arg(i)));
+        }
+        QVERIFY(frame_->trigger(Cmd::Redo));
+        QVERIFY(pictures(frame_->project()) == states[1]);
+    }
+
+    void applyToSelectionLeavesTheRestAlone() {
+        const RasterImage before = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(5, 5));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(30, 25));
+        frame_->answerImageEditDialog = [](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Red", "50"));
+            QVERIFY(d.fields().set("Apply to Selection", "1"));
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::ColorBalance));
+        const RasterImage& after = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QCOMPARE(after.at(10, 10), before.at(10, 10) + (50u << 16));
+        QCOMPARE(after.at(40, 40), before.at(40, 40));
+    }
+
+    void aRefusedSizeChangesNothing() {
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+        frame_->answerImageEditDialog = [](ImageEditCommandDialog& d) {
+            QVERIFY(d.fields().set("Width", "5000"));
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QVERIFY(frame_->trigger(Cmd::ImageSize));
+        QVERIFY(!prompter_.texts().empty()); // said why
+        QCOMPARE(history().position(), start);
+        QVERIFY(pictures(frame_->project()) == before);
+    }
+
+    void aBrushStrokeRecordsOneStepAndGreysTheMenuWhileUnderWay() {
+        HandToolsPanel* hands = frame_->imageEditPanel()->handTools();
+        for (QToolButton* b : hands->findChildren<QToolButton*>())
+            if (b->toolTip() == "Brush/Pencil Tool") b->click();
+        QCOMPARE(hands->tool(), std::optional(PaintTool::Brush));
+        // "Pick" takes the 3 x 3 mean inside the dark square, then the brush paints.
+        for (QPushButton* b : hands->findChildren<QPushButton*>())
+            if (b->text() == "Pick") b->click();
+        QVERIFY(hands->picking());
+        const int beforePick = history().position();
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(55, 35));
+        QVERIFY(!hands->picking());
+        QCOMPARE(hands->settings().colour, PaintColour::rgb(0x40, 0x40, 0x40));
+        QCOMPARE(history().position(), beforePick);
+        hands->setColour(PaintColour::rgb(255, 0, 0));
+        QVERIFY(frame_->trigger(Cmd::SelectAll)); // the brush paints selected pixels
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(10, 10));
+        QVERIFY(hands->painting());
+        frame_->updateCommands();
+        QVERIFY(!frame_->action(Cmd::AutoLevels)->isEnabled());
+        for (int x = 12; x <= 40; x += 4) QTest::mouseMove(view(), at(x, 12));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(40, 12));
+        QVERIFY(!hands->painting());
+        QCOMPARE(history().position(), start + 1);
+        QVERIFY(pictures(frame_->project()) != before);
+        QVERIFY(frame_->action(Cmd::AutoLevels)->isEnabled());
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
+
+        // A selection tool takes the mouse back.
+        for (QToolButton* b : frame_->imageEditPanel()->findChildren<QToolButton*>())
+            if (b->toolTip() == "Rectangular Marquee") b->click();
+        QVERIFY(!hands->tool());
+    }
+};
+
+QTEST_MAIN(ImageEditCommandsTest)
+#include "ImageEditCommandsTest.moc"
