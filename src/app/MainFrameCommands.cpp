@@ -6,6 +6,7 @@
 #include "app/MovieModeView.h"
 #include "app/QtProgress.h"
 #include "app/Timeline.h"
+#include "app/WaitCursor.h"
 #include "commands/DemoScene.h"
 #include "commands/DropRouting.h"
 #include "commands/LibraryObjects.h"
@@ -45,12 +46,6 @@ namespace zx {
 namespace {
 constexpr int kRecentCount = 9;
 const char* kDocumentationUrl = "https://zelvotrix.example/documentation";
-
-// The wait cursor for the length of a file operation.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // Pictures, and videos (their first frame), for the import dialog.
 QString picturesAndVideosFilter() {

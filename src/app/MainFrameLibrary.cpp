@@ -3,6 +3,7 @@
 
 #include "app/MainFrame.h"
 #include "app/QtProgress.h"
+#include "app/WaitCursor.h"
 #include "commands/LibraryEditing.h"
 #include "commands/LibraryObjects.h"
 #include "ui/LibraryFileDialog.h"
@@ -18,17 +19,7 @@ namespace zx {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The wait cursor for the length of a scope.
-struct LibraryWaitCursor {
-    LibraryWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~LibraryWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    LibraryWaitCursor(const LibraryWaitCursor&) = delete;
-    LibraryWaitCursor& operator=(const LibraryWaitCursor&) = delete;
-};
-
-} // namespace
+namespace {} // namespace
 
 void MainFrame::onSaveAsObject() {
     const ProjectImage* image = workspace_->currentImage();
@@ -70,7 +61,7 @@ bool MainFrame::saveOneObjectFile(const QString& path, int slot) {
     options.progress = &progress;
     options.projectFolder = project().folder;
     options.relocations = &workspace_->libraryRelocations;
-    LibraryWaitCursor wait;
+    WaitCursor wait;
     return saveImageObjectAsLibrary(*image, slot, enginePath(path), options).isOk();
 }
 
@@ -96,7 +87,7 @@ bool MainFrame::editLibraryFile(const QString& path) {
     options.relocations = &workspace_->libraryRelocations;
     bool opened = false;
     {
-        LibraryWaitCursor wait;
+        WaitCursor wait;
         opened = openLibraryForEditing(*workspace_, enginePath(path), std::move(options)).isOk();
     }
     refreshAll();

@@ -2,6 +2,7 @@
 // in the desktop's browser or written to a folder the user picks.
 
 #include "app/MainFrame.h"
+#include "app/WaitCursor.h"
 
 #include "ui/QtText.h"
 #include "ui/WebGlExportDialog.h"
@@ -22,12 +23,6 @@ namespace {
 fs::path playerScript() {
     return findPlayerScript(enginePath(QCoreApplication::applicationDirPath()));
 }
-
-// The wait cursor while a page is written.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -78,7 +73,7 @@ void MainFrame::onPublishToWeb() {
 bool MainFrame::exportWebGlToFolder(const WebGlExportOptions& options, const QString& folder) {
     WebGlExportOptions o = options;
     o.image = project().currentImage;
-    BusyCursor busy;
+    WaitCursor busy;
     const Status s = exportWebGl(project(), o, enginePath(folder), playerScript(), &prompter());
     prompter().status(kReadyStatus);
     return bool(s);
@@ -89,7 +84,7 @@ bool MainFrame::previewWebGl(const WebGlExportOptions& options) {
     o.image = project().currentImage;
     const fs::path root = fs::path(enginePath(QDir::tempPath())) / "zelvotrix-preview";
     Result<fs::path> page = [&] {
-        BusyCursor busy;
+        WaitCursor busy;
         return writeWebGlPreview(project(), o, root, playerScript(), &prompter());
     }();
     prompter().status(kReadyStatus);
