@@ -14,6 +14,7 @@
 #include "commands/PlaybackClock.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
+#include "output/BrowserLauncher.h"
 #include "output/WebGlExport.h"
 #include "platform/Status.h"
 #include "storage/Settings.h"
@@ -273,7 +274,8 @@ public:
     // Writes the current image's page into `folder`; false after a message.
     bool exportWebGlToFolder(const WebGlExportOptions& options, const QString& folder);
     // "Browser Preview": the page in a fresh temporary folder, opened in the browser.
-    bool previewWebGl(const WebGlExportOptions& options);
+    // With a browser program chosen in the dialog the page opens there instead.
+    bool previewWebGl(const WebGlExportOptions& options, const Browser& browser = {});
     // Tests replace the desktop's browser.
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
     // ---- export ------------------------------------------------------------------------
@@ -362,6 +364,8 @@ private:
     QPointer<WebGlExportDialog> webGlDialog_;
     std::filesystem::path lastWebGlPreview_;
     std::function<bool(const QUrl&)> openUrl_;
+    bool openInBrowser(const std::filesystem::path& page, const Browser& browser);
+    static std::vector<Browser> previewBrowsers();
 
     std::map<int, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QProcess>
 #include <QUrl>
 
 namespace zx {
@@ -55,7 +56,9 @@ void MainFrame::onPublishToWeb() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setCurrentFrame(image->currentFrame());
-    dialog->onBrowserPreview([this](const WebGlExportOptions& o) { previewWebGl(o); });
+    dialog->setBrowsers(previewBrowsers());
+    dialog->onBrowserPreview(
+        [this, dialog](const WebGlExportOptions& o) { previewWebGl(o, dialog->chosenBrowser()); });
     dialog->onExportToFolder([this, dialog](const WebGlExportOptions& o) {
         const QString folder = QFileDialog::getExistingDirectory(dialog, "Export to Folder");
         if (!folder.isEmpty()) exportWebGlToFolder(o, folder);
@@ -79,7 +82,7 @@ bool MainFrame::exportWebGlToFolder(const WebGlExportOptions& options, const QSt
     return bool(s);
 }
 
-bool MainFrame::previewWebGl(const WebGlExportOptions& options) {
+bool MainFrame::previewWebGl(const WebGlExportOptions& options, const Browser& browser) {
     WebGlExportOptions o = options;
     o.image = project().currentImage;
     const fs::path root = fs::path(enginePath(QDir::tempPath())) / "zelvotrix-preview";
@@ -93,10 +96,34 @@ bool MainFrame::previewWebGl(const WebGlExportOptions& options) {
     std::error_code ec;
     if (!lastWebGlPreview_.empty()) fs::remove_all(lastWebGlPreview_, ec);
     lastWebGlPreview_ = page->parent_path();
-    const QUrl url = QUrl::fromLocalFile(qtPath(*page));
-    const bool opened = openUrl_ ? openUrl_(url) : QDesktopServices::openUrl(url);
+    const bool opened = openInBrowser(*page, browser);
     if (!opened) prompter().message("Cannot open the browser on " + page->string());
     return opened;
+}
+
+bool MainFrame::openInBrowser(const fs::path& page, const Browser& browser) {
+    if (browser.program.empty()) {
+        const QUrl url = QUrl::fromLocalFile(qtPath(page));
+        return openUrl_ ? openUrl_(url) : QDesktopServices::openUrl(url);
+    }
+    QStringList arguments;
+    for (const std::string& a : browserArguments(browser.kind, page))
+        arguments << QString::fromStdString(a);
+    return QProcess::startDetached(qtPath(browser.program), arguments);
+}
+
+std::vector<Browser> MainFrame::previewBrowsers() {
+    // The desktop names its default browser by its desktop entry ("firefox-esr.desktop").
+    constexpr int kDefaultBrowserWaitMs = 2000;
+    Browser preferred{"Default browser", {}, BrowserKind::Other};
+    QProcess xdg;
+    xdg.start("xdg-settings", {"get", "default-web-browser"});
+    if (xdg.waitForFinished(kDefaultBrowserWaitMs) && xdg.exitCode() == 0)
+        preferred.kind = browserKindOf(xdg.readAllStandardOutput().trimmed().toStdString());
+    std::vector<Browser> browsers{preferred};
+    for (Browser& b : installedBrowsers(searchFolders(qgetenv("PATH").toStdString())))
+        browsers.push_back(std::move(b));
+    return browsers;
 }
 
 } // namespace zx

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -95,6 +96,7 @@ WebGlExportDialog::WebGlExportDialog(const WebGlExportOptions& options, QWidget*
     buildPlaybackBox(layout);
     buildBackgroundBox(layout);
     buildAnimatorTable(layout);
+    buildBrowserRow(layout);
     buildButtons(layout);
     setOptions(options);
 }
@@ -176,6 +178,40 @@ void WebGlExportDialog::buildAnimatorTable(QVBoxLayout* layout) {
         }
     }
     layout->addWidget(animators_, 1);
+}
+
+void WebGlExportDialog::buildBrowserRow(QVBoxLayout* layout) {
+    auto* row = new QHBoxLayout;
+    browser_ = new QComboBox(this);
+    auto* help = new QPushButton("Get Help if the selected browser doesn't work", this);
+    connect(help, &QPushButton::clicked, this, &WebGlExportDialog::showBrowserHelp);
+    row->addWidget(new QLabel("Browser:", this));
+    row->addWidget(browser_, 1);
+    row->addWidget(help);
+    layout->addLayout(row);
+    setBrowsers({});
+}
+
+void WebGlExportDialog::setBrowsers(std::vector<Browser> browsers) {
+    if (browsers.empty()) browsers.push_back({"Default browser", {}, BrowserKind::Other});
+    browsers_ = std::move(browsers);
+    browser_->clear();
+    for (const Browser& b : browsers_) browser_->addItem(QString::fromStdString(b.name));
+}
+
+Browser WebGlExportDialog::chosenBrowser() const {
+    const int i = browser_->currentIndex();
+    return i >= 0 && size_t(i) < browsers_.size() ? browsers_[size_t(i)] : Browser{};
+}
+
+void WebGlExportDialog::chooseBrowser(int index) {
+    browser_->setCurrentIndex(index);
+}
+
+void WebGlExportDialog::showBrowserHelp() {
+    const std::string_view help = browserHelp(chosenBrowser().kind);
+    QMessageBox::information(this, windowTitle(),
+                             QString::fromUtf8(help.data(), qsizetype(help.size())));
 }
 
 void WebGlExportDialog::buildButtons(QVBoxLayout* layout) {

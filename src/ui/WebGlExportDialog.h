@@ -5,6 +5,7 @@
 // and "Export to Folder..." are handed to the window through callbacks; the dialog
 // stays open so the user can try settings one after another.
 
+#include "output/BrowserLauncher.h"
 #include "output/WebGlExport.h"
 
 #include <QDialog>
@@ -37,6 +38,10 @@ public:
     void onBrowserPreview(Action action) { preview_ = std::move(action); }
     void onExportToFolder(Action action) { export_ = std::move(action); }
     void onPublish(Action action) { publish_ = std::move(action); }
+    // The browsers "Browser Preview" may use; the first is the desktop's default.
+    void setBrowsers(std::vector<Browser> browsers);
+    Browser chosenBrowser() const;
+    void chooseBrowser(int index);
 
     // For tests: the buttons as the user presses them.
     void pressShading(int index);
@@ -54,7 +59,9 @@ private:
     void buildPlaybackBox(QVBoxLayout* layout);
     void buildBackgroundBox(QVBoxLayout* layout);
     void buildAnimatorTable(QVBoxLayout* layout);
+    void buildBrowserRow(QVBoxLayout* layout);
     void buildButtons(QVBoxLayout* layout);
+    void showBrowserHelp();
     void showAnimators(const WebGlPageSettings& page);
     void readAnimators(WebGlPageSettings& page) const;
     void setGroupTrigger(int row, int trigger);
@@ -78,6 +85,8 @@ private:
     QCheckBox* followCamera_ = nullptr;
     QDoubleSpinBox* followAmount_ = nullptr;
     QTableWidget* animators_ = nullptr;
+    QComboBox* browser_ = nullptr;
+    std::vector<Browser> browsers_;
     Action preview_;
     Action export_;
     Action publish_;

@@ -100,6 +100,38 @@ private slots:
         again->close();
     }
 
+    // A browser picked from the list gets the page with its family's arguments.
+    void chosenBrowserOpensThePage() {
+        QTemporaryDir bin;
+        const fs::path fake = fs::path(bin.path().toStdString()) / "firefox";
+        {
+            std::ofstream script(fake);
+            script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" "
+                      "\"$0.args\"\n";
+        }
+        fs::permissions(fake, fs::perms::owner_all);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ":" + path);
+        openDemo();
+        QVERIFY(frame_->trigger(Cmd::PublishToWeb));
+        qputenv("PATH", path);
+        WebGlExportDialog* dialog = frame_->webGlDialog();
+        QVERIFY(dialog);
+        dialog->chooseBrowser(1);
+        QCOMPARE(dialog->chosenBrowser().program, fake);
+        dialog->pressBrowserPreview();
+        QVERIFY(opened_.empty());
+        const fs::path args = fake.string() + ".args";
+        QTRY_VERIFY(fs::exists(args));
+        std::ifstream in(args);
+        std::string flag, page;
+        std::getline(in, flag);
+        std::getline(in, page);
+        QCOMPARE(flag, std::string("-url"));
+        QVERIFY(fs::is_regular_file(page));
+        dialog->close();
+    }
+
     void folderExportAndEmptyScene() {
         openDemo();
         QTemporaryDir out;
