@@ -1,6 +1,7 @@
 // Publishing from the main frame: "Publish To Web...", "Publish a Video" and "Check for
 // Updates...". The service's address is the setting "PublishServer", asked for once.
 
+#include "app/KeyringVault.h"
 #include "app/MainFrame.h"
 #include "app/QtProgress.h"
 #include "commands/ProjectMovieSource.h"
@@ -31,7 +32,11 @@ MemorySettingsStore& scratchSettings() {
 std::optional<PublishServerAddress> MainFrame::publishServer() {
     SettingsStore& store = store_ ? *store_ : scratchSettings();
     std::string text = store.readString(kPublishServerSetting).value_or("");
-    if (auto address = parsePublishServer(text)) return address;
+    const std::string caFile = store.readString(kPublishServerCaSetting).value_or("");
+    if (auto address = parsePublishServer(text)) {
+        address->caFile = caFile;
+        return address;
+    }
     bool ok = false;
     const QString typed = QInputDialog::getText(
         this, "Publication server",
@@ -47,6 +52,7 @@ std::optional<PublishServerAddress> MainFrame::publishServer() {
     }
     store.writeString(kPublishServerSetting, text);
     (void)store.flush();
+    address->caFile = caFile;
     return address;
 }
 
@@ -86,7 +92,8 @@ void MainFrame::runPublishDialog(bool video) {
     const PublishDialog::Kind kind = video   ? PublishDialog::Kind::Video
                                      : movie ? PublishDialog::Kind::Movie
                                              : PublishDialog::Kind::Scene;
-    PublishDialog d(kind, client, store, std::move(publisher), this);
+    KeyringVault keyring;
+    PublishDialog d(kind, client, store, &keyring, std::move(publisher), this);
     d.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "output/PublicationAccount.h"
 #include "platform/SettingsStore.h"
+#include "ui/PasswordVault.h"
 #include "ui/PublishAccountDialog.h"
 
 #include <QCheckBox>
@@ -23,9 +24,9 @@ namespace {
 constexpr const char* kRememberSetting = "rememberuser";
 constexpr const char* kUserSetting = "username";
 constexpr const char* kPasswordSetting = "password";
-// There is no keyring here: a remembered password lies in the settings file as typed.
+// Shown when no keyring answers: a remembered password then lies in the settings file.
 constexpr const char* kPlainPasswordWarning =
-    "The password is kept unencrypted in the settings file";
+    "No keyring is available: a remembered password is kept unencrypted in the settings file";
 constexpr const char* kVideoFilter =
     "All supported video formats (avi, flv, mov, mp4, 3gp, mpeg, ogg, vcd, vob, wmv) (*.avi "
     "*.flv *.mov *.mp4 *.3gp *.mpeg *.ogg *.vcd *.vob *.wmv);;All files (*.*)";
@@ -41,9 +42,9 @@ QString fromUtf8(const std::string& text) {
 } // namespace
 
 PublishDialog::PublishDialog(Kind kind, PublicationClient& client, SettingsStore& settings,
-                             Publisher publisher, QWidget* parent)
+                             PasswordVault* vault, Publisher publisher, QWidget* parent)
     : QDialog(parent), kind_(kind), client_(client), settings_(settings),
-      publisher_(std::move(publisher)) {
+      vault_(vault && vault->available() ? vault : nullptr), publisher_(std::move(publisher)) {
     setWindowTitle(kind == Kind::Video ? "Publish a Video" : "Publish To Web");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildLoginPanel());
@@ -61,11 +62,18 @@ PublishDialog::PublishDialog(Kind kind, PublicationClient& client, SettingsStore
     buttons->addWidget(publishButton);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    if (settings_.readInt(kRememberSetting).value_or(0)) {
-        remember_->setChecked(true);
-        user_->setText(fromUtf8(settings_.readString(kUserSetting).value_or("")));
-        password_->setText(fromUtf8(settings_.readString(kPasswordSetting).value_or("")));
-    }
+    fillRememberedCredentials();
+}
+
+// A password remembered before a keyring was there still comes from the settings file,
+// until the next login moves it into the keyring.
+void PublishDialog::fillRememberedCredentials() {
+    if (!settings_.readInt(kRememberSetting).value_or(0)) return;
+    remember_->setChecked(true);
+    user_->setText(fromUtf8(settings_.readString(kUserSetting).value_or("")));
+    std::optional<QString> password = vault_ ? vault_->read(user_->text()) : std::nullopt;
+    if (!password) password = fromUtf8(settings_.readString(kPasswordSetting).value_or(""));
+    password_->setText(*password);
 }
 
 QWidget* PublishDialog::buildLoginPanel() {
@@ -74,7 +82,9 @@ QWidget* PublishDialog::buildLoginPanel() {
     password_ = new QLineEdit(box);
     password_->setEchoMode(QLineEdit::Password);
     remember_ = new QCheckBox("Remember me", box);
-    remember_->setToolTip(kPlainPasswordWarning);
+    plainPasswordWarning_ = new QLabel(kPlainPasswordWarning, box);
+    plainPasswordWarning_->setWordWrap(true);
+    plainPasswordWarning_->setVisible(!vault_);
     loginStatus_ = new QLabel(QString::fromStdString(publishingAsText(client_)), box);
     auto* loginButton = new QPushButton("Login", box);
     auto* account = new QPushButton("Create a free account...", box);
@@ -84,6 +94,7 @@ QWidget* PublishDialog::buildLoginPanel() {
     form->addRow("User name", user_);
     form->addRow("Password", password_);
     form->addRow(remember_);
+    form->addRow(plainPasswordWarning_);
     auto* row = new QHBoxLayout;
     row->addWidget(loginButton);
     row->addWidget(account);
@@ -147,9 +158,15 @@ void PublishDialog::setVideo(const QString& path) {
 
 void PublishDialog::rememberCredentials() {
     const bool remember = remember_->isChecked();
+    const QString user = user_->text();
+    const QString previous = fromUtf8(settings_.readString(kUserSetting).value_or(""));
+    if (vault_ && !previous.isEmpty() && (previous != user || !remember)) vault_->erase(previous);
+    const bool inVault = remember && vault_ && vault_->write(user, password_->text());
+    plainPasswordWarning_->setVisible(!vault_ || (remember && !inVault));
+    const bool plain = remember && !inVault;
     settings_.writeInt(kRememberSetting, remember ? 1 : 0);
-    settings_.writeString(kUserSetting, remember ? utf8(user_->text()) : std::string());
-    settings_.writeString(kPasswordSetting, remember ? utf8(password_->text()) : std::string());
+    settings_.writeString(kUserSetting, remember ? utf8(user) : std::string());
+    settings_.writeString(kPasswordSetting, plain ? utf8(password_->text()) : std::string());
     (void)settings_.flush();
 }
 

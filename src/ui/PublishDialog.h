@@ -19,6 +19,7 @@ class QPlainTextEdit;
 
 namespace zx {
 
+class PasswordVault;
 class SettingsStore;
 
 class PublishDialog : public QDialog {
@@ -29,8 +30,9 @@ public:
     // A scene, a video file (the dialog asks for it) or the movie.
     enum class Kind { Scene, Video, Movie };
 
+    // "Remember me" keeps the password in `vault` when it answers, else in `settings`.
     PublishDialog(Kind kind, PublicationClient& client, SettingsStore& settings,
-                  Publisher publisher, QWidget* parent = nullptr);
+                  PasswordVault* vault, Publisher publisher, QWidget* parent = nullptr);
 
     // The texts the panel shows now (for tests and the status line).
     QString loginText() const;
@@ -50,15 +52,18 @@ private:
     QWidget* buildDetails();
     void fillCategories();
     void rememberCredentials();
+    void fillRememberedCredentials();
 
     Kind kind_;
     PublicationClient& client_;
     SettingsStore& settings_;
+    PasswordVault* vault_;
     Publisher publisher_;
     QLineEdit* user_ = nullptr;
     QLineEdit* password_ = nullptr;
     QCheckBox* remember_ = nullptr;
     QLabel* loginStatus_ = nullptr;
+    QLabel* plainPasswordWarning_ = nullptr;
     QLineEdit* video_ = nullptr;
     QLineEdit* title_ = nullptr;
     QPlainTextEdit* description_ = nullptr;

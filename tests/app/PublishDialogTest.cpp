@@ -3,13 +3,16 @@
 #include "PublishServer.h"
 #include "ServerDatabase.h"
 #include "platform/SettingsStore.h"
+#include "ui/PasswordVault.h"
 #include "ui/PublishAccountDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
 
+#include <map>
 #include <thread>
 
 namespace zx {
@@ -49,7 +52,7 @@ private slots:
 
         MemorySettingsStore settings;
         int published = 0;
-        PublishDialog dialog(PublishDialog::Kind::Scene, client, settings,
+        PublishDialog dialog(PublishDialog::Kind::Scene, client, settings, nullptr,
                              [&](PublicationClient& c, const PublicationDetails& d,
                                  const std::filesystem::path&) -> Result<PublishedItem> {
                                  ++published;
@@ -77,9 +80,62 @@ private slots:
         QCOMPARE(settings.readString("password").value_or("x"), std::string());
     }
 
+    // With a keyring the settings file never holds the password; without one it does,
+    // and the dialog says so.
+    void remembersThroughTheKeyringWhenOneAnswers() {
+        PublicationClient client(address());
+        PublishAccountDialog account(client);
+        fill(account, {"kim", "pw4321", "pw4321", "k@example.org"});
+        account.create();
+        for (const bool keyring : {true, false}) {
+            FakeVault vault;
+            vault.answers = keyring;
+            MemorySettingsStore settings;
+            auto open = [&] {
+                return std::make_unique<PublishDialog>(PublishDialog::Kind::Scene, client, settings,
+                                                       &vault, PublishDialog::Publisher{});
+            };
+            auto dialog = open();
+            dialog->findChild<QCheckBox*>()->setChecked(true);
+            dialog->setCredentials("kim", "pw4321");
+            dialog->login();
+            QCOMPARE(dialog->loginText(), QString("Publishing as kim"));
+            QCOMPARE(settings.readString("password").value_or("").empty(), keyring);
+            QCOMPARE(vault.stored.count("kim") == 1, keyring);
+            QCOMPARE(warningShown(*dialog), !keyring);
+
+            // The next dialog fills in what was remembered, from wherever it was kept.
+            dialog = open();
+            QCOMPARE(dialog->findChildren<QLineEdit*>()[1]->text(), QString("pw4321"));
+            dialog->findChild<QCheckBox*>()->setChecked(false);
+            dialog->login();
+            QVERIFY(vault.stored.empty());
+            QVERIFY(settings.readString("password").value_or("").empty());
+        }
+    }
+
 private:
+    struct FakeVault : PasswordVault {
+        bool answers = true;
+        std::map<QString, QString> stored;
+        bool available() override { return answers; }
+        std::optional<QString> read(const QString& user) override {
+            const auto it = stored.find(user);
+            return it == stored.end() ? std::nullopt : std::optional(it->second);
+        }
+        bool write(const QString& user, const QString& password) override {
+            stored[user] = password;
+            return true;
+        }
+        void erase(const QString& user) override { stored.erase(user); }
+    };
+    static bool warningShown(const PublishDialog& d) {
+        for (const QLabel* label : d.findChildren<QLabel*>())
+            if (label->text().contains("keyring")) return !label->isHidden();
+        return false;
+    }
     PublishServerAddress address() const {
-        return {"http://127.0.0.1:" + std::to_string(port_), "", "127.0.0.1"};
+        return {"http://127.0.0.1:" + std::to_string(port_), "", "127.0.0.1", ""};
     }
     static void fill(QDialog& d, const QStringList& texts) {
         const QList<QLineEdit*> fields = d.findChildren<QLineEdit*>();
