@@ -32,6 +32,7 @@ struct PublishArgs {
     int thumbnail = 1;
     PublicationDetails details;
     std::string server;
+    std::string caFile;
     std::string user;
 };
 
@@ -63,6 +64,7 @@ std::optional<std::string> readPassword(const std::string& user) {
 struct PublishSettings {
     MemorySettingsStore store;
     std::string server;
+    std::string caFile;
 };
 
 PublishSettings readPublishSettings(const Context& context) {
@@ -70,6 +72,7 @@ PublishSettings readPublishSettings(const Context& context) {
                                                        : fs::path(context.settingsPath));
     PublishSettings out;
     out.server = file.readString(kPublishServerSetting).value_or("");
+    out.caFile = file.readString(kPublishServerCaSetting).value_or("");
     out.store.writeInt("ftpwarning", file.readInt("ftpwarning").value_or(0));
     return out;
 }
@@ -77,9 +80,10 @@ PublishSettings readPublishSettings(const Context& context) {
 // Connects and logs in; the client is ready to publish.
 std::unique_ptr<PublicationClient> loggedInClient(const PublishArgs& args,
                                                   const std::string& server,
+                                                  const std::string& caFile,
                                                   const std::string& command, Context& context) {
     Prompter& prompter = context.prompter();
-    const std::optional<PublishServerAddress> address = parsePublishServer(server);
+    std::optional<PublishServerAddress> address = parsePublishServer(server);
     if (!address) {
         fail(prompter, command,
              "--server (or the setting PublishServer) must be an http:// or https:// URL, "
@@ -91,6 +95,7 @@ std::unique_ptr<PublicationClient> loggedInClient(const PublishArgs& args,
         fail(prompter, command, std::string("no password: set ") + kPasswordVariable);
         return nullptr;
     }
+    address->caFile = caFile;
     auto client = std::make_unique<PublicationClient>(*address);
     if (Status s = loginToService(*client, args.user, *password); !s) {
         fail(prompter, command, s.message());
@@ -107,7 +112,9 @@ int runPublish(const PublishArgs& args, Context& context, bool video) {
     const char* command = video ? "publish-video" : "publish";
     PublishSettings settings = readPublishSettings(context);
     const std::string server = args.server.empty() ? settings.server : args.server;
-    std::unique_ptr<PublicationClient> client = loggedInClient(args, server, command, context);
+    const std::string caFile = args.caFile.empty() ? settings.caFile : args.caFile;
+    std::unique_ptr<PublicationClient> client =
+        loggedInClient(args, server, caFile, command, context);
     if (!client) return 1;
     TerminalProgress progress(context.quiet);
     progress.setTitle(command);
@@ -143,6 +150,10 @@ void addCommonOptions(CLI::App* cmd, PublishArgs& args) {
     cmd->add_option("--server", args.server,
                     "The server's URL, optionally followed by its FTP address (default: the "
                     "setting PublishServer)");
+    cmd->add_option("--ca-file", args.caFile,
+                    "Certificates (PEM) that sign the server's own certificate, for https and "
+                    "ftps (default: the setting PublishServerCA, else the system's)")
+        ->check(CLI::ExistingFile);
     cmd->add_option("--user", args.user, "The account to publish under")->required();
 }
 

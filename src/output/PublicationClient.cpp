@@ -90,6 +90,7 @@ PublicationClient::PublicationClient(PublishServerAddress address) : address_(st
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, kCommandTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, ""); // the login's session cookie, in memory
+    if (!address_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, address_.caFile.c_str());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectAnswer);
 }
 
@@ -178,6 +179,7 @@ Status PublicationClient::uploadOnce(const fs::path& file, const std::string& ur
     curl_easy_setopt(h, CURLOPT_URL, plain.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
     if (tls) curl_easy_setopt(h, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    if (!address_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, address_.caFile.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(state.total));

@@ -48,7 +48,7 @@ std::optional<PublishServerAddress> parsePublishServer(std::string_view text) {
     if (!ftp.empty() && !isFtpAddress(ftp)) return std::nullopt;
     while (!http.empty() && http.back() == '/') http.pop_back();
     while (!ftp.empty() && ftp.back() == '/') ftp.pop_back();
-    return PublishServerAddress{http, ftp, hostOf(http)};
+    return PublishServerAddress{http, ftp, hostOf(http), {}};
 }
 
 } // namespace zx

@@ -11,11 +11,15 @@
 namespace zx {
 
 inline constexpr const char* kPublishServerSetting = "PublishServer";
+// A PEM file of the certificates that sign a server's own certificate (a school's
+// server with a self-made one); without it the system's certificates are trusted.
+inline constexpr const char* kPublishServerCaSetting = "PublishServerCA";
 
 struct PublishServerAddress {
     std::string http;     // "https://publish.example.org" (no trailing slash)
     std::string ftp;      // "ftp://publish.example.org:2121/zelvotrix/upload", or empty
     std::string siteName; // the host, as messages name the site
+    std::string caFile;   // trusted certificates for https and ftps, or empty
 };
 
 // None when the text holds no http:// or https:// URL, or an FTP address of another

@@ -51,7 +51,7 @@ NewAccount account(std::string user, std::string password, std::string confirmat
 
 TEST(PublicationRules, AreCheckedBeforeAnyRequest) {
     // Nothing listens here: a rule that sent a request would use up an attempt.
-    PublicationClient client({"http://127.0.0.1:9", "", "127.0.0.1"});
+    PublicationClient client({"http://127.0.0.1:9", "", "127.0.0.1", ""});
     EXPECT_EQ(userNameAvailability(client, "GuEsT"), "GuEsT: This user name is not available");
     EXPECT_EQ(userNameAvailability(client, std::string(21, 'a')),
               "User name should be between 3 and 20 characters");
@@ -93,7 +93,7 @@ TEST(PublicationClient, GivesUpAfterTenFailedConnections) {
     });
     const int port = fake.bind_to_any_port("127.0.0.1");
     std::thread t([&] { fake.listen_after_bind(); });
-    PublicationClient client({"http://127.0.0.1:" + std::to_string(port), "", "127.0.0.1"});
+    PublicationClient client({"http://127.0.0.1:" + std::to_string(port), "", "127.0.0.1", ""});
     std::vector<std::string> answers;
     for (int i = 0; i < 12; ++i) answers.push_back(client.command("dbstatus"));
     fake.stop();
@@ -155,7 +155,7 @@ TEST(PublicationClient, TreatsAnswersAsUntrustedText) {
     std::thread t([&] { hostile.listen_after_bind(); });
     // The client goes before the server stops, closing its kept-alive connection.
     auto client = std::make_unique<PublicationClient>(
-        PublishServerAddress{"http://127.0.0.1:" + std::to_string(port), "", "127.0.0.1"});
+        PublishServerAddress{"http://127.0.0.1:" + std::to_string(port), "", "127.0.0.1", ""});
     EXPECT_EQ(client->command("zxversion").size(), 1024u);
     EXPECT_FALSE(latestProgramVersion(*client));
     client->user = "alice";
@@ -322,6 +322,32 @@ TEST(PublicationService, AnUploadCutOffNeverRegistersTheItem) {
         told = told || t.find("The item was not published.") != std::string::npos;
     EXPECT_TRUE(told);
     EXPECT_TRUE(servers.db->publicItems(5).empty());
+}
+
+// ftps:// sends everything over TLS, to a server whose certificate is trusted only
+// through the certificates it was told of.
+TEST(PublicationClient, UploadsOverTlsOnlyToATrustedServer) {
+    if (!PublishServers::ftpAvailable()) GTEST_SKIP() << "vsftpd needs root and the package";
+    PublishServers servers(true);
+    const fs::path file = servers.data / "sent.js";
+    std::ofstream(file) << kAwkwardTitle;
+    PublishServerAddress address = servers.address();
+    const std::string where = "127.0.0.1:" + std::to_string(servers.ftpPort) + "/zelvotrix/upload";
+    NullProgress progress;
+    RecordingPrompter prompter;
+    auto send = [&](const std::string& ftp, const std::string& caFile, const char* name) {
+        address.ftp = ftp;
+        address.caFile = caFile;
+        PublicationClient client(address);
+        client.retryDelay = std::chrono::milliseconds(10);
+        return bool(client.upload(file, "json", name, progress, prompter));
+    };
+    EXPECT_FALSE(send("ftps://" + where, "", "untrusted.js"));
+    EXPECT_FALSE(send("ftp://" + where, "", "plain.js"));
+    EXPECT_TRUE(send("ftps://" + where, servers.certFile.string(), "trusted.js"));
+    EXPECT_EQ(readText(servers.uploads() / "json" / "trusted.js"), kAwkwardTitle);
+    EXPECT_FALSE(fs::exists(servers.uploads() / "json" / "untrusted.js"));
+    EXPECT_FALSE(fs::exists(servers.uploads() / "json" / "plain.js"));
 }
 
 std::string runCli(const std::vector<std::string>& args, int& status) {

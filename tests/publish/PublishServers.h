@@ -50,7 +50,9 @@ inline bool accepts(int port) {
 
 class PublishServers {
 public:
-    PublishServers() {
+    // With `tls` FTP takes only TLS connections, with a certificate made for the run
+    // (certFile) that nothing trusts unless told to.
+    explicit PublishServers(bool tls = false) {
         std::string p = (fs::temp_directory_path() / "zx-publish-test-XXXXXX").string();
         data = ::mkdtemp(p.data());
         fs::permissions(data, fs::perms(0755));
@@ -65,6 +67,7 @@ public:
         http = std::make_unique<server::PublishServer>(config, *db);
         httpPort = http->bindToAnyPort("127.0.0.1");
         thread = std::thread([this] { http->listenAfterBind(); });
+        if (tls && ftpAvailable()) makeCertificate();
         startFtp();
     }
     ~PublishServers() {
@@ -83,13 +86,27 @@ public:
         if (!ftpAvailable()) return;
         ChildProcess setup;
         std::string out;
-        ASSERT_TRUE(
-            setup.start({ZX_FTP_SETUP, data.string(), std::to_string(ftpPort), "127.0.0.1"}));
+        std::vector<std::string> argv{ZX_FTP_SETUP, data.string(), std::to_string(ftpPort),
+                                      "127.0.0.1"};
+        if (!certFile.empty()) argv.insert(argv.end(), {certFile.string(), keyFile.string()});
+        ASSERT_TRUE(setup.start(argv));
         while (setup.read(out, std::chrono::seconds(5)) != ChildProcess::ReadStatus::Closed) {}
         ASSERT_EQ(setup.wait(), 0) << out;
         ftpPid = std::atoi(out.c_str());
         for (int i = 0; i < 100 && !accepts(ftpPort); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    void makeCertificate() {
+        certFile = data / "cert.pem";
+        keyFile = data / "key.pem";
+        ChildProcess openssl;
+        std::string out;
+        ASSERT_TRUE(
+            openssl.start({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                           "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                           "-keyout", keyFile.string(), "-out", certFile.string()}));
+        while (openssl.read(out, std::chrono::seconds(5)) != ChildProcess::ReadStatus::Closed) {}
+        ASSERT_EQ(openssl.wait(), 0) << out;
     }
     // Stops vsftpd and the session processes it forked, at once.
     void stopFtp() {
@@ -119,7 +136,7 @@ public:
     }
 
     PublishServerAddress address() const {
-        return {"http://127.0.0.1:" + std::to_string(httpPort), "", "127.0.0.1"};
+        return {"http://127.0.0.1:" + std::to_string(httpPort), "", "127.0.0.1", ""};
     }
     httplib::Result get(const std::string& path) const {
         httplib::Client c("127.0.0.1", httpPort);
@@ -128,6 +145,7 @@ public:
     fs::path uploads() const { return server::uploadFolder(data); }
 
     fs::path data;
+    fs::path certFile, keyFile;
     std::unique_ptr<server::ServerDatabase> db;
     std::unique_ptr<server::PublishServer> http;
     std::thread thread;
