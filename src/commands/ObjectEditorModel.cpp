@@ -1,5 +1,7 @@
 #include "commands/ObjectEditorModel.h"
 
+#include "imaging/ImageGeometry.h"
+
 #include "anim/AnimationModel.h"
 #include "anim/TimeCurve.h"
 
@@ -74,7 +76,8 @@ ObjectEditorModel::ObjectEditorModel(AnimationModel& model, int slot, bool persp
         for (size_t i = 0; i < o.library->materials.size(); ++i)
             materials_.push_back({o.library->materials[i], true, 0x00FFFFFF, int(i)});
     }
-    backupMaterials_ = materials_;
+    backupMaterials_ = savedMaterials_ = materials_;
+    backupLibrary_ = savedLibrary_ = o.library;
 }
 
 const AnimObject& ObjectEditorModel::object() const {
@@ -255,6 +258,60 @@ void ObjectEditorModel::renameMaterial(int material, std::string name) {
         materials_[size_t(material)].name = std::move(name);
 }
 
+LibraryObjectData* ObjectEditorModel::ownLibrary() {
+    AnimObject& o = own();
+    if (!o.library) return nullptr;
+    if (o.library != ownLibrary_) { // the loaded data is shared with other objects
+        ownLibrary_ = std::make_shared<LibraryObjectData>(*o.library);
+        o.library = ownLibrary_;
+    }
+    return ownLibrary_.get();
+}
+
+RasterImage* ObjectEditorModel::ownTexture(int material) {
+    const AnimObject& o = object();
+    if (!o.library || material < 0 || material >= int(materials_.size())) return nullptr;
+    const size_t t = size_t(materials_[size_t(material)].texture);
+    if (t >= o.library->textures.size() || !o.library->textures[t] ||
+        o.library->textures[t]->empty())
+        return nullptr;
+    return &*ownLibrary()->textures[t];
+}
+
+Status ObjectEditorModel::flipTexture(int material, bool horizontal) {
+    RasterImage* texture = ownTexture(material);
+    if (!texture) return Status::refused({});
+    *texture = mirrorPicture(*texture, horizontal);
+    return Status::ok();
+}
+
+Status ObjectEditorModel::replaceTexture(int material, RasterImage picture) {
+    if (picture.empty()) return Status::refused({});
+    RasterImage* texture = ownTexture(material);
+    if (!texture) return Status::refused({});
+    *texture = std::move(picture);
+    return Status::ok();
+}
+
+std::string ObjectEditorModel::libraryFile() const {
+    const AnimObject& o = object();
+    return o.library ? o.library->path : std::string();
+}
+
+Result<std::string> ObjectEditorModel::saveObject(const std::filesystem::path& file,
+                                                  const SaveAnimationOptions& options) {
+    LibraryObjectData* lib = ownLibrary();
+    if (!lib) return Status::refused({});
+    for (const ObjectMaterial& m : materials_)
+        if (m.texture >= 0 && size_t(m.texture) < lib->materials.size())
+            lib->materials[size_t(m.texture)] = m.name;
+    Result<std::string> saved = saveModelObjectAsLibrary(model_, slot_, file, options);
+    if (!saved) return saved;
+    savedMaterials_ = materials_;
+    savedLibrary_ = object().library;
+    return saved;
+}
+
 void ObjectEditorModel::commit() {
     commitConstantEffects(own());
     backupMaterials_ = materials_;
@@ -267,6 +324,7 @@ void ObjectEditorModel::cancel() {
     o.loop = backupLoop_;
     o.timeOffset = backupOffset_;
     materials_ = backupMaterials_;
+    o.library = backupLibrary_;
 }
 
 } // namespace zx
