@@ -104,7 +104,8 @@ public:
 
     // ---- materials -----------------------------------------------------------------------
     const std::vector<ObjectMaterial>& materials() const { return materials_; }
-    // Material edits not yet written to the object's file.
+    // Material edits (they show at once on the object's triangles) not yet written to
+    // the object's file.
     bool materialsChanged() const {
         return materials_ != savedMaterials_ || object().library != savedLibrary_;
     }
@@ -154,6 +155,10 @@ private:
     std::vector<ObjectMaterial> materials_;
     std::vector<ObjectMaterial> backupMaterials_;
     std::shared_ptr<const LibraryObjectData> backupLibrary_; // textures at opening
+    std::vector<MeshTriangle> backupTriangles_;              // their flags carry the materials
+    // Writes the material's shown flag, transparency and colour (of solid faces) into
+    // the flags of its triangles, which the views and the saved object show.
+    void applyMaterial(int material);
     // What the object's file holds, for the question before material edits are lost.
     std::vector<ObjectMaterial> savedMaterials_;
     std::shared_ptr<const LibraryObjectData> savedLibrary_;

@@ -77,7 +77,20 @@ TEST_F(LoadedLibraryObject, FlipsTouchOnlyTheEditedObjectAndCancelPutsTheLoadedD
     ASSERT_TRUE(editor.replaceTexture(m, replacement));
     EXPECT_EQ(texture(0, editor, m), replacement);
 
+    const std::vector<MeshTriangle> triangles = model.object(0).triangles;
+    ASSERT_TRUE(editor.setColour(m, ColourField::Transparency, 31));
+    editor.setAllShown(false);
+    for (const MeshTriangle& t : model.object(0).triangles) {
+        EXPECT_LT(t.flags, 0); // hidden
+        if (t.material == editor.materials()[size_t(m)].texture) {
+            EXPECT_EQ((t.flags & TriangleFlag::TransparencyMask) >> TriangleFlag::TransparencyShift,
+                      31);
+        }
+    }
+    EXPECT_EQ(model.object(1).triangles, triangles); // the clone is left alone
+
     editor.cancel();
+    EXPECT_EQ(model.object(0).triangles, triangles);
     EXPECT_EQ(model.object(0).library, loaded);
     EXPECT_FALSE(editor.materialsChanged());
 }
@@ -89,6 +102,12 @@ TEST_F(LoadedLibraryObject, SavedObjectReadsBackWithItsTexturesAndMaterialNames)
     const RasterImage flipped = mirrorPicture(texture(0, editor, m), false);
     ASSERT_TRUE(editor.flipTexture(m, false));
     editor.renameMaterial(m, "painted");
+    ASSERT_FALSE(model.object(0).triangles.empty());
+    const int faces = model.object(0).triangles.front().material; // a material with faces
+    ASSERT_TRUE(faces >= 0 && faces < int(editor.materials().size()));
+    ASSERT_TRUE(editor.setColour(faces, ColourField::Transparency, 10));
+    editor.setShown(faces, false);
+    const std::vector<MeshTriangle> edited = model.object(0).triangles;
     const fs::path file = folder / "edited.zxl";
     SaveAnimationOptions options;
     options.prompter = &prompter;
@@ -104,6 +123,11 @@ TEST_F(LoadedLibraryObject, SavedObjectReadsBackWithItsTexturesAndMaterialNames)
     EXPECT_EQ(data.materials[t], "painted");
     EXPECT_EQ(back.object(0).vertexCount, model.object(0).vertexCount);
     EXPECT_EQ(data.motion, model.object(0).library->motion); // its own animation is kept
+    EXPECT_EQ(back.object(0).triangles, edited);
+
+    // the reloaded object opens with the material as it was saved
+    ObjectEditorModel reopened(back, 0, false);
+    EXPECT_EQ(reopened.materials(), editor.materials());
 }
 
 } // namespace
