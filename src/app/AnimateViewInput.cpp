@@ -1,8 +1,10 @@
 #include "app/AnimateViewInput.h"
 
+#include "anim/AnimationRecord.h"
 #include "app/CanvasView.h"
 #include "app/MainFrame.h"
 #include "app/QtProgress.h"
+#include "commands/AnimateViewFrame.h"
 #include "commands/ViewLayout.h"
 #include "commands/Workspace.h"
 #include "mesh3d/RebuildMeshes.h"
@@ -194,6 +196,12 @@ void AnimateViewInput::connectToolBar() {
         {"Dots", ToolKind::Dots},        {"Bones", ToolKind::Bones},
         {"Tool 4", ToolKind::FreeHand},  {"Tool 5", ToolKind::Segment},
         {"Tool 6", ToolKind::Rectangle}, {"Toggle", ToolKind::Ellipse}};
+    perspective_ = bar->addAction("Use Perspective");
+    perspective_->setCheckable(true);
+    connect(perspective_, &QAction::triggered, this, [this](bool on) {
+        (void)editor_->setUsePerspective(on);
+        reportState();
+    });
     for (QAction* a : bar->actions())
         for (const auto& [text, tool] : tools) {
             if (a->text() != text) continue;
@@ -232,6 +240,28 @@ std::vector<AnimateViewInput::PaneMap> AnimateViewInput::panes() const {
         out.push_back(m);
     }
     return out;
+}
+
+std::optional<RasterImage> AnimateViewInput::editedFrame(RenderQuality quality) {
+    const Project& project = frame_.project();
+    const ProjectImage* image = project.current();
+    const AnimationModel& model = editor_->model();
+    if (!image || (!validObject(model, model.selectedObject) && !editor_->busy()))
+        return std::nullopt;
+    std::vector<uint32_t> record = writeAnimationRecord(model);
+    if (record != edited_.record || model.selectedObject != edited_.selected ||
+        project.currentImage != edited_.image || image->currentFrame() != edited_.frame ||
+        quality != edited_.quality) {
+        edited_ = {std::move(record),
+                   model.selectedObject,
+                   project.currentImage,
+                   image->currentFrame(),
+                   quality,
+                   renderAnimateViewFrame(project, model, project.currentImage,
+                                          image->currentFrame(), quality)};
+    }
+    if (edited_.picture.empty()) return std::nullopt;
+    return edited_.picture;
 }
 
 std::optional<PointerEvent> AnimateViewInput::toImage(const QPointF& at,
@@ -347,6 +377,10 @@ void AnimateViewInput::showMenu(const std::vector<RegionMenuEntry>& entries,
 }
 
 void AnimateViewInput::reportState() {
+    if (perspective_) {
+        perspective_->setEnabled(frame_.workspace().hasSelectedImage());
+        perspective_->setChecked(perspectiveView(editor_->model()));
+    }
     frame_.setPaneText(kPositionPane, qtText(editor_->positionText()));
     frame_.statusBar()->showMessage(qtText(editor_->prompt()));
     frame_.view()->update();

@@ -8,6 +8,8 @@
 #include "commands/AnimateEditor.h"
 #include "commands/ModePanel.h"
 #include "commands/RegionMenu.h"
+#include "render/RenderQuality.h"
+#include "storage/RasterImage.h"
 
 #include <QObject>
 #include <QPointF>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QMenu;
 class QWidget;
 
@@ -41,6 +44,10 @@ public:
         double scale = 1;
     };
     std::vector<PaneMap> panes() const;
+    // The current image's current frame rendered from the editor's model, its selected
+    // object outlined, while an object is selected or a drag is under way; none
+    // otherwise. Rendered again only when the model, the frame or the quality changed.
+    std::optional<RasterImage> editedFrame(RenderQuality quality);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +65,13 @@ private:
     std::unique_ptr<AnimateEditor> editor_;
     std::unique_ptr<ModePanel> panels_;       // the Qt panel and the editor, as one
     std::unique_ptr<AnimateOverlay> overlay_; // a child of the canvas
+    QAction* perspective_ = nullptr;          // "Use Perspective" on the tool bar
+    struct EditedFrame {
+        std::vector<uint32_t> record;
+        int selected = -1, image = -1, frame = -1;
+        RenderQuality quality = RenderQuality::Low;
+        RasterImage picture;
+    } edited_;
 };
 
 } // namespace zx

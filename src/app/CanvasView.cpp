@@ -97,9 +97,12 @@ bool CanvasView::paintRenderedFrame(QPainter& p, const QRect& area) {
     Project& project = frame_.project();
     const ProjectImage* image = project.current();
     if (!image) return false;
-    // A spooled frame when there is one; the frame rendered here until then.
-    std::optional<RasterImage> rendered = frame_.animateSpool().frame(
-        project, project.currentImage, image->currentFrame(), previewQuality());
+    // The editor's frame while an object is selected or dragged; otherwise a spooled
+    // frame when there is one, the frame rendered here until then.
+    std::optional<RasterImage> rendered = frame_.animateEditedFrame(previewQuality());
+    if (!rendered)
+        rendered = frame_.animateSpool().frame(project, project.currentImage, image->currentFrame(),
+                                               previewQuality());
     if (!rendered)
         rendered =
             preview_.render(project, project.currentImage, image->currentFrame(), previewQuality());

@@ -17,6 +17,8 @@
 #include "output/BrowserLauncher.h"
 #include "output/WebGlExport.h"
 #include "platform/Status.h"
+#include "render/RenderQuality.h"
+#include "storage/RasterImage.h"
 #include "storage/Settings.h"
 #include "ui/PanelHost.h"
 
@@ -132,6 +134,9 @@ public:
     // changed it); the tools' selected object, −1 for none.
     void reloadAnimateEditor();
     int editorSelectedObject() const;
+    // The Animate view's current frame as the editor has it while an object is
+    // selected or a drag is under way; none when the spooled frames show it.
+    std::optional<RasterImage> animateEditedFrame(RenderQuality quality);
     bool showSubject() const;
     bool showBackground() const;
     void setShowSubject(bool on);

@@ -17,4 +17,9 @@ int MainFrame::editorSelectedObject() const {
     return animateInput_ ? animateInput_->editor().model().selectedObject : -1;
 }
 
+std::optional<RasterImage> MainFrame::animateEditedFrame(RenderQuality quality) {
+    if (!animateInput_ || animatePlaying()) return std::nullopt;
+    return animateInput_->editedFrame(quality);
+}
+
 } // namespace zx

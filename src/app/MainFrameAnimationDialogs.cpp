@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 
 #include "anim/TimeCurve.h"
+#include "commands/AnimateEditor.h"
 #include "commands/AnimationContinuation.h"
 #include "commands/AnimationEditSession.h"
 #include "storage/CurveFile.h"
@@ -67,7 +68,7 @@ void MainFrame::onAddContinuation() {
 void MainFrame::openObjectEditor(int slot) {
     auto session = AnimationEditSession::open(*workspace_);
     if (!session || slot < 0 || slot >= (*session)->model().objectCount) return;
-    const bool perspective = false; // the Animate panel has no perspective switch yet
+    const bool perspective = perspectiveView((*session)->model());
     ObjectEditorDialog dialog(
         **session, slot, perspective, *prompter_, [this] { refreshView(); }, this);
     animationDialog_ = &dialog;

@@ -399,6 +399,13 @@ Status AnimateEditor::setDisableBindings(bool disabled) {
     });
 }
 
+Status AnimateEditor::setUsePerspective(bool on) {
+    return apply([&](AnimationModel& m) -> EditResult {
+        m.headerWords[kPerspectiveWord] = on ? 1 : 0;
+        return std::string("Change Perspective");
+    });
+}
+
 void AnimateEditor::setSelection(std::vector<IntPoint> polygon, bool closed) {
     selection_ = std::move(polygon);
     selectionClosed_ = closed && selection_.size() >= 3;
@@ -428,6 +435,7 @@ int AnimateEditor::hotObject() const {
 CaptionState AnimateEditor::captionState() const {
     CaptionState c;
     c.mouseSelectLocked = lockMouseSelect;
+    c.imageModified = startImageModified();
     const int s = model_.selectedObject;
     if (!validObject(model_, s)) return c;
     (model_.object(s).isLibrary() ? c.selectedObject : c.selectedRegion) = model_.objectTypeText(s);
@@ -439,6 +447,21 @@ CaptionState AnimateEditor::captionState() const {
 bool AnimateEditor::insideImage(double x, double y) const {
     return std::isfinite(x) && std::isfinite(y) && x >= 0 && y >= 0 && x < model_.startWidth &&
            y < model_.startHeight;
+}
+
+bool AnimateEditor::startImageModified() const {
+    constexpr double kTolerance = 1e-3; // pixels; below what a pose could show
+    for (int s = 0; s < model_.objectCount; ++s) {
+        const AnimObject& o = model_.object(s);
+        if (o.isLibrary()) continue; // its texture coordinates are its own picture's
+        for (int v = 0; v < o.vertexCount && v < int(o.points.size()); ++v) {
+            const AnimPoint& p = o.points[size_t(v)];
+            if (std::abs(p.start.x - p.texture.x) > kTolerance ||
+                std::abs(p.start.y - p.texture.y) > kTolerance)
+                return true;
+        }
+    }
+    return false;
 }
 
 ObjectPart AnimateEditor::dotAt(double x, double y) const {

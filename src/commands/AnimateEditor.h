@@ -34,6 +34,12 @@ class Workspace;
 class AnimateTool;
 struct RegionMenuEntry;
 
+// The "Use Perspective" box, kept in setting word 4 of the animation record.
+inline constexpr size_t kPerspectiveWord = 4;
+inline bool perspectiveView(const AnimationModel& model) {
+    return model.headerWords[kPerspectiveWord] != 0;
+}
+
 // The panel's tools, by the text of their buttons.
 enum class ToolKind { None, Dots, Bones, FreeHand, Segment, Rectangle, Ellipse };
 // Which image the pointer works on.
@@ -42,6 +48,8 @@ enum class AnimateView { Current = 0, Start = 1, End = 2 };
 inline constexpr std::string_view kBindingPrompt = "Click on a dot to bind object";
 inline constexpr std::string_view kUseStartImagePrompt =
     "Please use start image to define selection";
+inline constexpr std::string_view kModifiedStartImageMessage =
+    "Cannot define a selection on a modified start image...";
 
 std::string_view toolButtonText(ToolKind tool);
 std::optional<ToolKind> toolFromButtonText(std::string_view text);
@@ -122,6 +130,8 @@ public:
     Status startBinding(int slot, int dot);
     Status addConductorBox(double x, double y);
     Status setDisableBindings(bool disabled);
+    // The "Use Perspective" box.
+    Status setUsePerspective(bool on);
     Status selectNext();
     // "Full Image Rectangle", "Regions Contours", "Regions Rectangles".
     Status initRegions(RegionMode mode);
@@ -148,6 +158,10 @@ public:
     };
     std::optional<DotPlace> dotPlace(int slot, double x, double y) const;
     bool insideImage(double x, double y) const;
+    // The start image no longer shows the picture as it is: an object's start pose
+    // was moved off its texture ("Set as Start Image"), so a selection drawn there
+    // would not outline what the picture holds.
+    bool startImageModified() const;
 
     // ---- ModePanel ----------------------------------------------------------------
     void enter() override;

@@ -1,8 +1,10 @@
 #include "commands/AnimationEditSession.h"
 
 #include "anim/AnimationRecord.h"
+#include "anim/LibraryFile.h"
 #include "commands/LibraryObjects.h"
 #include "commands/Workspace.h"
+#include "storage/Settings.h"
 
 #include <algorithm>
 
@@ -19,9 +21,15 @@ Result<std::unique_ptr<AnimationEditSession>> AnimationEditSession::open(Workspa
     session->before_ = image->animation;
     AnimationModel& model = *session->model_;
     // The model is only written back: library objects keep their words as stored.
+    // Their files are read too, so the Object Editor has their materials and textures.
     RecordReadOptions read;
     read.prompter = &workspace.prompter();
     read.forRewrite = true;
+    LibraryLoadOptions library;
+    library.projectFolder = workspace.project().folder;
+    library.libraryFolder = workspace.settings().libDir;
+    library.relocations = &workspace.libraryRelocations;
+    read.loadLibrary = recordLibraryLoader(library);
     if (image->animation && !image->animation->empty() &&
         !readAnimationRecord(model, *image->animation, read))
         return Status::failed({}, "the image's animation is damaged");

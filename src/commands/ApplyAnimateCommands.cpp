@@ -111,6 +111,9 @@ void addAnimateApplyCommands(std::vector<ApplyCommand>& t) {
     t.push_back({"Disable Bindings", a, {}, [](ApplyContext& c, const DialogValues&) {
                      return c.animate.setDisableBindings(!c.animate.model().bindingsDisabled());
                  }});
+    t.push_back({"Use Perspective", a, {}, [](ApplyContext& c, const DialogValues&) {
+                     return c.animate.setUsePerspective(!perspectiveView(c.animate.model()));
+                 }});
     t.push_back(
         {"Set Object Z", a, {"Z"}, onSelected([](AnimationModel& m, int s, const DialogValues& v) {
              return setObjectZ(m, s, v.at("Z"));

@@ -125,17 +125,11 @@ Status computeFrames(AnimationModel& model, std::span<const int> slots, int last
     return Status::ok();
 }
 
-// Saves the objects of `slots` (the whole animation, or one object with -1 slot).
-Result<std::string> saveImageObjects(const ProjectImage& image, int slot, const fs::path& file,
-                                     const SaveAnimationOptions& options) {
-    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
-    AnimationModel model;
-    LibraryLoadOptions library;
-    library.prompter = options.prompter;
-    library.projectFolder = options.projectFolder;
-    library.relocations = options.relocations;
-    if (Status loaded = loadImageScene(image, model, library); !loaded) return loaded;
-
+// Saves the objects of `slots` of a loaded model (the whole animation, or one object
+// with -1 slot).
+Result<std::string> saveModelObjects(AnimationModel& model, int slot, const fs::path& file,
+                                     const SaveAnimationOptions& options,
+                                     const RasterImage* thumbnailPicture) {
     const bool whole = slot < 0;
     if (!whole && slot >= model.objectCount)
         return Status::refused({}, "the image has no object " + std::to_string(slot));
@@ -150,7 +144,7 @@ Result<std::string> saveImageObjects(const ProjectImage& image, int slot, const 
 
     LibrarySaveOptions save;
     save.prompter = options.prompter;
-    save.thumbnailPicture = image.layerPicture(kSubjectLayer);
+    save.thumbnailPicture = thumbnailPicture;
     save.framePositions = [&frames](int s, int frame) {
         auto it = frames.find(s);
         if (it == frames.end() || size_t(frame) >= it->second.size()) return std::vector<Vec3>{};
@@ -164,11 +158,31 @@ Result<std::string> saveImageObjects(const ProjectImage& image, int slot, const 
     return saved;
 }
 
+Result<std::string> saveImageObjects(const ProjectImage& image, int slot, const fs::path& file,
+                                     const SaveAnimationOptions& options) {
+    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
+    AnimationModel model;
+    LibraryLoadOptions library;
+    library.prompter = options.prompter;
+    library.projectFolder = options.projectFolder;
+    library.relocations = options.relocations;
+    if (Status loaded = loadImageScene(image, model, library); !loaded) return loaded;
+    return saveModelObjects(model, slot, file, options, image.layerPicture(kSubjectLayer));
+}
+
 } // namespace
 
 Result<std::string> saveImageAnimationAsLibrary(const ProjectImage& image, const fs::path& file,
                                                 const SaveAnimationOptions& options) {
     return saveImageObjects(image, -1, file, options);
+}
+
+Result<std::string> saveModelObjectAsLibrary(AnimationModel& model, int slot, const fs::path& file,
+                                             const SaveAnimationOptions& options,
+                                             const RasterImage* thumbnailPicture) {
+    if (slot < 0) return Status::refused({}, "no object is selected");
+    if (options.prompter) options.prompter->status(kBuildingLibraryStatus);
+    return saveModelObjects(model, slot, file, options, thumbnailPicture);
 }
 
 Result<std::string> saveImageObjectAsLibrary(const ProjectImage& image, int slot,

@@ -74,6 +74,15 @@ Result<std::string> saveImageObjectAsLibrary(const ProjectImage& image, int slot
                                              const std::filesystem::path& file,
                                              const SaveAnimationOptions& options);
 
+// One object of an animation being edited saved alone, as it is in `model` now
+// (textures and material names included); the thumbnail entry is cut from
+// `thumbnailPicture` when given. The model's current positions are left at the
+// object's last frame.
+Result<std::string> saveModelObjectAsLibrary(AnimationModel& model, int slot,
+                                             const std::filesystem::path& file,
+                                             const SaveAnimationOptions& options,
+                                             const RasterImage* thumbnailPicture = nullptr);
+
 // The file a library object of the image was loaded from (relative names are taken
 // from the project's folder); none for an ordinary object or a missing slot.
 std::optional<std::filesystem::path>

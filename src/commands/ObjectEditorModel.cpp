@@ -1,5 +1,7 @@
 #include "commands/ObjectEditorModel.h"
 
+#include "imaging/ImageGeometry.h"
+
 #include "anim/AnimationModel.h"
 #include "anim/TimeCurve.h"
 
@@ -58,6 +60,29 @@ int colourField(uint32_t colour, ColourField field) {
     return int((colour >> f.shift) & uint32_t(f.max));
 }
 
+namespace {
+
+// What a material's colour word sets on the flags of its triangles: the
+// transparency step, the colour of solid faces, and hidden.
+constexpr uint32_t kRgbBits = 0x00FFFFFFu;
+constexpr int32_t kMaterialBits = TriangleFlag::Hidden | TriangleFlag::TransparencyMask;
+
+// A material as its triangles show it (the first one tells; untouched: white, shown).
+ObjectMaterial materialOf(const AnimObject& o, std::string name, int texture) {
+    ObjectMaterial m{std::move(name), true, kRgbBits, texture};
+    for (const MeshTriangle& t : o.triangles) {
+        if (t.material != texture) continue;
+        const uint32_t flags = uint32_t(t.flags);
+        m.colour = (flags & uint32_t(TriangleFlag::TransparencyMask)) |
+                   ((t.flags & TriangleFlag::SolidColour) ? flags & kRgbBits : kRgbBits);
+        m.shown = t.flags >= 0;
+        break;
+    }
+    return m;
+}
+
+} // namespace
+
 ObjectEditorModel::ObjectEditorModel(AnimationModel& model, int slot, bool perspective,
                                      int sceneDepth)
     : model_(model), slot_(slot),
@@ -72,9 +97,11 @@ ObjectEditorModel::ObjectEditorModel(AnimationModel& model, int slot, bool persp
     backupOffset_ = o.timeOffset;
     if (o.library) {
         for (size_t i = 0; i < o.library->materials.size(); ++i)
-            materials_.push_back({o.library->materials[i], true, 0x00FFFFFF, int(i)});
+            materials_.push_back(materialOf(o, o.library->materials[i], int(i)));
     }
-    backupMaterials_ = materials_;
+    backupTriangles_ = o.triangles;
+    backupMaterials_ = savedMaterials_ = materials_;
+    backupLibrary_ = savedLibrary_ = o.library;
 }
 
 const AnimObject& ObjectEditorModel::object() const {
@@ -239,20 +266,90 @@ void ObjectEditorModel::setStartFrame(int frame) {
     own().timeOffset = timeOffsetFromFrame(std::clamp(frame, 0, ownFrameCount()), ownFrameCount());
 }
 
+void ObjectEditorModel::applyMaterial(int material) {
+    const ObjectMaterial& m = materials_[size_t(material)];
+    for (MeshTriangle& t : own().triangles) {
+        if (t.material != m.texture) continue;
+        uint32_t flags = uint32_t(t.flags) & ~uint32_t(kMaterialBits);
+        flags |= m.colour & uint32_t(TriangleFlag::TransparencyMask);
+        if (t.flags & TriangleFlag::SolidColour)
+            flags = (flags & ~kRgbBits) | (m.colour & kRgbBits);
+        if (!m.shown) flags |= uint32_t(TriangleFlag::Hidden);
+        t.flags = int32_t(flags);
+    }
+}
+
 void ObjectEditorModel::setShown(int material, bool shown) {
-    if (material >= 0 && material < int(materials_.size()))
-        materials_[size_t(material)].shown = shown;
+    if (material < 0 || material >= int(materials_.size())) return;
+    materials_[size_t(material)].shown = shown;
+    applyMaterial(material);
 }
 void ObjectEditorModel::setAllShown(bool shown) {
-    for (ObjectMaterial& m : materials_) m.shown = shown;
+    for (int m = 0; m < int(materials_.size()); ++m) setShown(m, shown);
 }
 Status ObjectEditorModel::setColour(int material, ColourField field, int value) {
     if (material < 0 || material >= int(materials_.size())) return Status::refused({});
-    return setColourField(materials_[size_t(material)].colour, field, value);
+    Status set = setColourField(materials_[size_t(material)].colour, field, value);
+    if (set) applyMaterial(material);
+    return set;
 }
 void ObjectEditorModel::renameMaterial(int material, std::string name) {
     if (material >= 0 && material < int(materials_.size()))
         materials_[size_t(material)].name = std::move(name);
+}
+
+LibraryObjectData* ObjectEditorModel::ownLibrary() {
+    AnimObject& o = own();
+    if (!o.library) return nullptr;
+    if (o.library != ownLibrary_) { // the loaded data is shared with other objects
+        ownLibrary_ = std::make_shared<LibraryObjectData>(*o.library);
+        o.library = ownLibrary_;
+    }
+    return ownLibrary_.get();
+}
+
+RasterImage* ObjectEditorModel::ownTexture(int material) {
+    const AnimObject& o = object();
+    if (!o.library || material < 0 || material >= int(materials_.size())) return nullptr;
+    const size_t t = size_t(materials_[size_t(material)].texture);
+    if (t >= o.library->textures.size() || !o.library->textures[t] ||
+        o.library->textures[t]->empty())
+        return nullptr;
+    return &*ownLibrary()->textures[t];
+}
+
+Status ObjectEditorModel::flipTexture(int material, bool horizontal) {
+    RasterImage* texture = ownTexture(material);
+    if (!texture) return Status::refused({});
+    *texture = mirrorPicture(*texture, horizontal);
+    return Status::ok();
+}
+
+Status ObjectEditorModel::replaceTexture(int material, RasterImage picture) {
+    if (picture.empty()) return Status::refused({});
+    RasterImage* texture = ownTexture(material);
+    if (!texture) return Status::refused({});
+    *texture = std::move(picture);
+    return Status::ok();
+}
+
+std::string ObjectEditorModel::libraryFile() const {
+    const AnimObject& o = object();
+    return o.library ? o.library->path : std::string();
+}
+
+Result<std::string> ObjectEditorModel::saveObject(const std::filesystem::path& file,
+                                                  const SaveAnimationOptions& options) {
+    LibraryObjectData* lib = ownLibrary();
+    if (!lib) return Status::refused({});
+    for (const ObjectMaterial& m : materials_)
+        if (m.texture >= 0 && size_t(m.texture) < lib->materials.size())
+            lib->materials[size_t(m.texture)] = m.name;
+    Result<std::string> saved = saveModelObjectAsLibrary(model_, slot_, file, options);
+    if (!saved) return saved;
+    savedMaterials_ = materials_;
+    savedLibrary_ = object().library;
+    return saved;
 }
 
 void ObjectEditorModel::commit() {
@@ -267,6 +364,8 @@ void ObjectEditorModel::cancel() {
     o.loop = backupLoop_;
     o.timeOffset = backupOffset_;
     materials_ = backupMaterials_;
+    o.library = backupLibrary_;
+    o.triangles = backupTriangles_;
 }
 
 } // namespace zx

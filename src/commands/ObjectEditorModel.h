@@ -8,10 +8,13 @@
 #include "anim/AnimObject.h"
 #include "anim/CurveEditor.h"
 #include "anim/EffectTables.h"
+#include "commands/LibraryObjects.h"
 #include "platform/Status.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,11 +104,26 @@ public:
 
     // ---- materials -----------------------------------------------------------------------
     const std::vector<ObjectMaterial>& materials() const { return materials_; }
-    bool materialsChanged() const { return materials_ != backupMaterials_; }
+    // Material edits (they show at once on the object's triangles) not yet written to
+    // the object's file.
+    bool materialsChanged() const {
+        return materials_ != savedMaterials_ || object().library != savedLibrary_;
+    }
     void setShown(int material, bool shown);
     void setAllShown(bool shown);
     Status setColour(int material, ColourField field, int value);
     void renameMaterial(int material, std::string name);
+    // "Flip Horiz", "Flip Vert": mirrors the material's texture; refused when it has
+    // none.
+    Status flipTexture(int material, bool horizontal);
+    // "Replace...": `picture` in place of the material's texture.
+    Status replaceTexture(int material, RasterImage picture);
+    // "Save Object" (the file the object came from) and "Save Obj As...": writes the
+    // object with its textures and material names; the edits are then saved.
+    Result<std::string> saveObject(const std::filesystem::path& file,
+                                   const SaveAnimationOptions& options);
+    // The file the object was loaded from; empty for none.
+    std::string libraryFile() const;
 
     // ---- leaving -------------------------------------------------------------------------
     // Tables that hold one value throughout become plain start values.
@@ -136,6 +154,18 @@ private:
     float backupOffset_ = 0;
     std::vector<ObjectMaterial> materials_;
     std::vector<ObjectMaterial> backupMaterials_;
+    std::shared_ptr<const LibraryObjectData> backupLibrary_; // textures at opening
+    std::vector<MeshTriangle> backupTriangles_;              // their flags carry the materials
+    // Writes the material's shown flag, transparency and colour (of solid faces) into
+    // the flags of its triangles, which the views and the saved object show.
+    void applyMaterial(int material);
+    // What the object's file holds, for the question before material edits are lost.
+    std::vector<ObjectMaterial> savedMaterials_;
+    std::shared_ptr<const LibraryObjectData> savedLibrary_;
+    // The object's own copy of its library data, made on the first edit of it.
+    std::shared_ptr<LibraryObjectData> ownLibrary_;
+    LibraryObjectData* ownLibrary();
+    RasterImage* ownTexture(int material);
 };
 
 } // namespace zx

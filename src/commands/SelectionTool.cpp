@@ -5,6 +5,8 @@
 
 #include "commands/AnimateEditor.h"
 #include "commands/AnimateTool.h"
+#include "commands/Workspace.h"
+#include "platform/Prompter.h"
 
 #include <cmath>
 #include <numbers>
@@ -75,6 +77,10 @@ public:
         if (editor.selectionClosed() && insidePolygon(editor.selection(), e.x, e.y)) {
             moving_ = editor.selection();
             anchor_ = pixel(e);
+            return;
+        }
+        if (editor.startImageModified()) {
+            editor.workspace().prompter().message(kModifiedStartImageMessage);
             return;
         }
         points_ = {pixel(e)};

@@ -28,6 +28,9 @@ constexpr int kMaxFrameSide = 8192;
 // from the same state for every render of a frame makes renders repeatable.
 constexpr uint64_t kRenderSeed = 0x52454E4445524A49ull;
 
+std::optional<RasterImage> renderWith(AnimationModel& model, const CameraFrame& frame, double t,
+                                      CancelFlag cancel, RenderScratch* scratch, int previewStep);
+
 } // namespace
 
 std::optional<RasterImage> renderFrame(AnimationModel& model, const CameraFrame& frame,
@@ -38,6 +41,18 @@ std::optional<RasterImage> renderFrame(AnimationModel& model, const CameraFrame&
 
 std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFrame& frame, double t,
                                          CancelFlag cancel, RenderScratch* scratch) {
+    return renderWith(model, frame, t, cancel, scratch, 0);
+}
+
+RasterImage renderPreviewFrame(AnimationModel& model, const CameraFrame& frame, double t) {
+    std::optional<RasterImage> picture = renderWith(model, frame, t, nullptr, nullptr, 1);
+    return picture ? std::move(*picture) : RasterImage();
+}
+
+namespace {
+
+std::optional<RasterImage> renderWith(AnimationModel& model, const CameraFrame& frame, double t,
+                                      CancelFlag cancel, RenderScratch* scratch, int previewStep) {
     RenderScratch local;
     RenderScratch& work = scratch ? *scratch : local;
     const int fw = std::max(0, frame.width), fh = std::max(0, frame.height);
@@ -69,6 +84,7 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
         drawing.windowLeft = window.left;
         drawing.windowTop = window.top;
         drawing.t = t;
+        drawing.previewStep = previewStep;
         for (int slot = 0; slot < std::min(model.objectCount, kMaxObjects); ++slot) {
             if (isCancelled(cancel) || !drawing.drawObject(slot, cancel)) {
                 work.release();
@@ -85,5 +101,7 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
     }
     return halveImage(std::move(result), q == 3 ? 2 : 1);
 }
+
+} // namespace
 
 } // namespace zx

@@ -28,4 +28,8 @@ std::optional<RasterImage> renderFrameAt(AnimationModel& model, const CameraFram
                                          CancelFlag cancel = nullptr,
                                          RenderScratch* scratch = nullptr);
 
+// The same through the interactive views' filler, which also outlines the triangles
+// that carry the selection highlight (flags bit 29). Empty when nothing can be drawn.
+RasterImage renderPreviewFrame(AnimationModel& model, const CameraFrame& frame, double t);
+
 } // namespace zx

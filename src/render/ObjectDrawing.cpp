@@ -16,6 +16,16 @@ namespace zx {
 
 namespace {
 
+// The outline of the selected object's triangles in the interactive views (a solid
+// triangle is outlined in its own colour).
+constexpr uint32_t kSelectionOutline = 0xFFFF00u;
+
+uint32_t highlightOf(const MeshTriangle& t) {
+    if (!(t.flags & TriangleFlag::Highlight)) return 0;
+    return (t.flags & TriangleFlag::SolidColour) ? uint32_t(t.flags) & 0xFFFFFFu
+                                                 : kSelectionOutline;
+}
+
 double sane01(double g) {
     return std::isfinite(g) ? g : 0.0;
 }
@@ -141,6 +151,7 @@ bool ObjectDrawing::drawTriangles(int slot, RasterImage& colour, DepthRaster& de
         }
         if (previewStep > 0) {
             tri.step = previewStep;
+            tri.highlight = highlightOf(mt);
             tri.clip = {0, 0, colour.width(), colour.height()};
             rasterizeTrianglePreview(tri);
         } else if (!rasterizeTriangle(tri, cancel)) {

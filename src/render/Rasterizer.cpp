@@ -255,6 +255,7 @@ struct TriangleSetup {
     int32_t opacity; // 0 … 256
     Shading shading;
     EdgeMask* mask;
+    uint32_t highlight; // outline colour of a highlighted triangle (preview), else 0
 };
 
 ZX_STAGE int32_t edgeMaskWeight(double nz, double length) {
@@ -353,12 +354,20 @@ template <bool Preview> ZX_STAGE bool setUpTriangle(const TriangleRaster& tri, T
                  ? tri.edgeMask
                  : nullptr;
     setUpShading(tri, s.shading);
+    s.highlight = Preview ? tri.highlight : 0;
     return true;
 }
 
 struct Span {
     int first, last;
 };
+
+// The outline of a highlighted triangle: the first and last computed pixel of each
+// row and the first and last computed row, so it shows at any pixel step.
+ZX_STAGE bool onOutline(const TriangleSetup& s, const Span& span, int x, int y) {
+    return y - s.step < s.edges.y0 || y + s.step > s.edges.y2 || x - s.step < span.first ||
+           x + s.step > span.last;
+}
 
 // Span set-up: the row's extent between the long edge (0–2) and the short edges
 // (0–1 above vertex 1, 1–2 below it).
@@ -537,12 +546,15 @@ template <bool Preview> bool fillTriangle(const TriangleRaster& tri, CancelFlag 
             }
 
             uint32_t pixel;
-            if (!sampleTexel(s.map, l1, l2, pixel)) continue;
-            if (!applyOpacity(pixel, s.opacity)) continue;
-
-            int32_t maskWeight;
-            pixel = shadePixel(s.shading, l0, l1, l2, pixel, mrow != nullptr, maskWeight);
-            if (mrow && (maskWeight != 0 || !behind)) mrow[x] = uint8_t(maskWeight);
+            if (s.highlight != 0 && onOutline(s, span, x, y)) {
+                pixel = s.highlight | 0xFF000000u;
+            } else {
+                if (!sampleTexel(s.map, l1, l2, pixel)) continue;
+                if (!applyOpacity(pixel, s.opacity)) continue;
+                int32_t maskWeight;
+                pixel = shadePixel(s.shading, l0, l1, l2, pixel, mrow != nullptr, maskWeight);
+                if (mrow && (maskWeight != 0 || !behind)) mrow[x] = uint8_t(maskWeight);
+            }
 
             storePixel(crow[x], drow[x], storedPixel, storedEntry, pixel, z, behind, border,
                        lastRow, lastColumn);

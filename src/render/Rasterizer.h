@@ -46,6 +46,9 @@ struct TriangleRaster {
     // Preview variant only.
     PixelRect clip; // right and bottom exclusive
     int step = 1;   // every step-th row and column
+    // The selection highlight (flags bit 29): the triangle's outline in this opaque
+    // colour, its inside drawn as usual; 0 for none.
+    uint32_t highlight = 0;
 };
 
 // Fills one triangle. Polls `cancel` before each row; returns false when it was set.

@@ -4,11 +4,14 @@
 #include "anim/TimeCurve.h"
 #include "commands/AnimationEditSession.h"
 #include "platform/Prompter.h"
+#include "storage/ImageFile.h"
 #include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,6 +30,19 @@
 #include <optional>
 
 namespace zx {
+
+namespace {
+
+// The "Replace..." file dialog's filters: pictures and videos (their first frame).
+const QString kTextureFilters =
+    "Image/Video files (jpg, jpeg, png, avi, flv, mov, mp4, 3gp, mpeg, ogg, vcd, vob, wmv) "
+    "(*.jpg *.jpeg *.png *.avi *.flv *.mov *.mp4 *.3gp *.mpeg *.mpg *.ogg *.vcd *.vob *.wmv);;"
+    "Image files (*.jpg *.jpeg *.png);;"
+    "Video files (*.avi *.flv *.mov *.mp4 *.3gp *.mpeg *.mpg *.ogg *.vcd *.vob *.wmv)";
+const QString kLibraryFilter = "Library objects (*.zxl)";
+constexpr std::string_view kCouldNotLoad = ": Could not load";
+
+} // namespace
 
 namespace {
 
@@ -319,7 +335,45 @@ QWidget* ObjectEditorDialog::buildMaterials() {
         connect(colourEdits_[f], &QLineEdit::editingFinished, this,
                 [this, f] { typedColour(colourEdits_[f], ColourField(f)); });
     }
+    const auto button = [this, grid](const QString& text, int row, int column, auto action) {
+        auto* b = new QPushButton(text, materialsBox_);
+        grid->addWidget(b, row, column);
+        connect(b, &QPushButton::clicked, this, action);
+    };
+    button("Flip Horiz", 7, 0, [this] { flip(true); });
+    button("Flip Vert", 7, 1, [this] { flip(false); });
+    button("Replace...", 7, 2, [this] { replaceTexture(); });
+    button("Save Object", 8, 0, [this] { saveObject(false); });
+    button("Save Obj As...", 8, 1, [this] { saveObject(true); });
     return materialsBox_;
+}
+
+void ObjectEditorDialog::flip(bool horizontal) {
+    if (model_->flipTexture(selectedMaterial(), horizontal)) changed();
+}
+
+void ObjectEditorDialog::replaceTexture() {
+    if (selectedMaterial() < 0) return;
+    const QString file = QFileDialog::getOpenFileName(this, "Replace", {}, kTextureFilters);
+    if (file.isEmpty()) return;
+    Result<RasterImage> picture = loadImage(enginePath(file), nullptr);
+    if (!picture || picture->empty()) {
+        prompter_.message(engineText(QFileInfo(file).fileName()) + std::string(kCouldNotLoad));
+        return;
+    }
+    if (model_->replaceTexture(selectedMaterial(), std::move(*picture))) changed();
+}
+
+void ObjectEditorDialog::saveObject(bool choose) {
+    QString file = qtPath(model_->libraryFile());
+    if (choose || file.isEmpty())
+        file = QFileDialog::getSaveFileName(this, "Save Obj As...", file, kLibraryFilter);
+    if (file.isEmpty()) return;
+    SaveAnimationOptions options;
+    options.prompter = &prompter_;
+    Result<std::string> saved = model_->saveObject(enginePath(file), options);
+    if (!saved && !saved.status().message().empty()) prompter_.message(saved.status().message());
+    changed();
 }
 
 QWidget* ObjectEditorDialog::buildButtons() {

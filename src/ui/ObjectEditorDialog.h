@@ -60,6 +60,10 @@ private:
     void typedValue(QLineEdit* edit, bool start);
     void typedColour(QLineEdit* edit, ColourField field);
     int selectedMaterial() const;
+    void flip(bool horizontal);
+    void replaceTexture();
+    // "Save Object" writes the file the object came from; `choose` asks for a name.
+    void saveObject(bool choose);
 
     AnimationEditSession& session_;
     bool perspective_;

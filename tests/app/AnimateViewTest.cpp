@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QToolBar>
 #include <QtTest>
 
 using namespace zx;
@@ -91,6 +92,46 @@ private slots:
         QCOMPARE(record().object(0).userDotCount(), 0);
         QVERIFY(frame_->trigger(Cmd::Redo));
         QCOMPARE(record().object(0).userDotCount(), 1);
+    }
+
+    void selectedObjectIsOutlinedAndPerspectiveIsAStep() {
+        auto outlinePixels = [this] {
+            const QImage shot =
+                frame_->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if (shot.pixel(x, y) == qRgb(255, 255, 0)) ++n;
+            return n;
+        };
+        pressPanelButton("Regions");
+        frame_->view()->setFocus();
+        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 10));
+        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
+            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
+        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        QTest::keyClick(frame_->view(), Qt::Key_Return);
+        QCOMPARE(record().objectCount, 1);
+        pressPanelButton("Dots");
+        click(30, 30); // a dot selects its object
+        QCOMPARE(frame_->editorSelectedObject(), 0);
+        QVERIFY(outlinePixels() > 50);
+        frame_->view()->setFocus();
+        QTest::keyClick(frame_->view(), Qt::Key_Delete);
+        QCOMPARE(record().objectCount, 0);
+        QCOMPARE(outlinePixels(), 0);
+
+        auto* bar = frame_->findChild<QToolBar*>("AnimateTools");
+        QVERIFY(bar);
+        QAction* perspective = nullptr;
+        for (QAction* a : bar->actions())
+            if (a->text() == "Use Perspective") perspective = a;
+        QVERIFY(perspective && perspective->isEnabled() && !perspective->isChecked());
+        perspective->trigger();
+        QVERIFY(perspective->isChecked());
+        QCOMPARE(frame_->project().history.labels().back(), std::string("Change Perspective"));
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(!perspective->isChecked());
     }
 };
 

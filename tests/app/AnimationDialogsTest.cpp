@@ -5,12 +5,16 @@
 #include "anim/CurveLibrary.h"
 #include "app/CommandTable.h"
 #include "commands/DemoScene.h"
+#include "commands/LibraryObjects.h"
 #include "storage/CurveFile.h"
 #include "ui/AnimationPropertiesDialog.h"
 #include "ui/ObjectEditorDialog.h"
+#include "ui/QtText.h"
 #include "ui/TimeCurveEditorDialog.h"
 
 #include <QAction>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -111,6 +115,50 @@ private slots:
         QCOMPARE(undoText(), QString("Undo Edit Object\tCtrl+Z"));
         QVERIFY(frame_->trigger(Cmd::Undo));
         QCOMPARE(record(), before);
+    }
+
+    void objectEditorFlipsATextureAndAsksBeforeLosingIt() {
+        const QString lib = dir_.filePath("demo.zxl"); // the demo as one library object
+        QVERIFY(frame_->saveObjectFile(lib));
+        Result<int> slot = loadObjectIntoCurrentImage(frame_->workspace(), enginePath(lib), {});
+        QVERIFY(slot);
+        // opening and keeping an untouched object changes no word of the record
+        const Record loaded = record();
+        const size_t steps = frame_->project().history.labels().size();
+        runDialog<ObjectEditorDialog>([&] { frame_->openObjectEditor(*slot); },
+                                      [&](ObjectEditorDialog& d) { d.accept(); });
+        QCOMPARE(record(), loaded);
+        QCOMPARE(frame_->project().history.labels().size(), steps);
+        runDialog<ObjectEditorDialog>(
+            [&] { frame_->openObjectEditor(*slot); },
+            [&](ObjectEditorDialog& d) {
+                auto* list = d.findChild<QListWidget*>();
+                QVERIFY(list && list->count() > 0);
+                const AnimObject& o = d.model().object();
+                int row = -1; // the first material with a picture
+                for (int m = 0; m < list->count() && row < 0; ++m) {
+                    const size_t t = size_t(d.model().materials()[size_t(m)].texture);
+                    if (t < o.library->textures.size() && o.library->textures[t] &&
+                        !o.library->textures[t]->empty())
+                        row = m;
+                }
+                QVERIFY(row >= 0);
+                list->setCurrentRow(row);
+                const auto loadedData = o.library;
+                for (QPushButton* b : d.findChildren<QPushButton*>())
+                    if (b->text() == "Flip Horiz") b->click();
+                QVERIFY(d.model().object().library != loadedData);
+                QVERIFY(d.model().materialsChanged());
+
+                prompter_.answers = {Answer::No};
+                d.reject(); // "No" keeps the dialog
+                QVERIFY(d.isVisible());
+                QVERIFY(prompter_.saw("Changes to materials will be lost!\nContinue?"));
+                prompter_.answers = {Answer::Yes};
+                d.reject();
+                QVERIFY(!d.isVisible());
+            });
+        QCOMPARE(record(), loaded);
     }
 
     void timeCurveEditorSavesACurveTheNextStartFinds() {

@@ -288,6 +288,50 @@ TEST(Rasterizer, PreviewAtFullSizeMatchesTheFrameFiller) {
         }
 }
 
+TEST(Rasterizer, HighlightOutlinesThePreviewTriangleAtEveryStepAndNeverTheFrame) {
+    RasterImage tex(16, 16);
+    for (int i = 0; i < 256; ++i) tex.pixelVector()[size_t(i)] = 0xFF000000u | uint32_t(i * 997);
+    constexpr uint32_t outline = 0x00FF00u;
+    Target plain(16, 16);
+    auto tri = texturedTriangle(plain, tex, {1.3, 0.2, 1}, {14.6, 5.5, 2}, {3.1, 15.2, 3});
+    tri.filtered = 1;
+    rasterizeTriangle(tri);
+    tri.highlight = outline;
+    Target frame(16, 16);
+    tri.colour = &frame.colour, tri.depth = &frame.depth;
+    rasterizeTriangle(tri); // the frame filler ignores the highlight
+    EXPECT_EQ(frame.colour, plain.colour);
+
+    for (int step : {1, 2, 4}) {
+        Target lit(16, 16);
+        tri.colour = &lit.colour, tri.depth = &lit.depth;
+        tri.clip = {0, 0, 16, 16};
+        tri.step = step;
+        rasterizeTrianglePreview(tri);
+        int outlined = 0, inside = 0;
+        for (int y = 0; y < 16; ++y) {
+            int first = -1, last = -1;
+            for (int x = 0; x < 16; ++x) {
+                if (lit.colour.at(x, y) == 0) continue;
+                if (first < 0) first = x;
+                last = x;
+                if (lit.colour.at(x, y) == (outline | 0xFF000000u))
+                    ++outlined;
+                else if (lit.colour.at(x, y) == plain.colour.at(x, y))
+                    ++inside;
+            }
+            if (first < 0) continue;
+            // each drawn row starts and ends on the outline
+            EXPECT_EQ(lit.colour.at(first, y), outline | 0xFF000000u) << step << " " << y;
+            EXPECT_EQ(lit.colour.at(last, y), outline | 0xFF000000u) << step << " " << y;
+        }
+        EXPECT_GT(outlined, 0);
+        if (step == 1) {
+            EXPECT_GT(inside, 0); // the inside keeps its texture
+        }
+    }
+}
+
 } // namespace
 } // namespace zx
 
