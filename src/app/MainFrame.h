@@ -305,6 +305,12 @@ public:
     int selectedObject() const;
     CommandState animationObjectState() const;
     CommandState continuationState() const;
+    // The Animation and Meshes menus' object and mesh commands: the script table's row
+    // of the same text, run on the Animate tools.
+    template <int Id> void onAnimateCommand() { runAnimateCommand(Id); }
+    void runAnimateCommand(int id);
+    CommandState animateMeshState() const;
+    CommandState animateSelectionMeshState() const;
     // The dialog open over the window, for tests (null when none).
     QDialog* openAnimationDialog() const { return animationDialog_; }
 

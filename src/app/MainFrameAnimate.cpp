@@ -2,6 +2,9 @@
 
 #include "app/AnimateViewInput.h"
 #include "app/MainFrame.h"
+#include "commands/ApplyScript.h"
+
+#include <algorithm>
 
 namespace zx {
 
@@ -20,6 +23,37 @@ int MainFrame::editorSelectedObject() const {
 std::optional<RasterImage> MainFrame::animateEditedFrame(RenderQuality quality) {
     if (!animateInput_ || animatePlaying()) return std::nullopt;
     return animateInput_->editedFrame(quality);
+}
+
+namespace {
+
+// "Re&move\tDEL" is the row "Remove".
+std::string plainMenuText(const QString& text) {
+    return text.section('\t', 0, 0).remove('&').toStdString();
+}
+
+} // namespace
+
+void MainFrame::runAnimateCommand(int id) {
+    const CommandEntry* entry = findCommand(id);
+    if (!entry || !animateInput_ || mode() != AnimationMode::Animate) return;
+    const std::string name = plainMenuText(entry->text);
+    const std::vector<ApplyCommand>& table = applyCommands();
+    const auto row = std::ranges::find(table, std::string_view(name), &ApplyCommand::name);
+    if (row == table.end()) return;
+    // The tools tell their own refusals, as from the region menu.
+    ApplyContext context{*workspace_, animateInput_->editor()};
+    (void)row->run(context, {});
+    refreshAll();
+}
+
+CommandState MainFrame::animateMeshState() const {
+    return {mode() == AnimationMode::Animate && animateInput_ && workspace_->hasSelectedImage(),
+            false};
+}
+
+CommandState MainFrame::animateSelectionMeshState() const {
+    return {animateMeshState().enabled && animateInput_->editor().selectionClosed(), false};
 }
 
 } // namespace zx

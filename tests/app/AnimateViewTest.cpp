@@ -133,6 +133,31 @@ private slots:
         QVERIFY(frame_->trigger(Cmd::Undo));
         QVERIFY(!perspective->isChecked());
     }
+
+    // The Animation and Meshes menus run the tools' commands, each an undoable step,
+    // and stay greyed where the tools have nothing to act on.
+    void menuCommandsActOnTheTools() {
+        QVERIFY(!frame_->trigger(Cmd::ConvertToMesh)); // no selection drawn
+        QVERIFY(!frame_->trigger(Cmd::HideObject));    // no object selected
+        QVERIFY(frame_->trigger(Cmd::FullImageRectangle));
+        QCOMPARE(record().objectCount, 1);
+
+        pressPanelButton("Regions");
+        frame_->view()->setFocus();
+        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 10));
+        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
+            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
+        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        QVERIFY(frame_->trigger(Cmd::SplitMesh));
+        QCOMPARE(record().objectCount, 2);
+
+        const size_t steps = frame_->project().history.labels().size();
+        QVERIFY(frame_->trigger(Cmd::ClearAll));
+        QCOMPARE(record().objectCount, 0);
+        QCOMPARE(frame_->project().history.labels().size(), steps + 1);
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QCOMPARE(record().objectCount, 2);
+    }
 };
 
 QTEST_MAIN(AnimateViewTest)
