@@ -54,6 +54,15 @@ private:
         return model;
     }
 
+    // A closed free-hand path around (10, 10)–(60, 60) of the start pane.
+    void drawSquare() {
+        frame_->view()->setFocus();
+        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 10));
+        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
+            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
+        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+    }
+
 private slots:
     void init() {
         openFrame("settings.ini");
@@ -68,13 +77,7 @@ private slots:
     void freeHandSelectionBecomesAMeshAndADotIsAddedAndUndone() {
         pressPanelButton("Regions");
         QTest::keyClick(frame_->view(), Qt::Key_Escape); // nothing open: ignored
-        frame_->view()->setFocus();
-        // the Regions button gives the free-hand tool: draw a closed path
-        const QPoint from = startPanePoint(10, 10);
-        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, from);
-        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
-            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
-        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        drawSquare(); // the Regions button gives the free-hand tool
         QTest::keyClick(frame_->view(), Qt::Key_Return);
         QCOMPARE(record().objectCount, 1);
 
@@ -105,11 +108,7 @@ private slots:
             return n;
         };
         pressPanelButton("Regions");
-        frame_->view()->setFocus();
-        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 10));
-        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
-            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
-        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        drawSquare();
         QTest::keyClick(frame_->view(), Qt::Key_Return);
         QCOMPARE(record().objectCount, 1);
         pressPanelButton("Dots");
@@ -143,11 +142,7 @@ private slots:
         QCOMPARE(record().objectCount, 1);
 
         pressPanelButton("Regions");
-        frame_->view()->setFocus();
-        QTest::mousePress(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 10));
-        for (auto [x, y] : {std::pair{60, 10}, {60, 60}, {10, 60}})
-            QTest::mouseMove(frame_->view(), startPanePoint(x, y));
-        QTest::mouseRelease(frame_->view(), Qt::LeftButton, {}, startPanePoint(10, 60));
+        drawSquare();
         QVERIFY(frame_->trigger(Cmd::SplitMesh));
         QCOMPARE(record().objectCount, 2);
 
