@@ -122,6 +122,7 @@ Status SpoolEntry::runAnimated(PackedImage& keyFrame) {
         Result<RasterImage> picture =
             renderSceneFrame(*job.scene, job.record, k / last, &cancel_, &scratch);
         if (!picture) return picture.status();
+        if (cancel_.load()) return Status::cancelled(); // no coding for a frame nobody takes
         Result<PackedImage> coded = codeFrame(*picture, k > 0 ? &keyFrame : nullptr);
         if (!coded) return coded.status();
         if (Status status = appendFrame(k, *coded); !status) return status;
