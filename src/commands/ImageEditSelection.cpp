@@ -2,6 +2,7 @@
 
 #include "commands/SelectionHistory.h"
 #include "imaging/SendMaskedSubjectToBackground.h"
+#include "imaging/TraceOutline.h"
 
 #include <algorithm>
 #include <utility>
@@ -9,6 +10,8 @@
 namespace zx {
 
 namespace {
+
+constexpr std::string_view kPasteSelectionName = "Paste Selection";
 
 bool isLasso(SelectionTool tool) {
     return tool == SelectionTool::FreeHandLasso || tool == SelectionTool::LineLasso;
@@ -62,6 +65,24 @@ const RasterImage* ImageEditSelection::mask() const {
 bool ImageEditSelection::hasSelection() const {
     const RasterImage* m = mask();
     return m && std::ranges::any_of(m->pixelVector(), isSelectedWord);
+}
+
+std::optional<RasterImage> ImageEditSelection::copySelection() const {
+    if (!hasSelection()) return std::nullopt;
+    RasterImage copied = *mask();
+    for (uint32_t& w : copied.pixelVector()) w &= MaskBit::Selected;
+    return copied;
+}
+
+bool ImageEditSelection::pasteSelection(const RasterImage& copied) {
+    return run([&](RasterImage& words, ProjectImage&) -> HistoryLabel {
+        zx::deselect(words);
+        for (int y = 0; y < std::min(words.height(), copied.height()); ++y)
+            for (int x = 0; x < std::min(words.width(), copied.width()); ++x)
+                words.at(x, y) |= copied.at(x, y) & MaskBit::Selected;
+        traceOutline(words);
+        return std::string(kPasteSelectionName);
+    });
 }
 
 bool ImageEditSelection::recordStep(HistoryStep step) {

@@ -59,6 +59,11 @@ public:
     bool shrink();
     bool setFeather(int featherIndex);
     bool sendToBackground();
+    // "Copy Selection": the selected flags of the mask alone; none without a selection.
+    std::optional<RasterImage> copySelection() const;
+    // "Paste Selection": a copied selection laid on the mask from its top-left corner,
+    // in place of the current one.
+    bool pasteSelection(const RasterImage& copied);
 
     // ---- undo and redo of the steps recorded here ---------------------------------
     void undo(const HistoryStep& step) { applyStep(step, true); }

@@ -1,5 +1,6 @@
 #include "commands/Workspace.h"
 
+#include "commands/GeometryCommands.h"
 #include "commands/ImageEditStep.h"
 #include "commands/ImageSnapshot.h"
 #include "commands/LibraryObjects.h"
@@ -54,9 +55,13 @@ ModePanel* Workspace::registeredPanel(AnimationMode mode) const {
     return i >= 0 && i < int(panels_.size()) ? panels_[size_t(i)] : fallbackPanel_.get();
 }
 
-ModePanel* Workspace::panel(AnimationMode mode) { return registeredPanel(mode); }
+ModePanel* Workspace::panel(AnimationMode mode) {
+    return registeredPanel(mode);
+}
 
-const ModePanel* Workspace::panel(AnimationMode mode) const { return registeredPanel(mode); }
+const ModePanel* Workspace::panel(AnimationMode mode) const {
+    return registeredPanel(mode);
+}
 
 ProjectImage* Workspace::currentImage() {
     if (ProjectImage* img = project_->current()) return img;
@@ -96,17 +101,51 @@ bool Workspace::readyToLeaveProject() {
 bool Workspace::resolveFloatingEdit() {
     if (!floating.pending) return true;
     const std::string question =
-        floating.isPaste
+        floating.isPaste && floating.background
             ? std::string(kPasteToBackgroundQuestion)
             : "Apply " +
                   (floating.operationName.empty() ? std::string("Paste") : floating.operationName) +
                   " to Image?";
     const Answer a = prompter_.ask(question, Buttons::YesNoCancel);
     if (a == Answer::Cancel) return false;
-    if (a == Answer::Yes && hooks.applyFloatingEdit) hooks.applyFloatingEdit(floating);
-    floating = {};
+    if (a == Answer::Yes) {
+        if (floating.picture)
+            (void)mergeFloating();
+        else if (hooks.applyFloatingEdit)
+            hooks.applyFloatingEdit(floating);
+    }
+    dropFloating();
+    return true;
+}
+
+bool Workspace::pasteFloating(RasterImage picture, std::string name) {
+    const ProjectImage* image = project_->current();
+    if (!image || picture.empty() || picture.isDescriptor() || !resolveFloatingEdit()) return false;
+    if (mode() != AnimationMode::ImageEdit && !switchMode(AnimationMode::ImageEdit)) return false;
+    floating = {
+        true, true, "",
+        FloatingPicture(std::move(picture), std::move(name), image->width(), image->height()),
+        backgroundSelected_};
+    if (floating.picture->reduced()) prompter_.status(kPasteReducedStatus);
     notify(hooks.viewsChanged);
     return true;
+}
+
+Status Workspace::mergeFloating() {
+    if (!floating.picture) return Status::ok();
+    const PlacedPicture placed = floating.picture->placed();
+    const bool background = floating.background;
+    floating = {};
+    Status status = mergeFloatingPicture(*project_, project_->currentImage, placed.picture,
+                                         placed.left, placed.top, background);
+    notify(hooks.historyChanged);
+    notify(hooks.viewsChanged);
+    return status;
+}
+
+void Workspace::dropFloating() {
+    floating = {};
+    notify(hooks.viewsChanged);
 }
 
 void Workspace::enterMode(AnimationMode target) {

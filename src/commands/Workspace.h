@@ -5,8 +5,10 @@
 // and the command-line tool call these; nothing here knows of windows.
 
 #include "anim/LibraryFile.h"
+#include "commands/FloatingPicture.h"
 #include "commands/ModePanel.h"
 #include "platform/Prompter.h"
+#include "platform/Status.h"
 #include "storage/PhotoImport.h"
 #include "storage/Project.h"
 
@@ -26,11 +28,13 @@ struct FloatingEdit {
     bool pending = false;
     bool isPaste = false;
     std::string operationName; // "Paste" when empty
-    std::optional<RasterImage> picture;
-    std::string pictureName;
+    std::optional<FloatingPicture> picture;
+    bool background = false; // pasted while the background is edited
 };
 
 inline constexpr std::string_view kPasteToBackgroundQuestion = "Paste to Background?";
+inline constexpr std::string_view kPasteReducedStatus =
+    "The pasted picture is larger than the image: it was reduced to fit";
 inline constexpr std::string_view kClipboardImageName = "[Clipboard]";
 inline constexpr std::string_view kBlankImageName = "[Blank]";
 inline constexpr int kPlaceholderWidth = 640;
@@ -88,6 +92,12 @@ public:
     FloatingEdit floating;
     // "Apply … to Image?" with Yes, No, Cancel; false for Cancel.
     bool resolveFloatingEdit();
+    // A picture floating over the current image (Image Edit mode); what was floating
+    // before is resolved first. False when there is no image or the user cancels.
+    bool pasteFloating(RasterImage picture, std::string name);
+    // Enter and Esc: the floating picture merged into its layer, or dropped.
+    Status mergeFloating();
+    void dropFloating();
     bool switchMode(AnimationMode target);
     // Selects an image (or its background row) as a click does; false when the
     // floating edit or the active mode refuses. `ask` false skips both (Movie mode).

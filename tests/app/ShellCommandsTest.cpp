@@ -165,6 +165,7 @@ private slots:
         addImages(1);
         frame_->workspace().floating.pending = true;
         frame_->workspace().floating.isPaste = true;
+        frame_->workspace().floating.background = true;
         prompter_.answers = {Answer::Cancel};
         QVERIFY(frame_->trigger(Cmd::ModeAnimate));
         QCOMPARE(frame_->mode(), AnimationMode::ImageEdit);

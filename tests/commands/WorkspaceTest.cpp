@@ -68,6 +68,7 @@ TEST_F(WorkspaceFixture, ModeSwitchingAsksTheLeaveTestAndPlaceholderStandsIn) {
 TEST_F(WorkspaceFixture, FloatingEditQuestionsAndCancel) {
     ws.floating.pending = true;
     ws.floating.isPaste = true;
+    ws.floating.background = true;
     prompter.answers = {Answer::Cancel};
     EXPECT_FALSE(ws.switchMode(AnimationMode::Animate));
     EXPECT_EQ(ws.mode(), AnimationMode::ImageEdit);
@@ -86,7 +87,7 @@ TEST_F(WorkspaceFixture, FloatingEditQuestionsAndCancel) {
     EXPECT_FALSE(ws.floating.pending);
 
     // entering Image Edit does not ask; No discards
-    ws.floating = {true, false, "", {}, {}};
+    ws.floating = {true, false, "", {}, false};
     prompter.clear();
     EXPECT_TRUE(ws.switchMode(AnimationMode::ImageEdit));
     EXPECT_TRUE(prompter.entries.empty());
