@@ -76,6 +76,7 @@ void readExtras(const json& j, ApplyOp& op) {
         }
     }
     if (j.contains("menu")) op.menu = text(j["menu"], "\"menu\"");
+    if (j.contains("file")) op.file = text(j["file"], "\"file\"");
     if (j.contains("answers")) {
         if (!j["answers"].is_array()) throw OpError{"\"answers\" is a list"};
         for (const json& a : j["answers"]) op.answers.push_back(text(a, "an answer"));

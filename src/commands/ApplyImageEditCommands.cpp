@@ -6,6 +6,7 @@
 #include "commands/ImageEditCommands.h"
 #include "commands/ImageEditSelection.h"
 #include "commands/Workspace.h"
+#include "storage/ImageFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,6 +42,60 @@ bool sameText(std::string_view a, std::string_view b) {
     });
 }
 
+// A drag has two points at least, a click one; every coordinate a number.
+Status pointsGiven(const ApplyOp& op) {
+    if (op.points.size() < (op.kind == ApplyOp::Kind::Drag ? 2u : 1u))
+        return Status::refused("Too few points");
+    for (const auto& p : op.points)
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
+            return Status::refused("A point is not a number");
+    return Status::ok();
+}
+
+// Handles of a floating picture are this many image pixels wide for a script.
+constexpr double kScriptHandleReach = 4;
+
+Status pasteFile(ApplyContext& c, const DialogValues&) {
+    if (c.file.empty()) return Status::refused("\"Paste\" needs the picture's \"file\"");
+    Result<RasterImage> picture = loadImage(c.file, &c.workspace.prompter());
+    if (!picture) return picture.status();
+    return c.workspace.pasteFloating(std::move(picture).value(), "Paste")
+               ? Status::ok()
+               : Status::refused("Nothing to paste over");
+}
+
+// The floating picture's commands; "does not apply" when nothing floats.
+Run onFloating(std::function<Status(Workspace&, FloatingPicture&)> act) {
+    return [act](ApplyContext& c, const DialogValues&) {
+        Workspace& w = c.workspace;
+        if (!w.floating.picture) return Status::refused("No picture is floating");
+        return act(w, *w.floating.picture);
+    };
+}
+
+void addFloatingCommands(std::vector<ApplyCommand>& t, std::string_view e) {
+    t.push_back({"Paste", e, {}, pasteFile});
+    t.push_back({"Merge Selection", e, {}, onFloating([](Workspace& w, FloatingPicture&) {
+                     return w.mergeFloating();
+                 })});
+    t.push_back({"Cancel Selection", e, {}, onFloating([](Workspace& w, FloatingPicture&) {
+                     w.dropFloating();
+                     return Status::ok();
+                 })});
+    const std::pair<std::string_view, FloatingShape> shapes[] = {
+        {"Resize & Rotate", FloatingShape::ResizeRotate},
+        {"Distort & Rotate", FloatingShape::Distort}};
+    for (const auto& [name, shape] : shapes)
+        t.push_back({name, e, {}, onFloating([shape](Workspace&, FloatingPicture& f) {
+                         f.setShape(shape);
+                         return Status::ok();
+                     })});
+    t.push_back({"Reset Position", e, {}, onFloating([](Workspace&, FloatingPicture& f) {
+                     f.resetPosition();
+                     return Status::ok();
+                 })});
+}
+
 constexpr SelectionTool kSelectionTools[] = {
     SelectionTool::RectangularMarquee, SelectionTool::EllipticalMarquee,
     SelectionTool::FreeHandLasso, SelectionTool::LineLasso, SelectionTool::MagicBackgroundCleaner};
@@ -63,6 +118,7 @@ void addImageEditApplyCommands(std::vector<ApplyCommand>& t) {
         {"Shrink", &S::shrink},
         {"Send Masked Subject to Background", &S::sendToBackground}};
     for (const auto& [name, command] : selection) t.push_back({name, e, {}, onSelection(command)});
+    addFloatingCommands(t, e);
     for (const ImageEditCommand& command : imageEditCommands()) {
         std::vector<std::string> fields;
         for (const CommandField& f : command.fields) fields.emplace_back(f.label);
@@ -92,17 +148,33 @@ Status ApplySession::editTool(const ApplyOp& op) {
     return Status::refused("Unknown Image Edit tool \"" + op.text + "\" (" + names + ")");
 }
 
+Status ApplySession::floatingPointer(const ApplyOp& op) {
+    using K = ApplyOp::Kind;
+    if (op.kind == K::Key && (op.text == "Enter" || op.text == "Escape")) {
+        if (op.text == "Enter") return workspace_.mergeFloating();
+        workspace_.dropFloating();
+        return Status::ok();
+    }
+    if (op.kind != K::Drag && op.kind != K::Click)
+        return Status::refused("A floating picture takes drags, Enter and Escape");
+    if (Status s = pointsGiven(op); !s) return s;
+    FloatingPicture& f = *workspace_.floating.picture;
+    if (!f.press(op.points[0][0], op.points[0][1], kScriptHandleReach))
+        return Status::refused("The drag starts on nothing of the floating picture");
+    for (size_t i = 1; i < op.points.size(); ++i) f.move(op.points[i][0], op.points[i][1]);
+    f.release();
+    return Status::ok();
+}
+
 Status ApplySession::editPointer(const ApplyOp& op) {
     using K = ApplyOp::Kind;
+    if (workspace_.floating.picture) return floatingPointer(op);
     if (!editToolChosen_)
         return Status::refused("Choose an Image Edit tool first ({\"tool\": \"Rectangular "
                                "Marquee\"})");
     if (op.kind == K::Key || op.kind == K::RightClick)
         return Status::refused("Image Edit mode takes clicks, double clicks and drags");
-    if (op.points.size() < (op.kind == K::Drag ? 2u : 1u)) return Status::refused("Too few points");
-    for (const auto& p : op.points)
-        if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
-            return Status::refused("A point is not a number");
+    if (Status s = pointsGiven(op); !s) return s;
     auto input = [&](size_t i) {
         PointerInput in;
         in.at = {int(std::lround(op.points[i][0])), int(std::lround(op.points[i][1]))};

@@ -49,6 +49,7 @@ struct ApplyOp {
     std::string menu;                 // the region-menu entry a right click chooses
     std::vector<std::string> answers; // "Yes", "No", "OK", "Cancel" for its questions
     DialogValues values;              // its dialog's fields
+    std::string file;                 // a picture file the command takes ("Paste")
 };
 
 // Answers questions from the list an operation gives; remembers every message shown
@@ -68,6 +69,7 @@ struct ApplyContext {
     Workspace& workspace;
     AnimateEditor& animate;
     ImageEditSelection* selection = nullptr; // the Image Edit tools, when the face has them
+    std::string file = {};                   // the operation's "file"
 };
 
 struct ApplyCommand {
@@ -103,6 +105,8 @@ public:
 
 private:
     Status editPointer(const ApplyOp& op);
+    // Drags and Enter / Escape on a floating picture.
+    Status floatingPointer(const ApplyOp& op);
     Status editTool(const ApplyOp& op);
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);

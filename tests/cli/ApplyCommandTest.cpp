@@ -173,5 +173,26 @@ TEST_F(ApplyCommand, ImageEditScriptsSelectAdjustAndUndo) {
     EXPECT_NE(apply(R"([{"mode": "edit"}, {"tool": "Paint Brush"}])"), 0);
 }
 
+// A picture file pasted, dragged by its inside and merged with Enter lands where it
+// was dropped; a missing file stops the run.
+TEST_F(ApplyCommand, APastedPictureIsDraggedAndMerged) {
+    ASSERT_TRUE(savePng(dir_ / "green.png", RasterImage(20, 20, 0xFF00FF00u), nullptr));
+    const std::string paste = R"([{"mode": "edit"}, {"image": 0},
+      {"command": "Paste", "file": ")" +
+                              (dir_ / "green.png").string() + R"("},
+      {"drag": [[43, 27], [13, 7]]}, {"key": "Enter"}])";
+    ASSERT_EQ(apply(paste, "pasted.zxp"), 0) << text("stderr.txt");
+    RecordingPrompter prompter;
+    std::unique_ptr<Project> p = loadProject(dir_ / "pasted.zxp", prompter);
+    ASSERT_TRUE(p);
+    const RasterImage& subject = *p->images.at(0)->layerPicture(2);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const bool pasted = x >= 8 && x < 28 && y >= 2 && y < 22;
+            EXPECT_EQ(subject.at(x, y), pasted ? 0xFF00FF00u : patternPixel(x, y)) << x << "," << y;
+        }
+    EXPECT_NE(apply(R"([{"mode": "edit"}, {"command": "Paste", "file": "none.png"}])"), 0);
+}
+
 } // namespace
 } // namespace zx
