@@ -2,6 +2,7 @@
 
 #include "app/AnimateSpool.h"
 #include "app/CanvasSelectionInput.h"
+#include "app/FloatingInput.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
 #include "app/MovieModeView.h"
@@ -20,7 +21,8 @@ const QColor kStripColour(224, 224, 208);
 } // namespace
 
 CanvasView::CanvasView(MainFrame& frame)
-    : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)) {
+    : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)),
+      floatingInput_(new FloatingInput(frame, *this)) {
     setAutoFillBackground(false);
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
@@ -44,6 +46,7 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
     p.drawImage(target, picture);
     if (frame_.mode() == AnimationMode::ImageEdit && selectionInput_->active())
         selectionInput_->paint(p, target);
+    if (floatingInput_->active()) floatingInput_->paint(p, target);
     p.restore();
 }
 
@@ -185,16 +188,19 @@ void CanvasView::wheelEvent(QWheelEvent* e) {
 // ---- Image Edit input: the selection tools --------------------------------------------
 
 void CanvasView::mousePressEvent(QMouseEvent* e) {
+    if (floatingInput_->active()) return floatingInput_->press(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->press(e, imageEditTarget());
     QWidget::mousePressEvent(e);
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* e) {
+    if (floatingInput_->active()) return floatingInput_->move(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->move(e, imageEditTarget());
     QWidget::mouseMoveEvent(e);
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* e) {
+    if (floatingInput_->active()) return floatingInput_->release(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->release(e, imageEditTarget());
     QWidget::mouseReleaseEvent(e);
 }

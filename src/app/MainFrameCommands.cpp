@@ -315,34 +315,12 @@ void MainFrame::onCopyFrame() {
     if (!img) return;
     std::optional<RasterImage> movieFrame;
     if (mode() == AnimationMode::Movie) movieFrame = movieView_->frameImage(movieFrame_);
-    const RasterImage frame =
-        movieFrame ? std::move(*movieFrame) : composeLayers(*img, showSubject(), showBackground());
-    const std::vector<uint8_t> dib = clipboard_.copy(frame);
-    auto* mime = new QMimeData;
-    mime->setImageData(toQImage(frame));
-    mime->setData("application/x-qt-windows-mime;value=\"DeviceIndependentBitmap\"",
-                  QByteArray(reinterpret_cast<const char*>(dib.data()), qsizetype(dib.size())));
-    QApplication::clipboard()->setMimeData(mime);
+    putOnClipboard(movieFrame ? std::move(*movieFrame)
+                              : composeLayers(*img, showSubject(), showBackground()));
 }
 
 void MainFrame::onPasteNewImage() {
-    const QMimeData* mime = QApplication::clipboard()->mimeData();
-    std::optional<std::vector<uint8_t>> block;
-    if (mime && mime->hasImage()) {
-        // Whatever another program put there arrives as the same bottom-up 24-bit
-        // bitmap the exchange reads.
-        QImage img =
-            qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_ARGB32);
-        RasterImage r(img.width(), img.height());
-        for (int y = 0; y < img.height(); ++y) {
-            const auto* line = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
-            std::copy(line, line + img.width(), r.row(y).begin());
-        }
-        block = encodeClipboardDib(r);
-    }
-    if (!block && !clipboard_.hasOwnCopy()) return;
-    std::optional<RasterImage> picture =
-        block ? clipboard_.paste(std::span<const uint8_t>(*block)) : clipboard_.paste(std::nullopt);
+    std::optional<RasterImage> picture = clipboardPicture();
     if (!picture) return;
     workspace_->pasteToNewImage(*picture);
     refreshAll();

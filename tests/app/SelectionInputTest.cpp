@@ -10,6 +10,8 @@
 #include "ui/ModePanels.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QToolButton>
 #include <QtTest>
 
@@ -117,6 +119,44 @@ private slots:
         QVERIFY(frame_->trigger(Cmd::ModeAnimate));
         QVERIFY(!frame_->action(Cmd::SelectAll)->isEnabled());
         QVERIFY(!frame_->trigger(Cmd::Deselect));
+    }
+
+    // A copied picture pasted, dragged by the mouse and merged with Enter; Esc drops
+    // the next one; a clipboard without a picture gives a message.
+    void floatingPasteFollowsTheMouseAndEnterMergesIt() {
+        const RasterImage before = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QApplication::clipboard()->clear();
+        frame_->onPaste();
+        QVERIFY(!prompter_.texts().empty());
+        QVERIFY(!frame_->workspace().floating.pending);
+
+        QImage square(24, 24, QImage::Format_ARGB32);
+        square.fill(QColor(255, 0, 0));
+        QApplication::clipboard()->setImage(square);
+        frame_->updateCommands();
+        QVERIFY(frame_->trigger(Cmd::Paste));
+        QVERIFY(frame_->workspace().floating.picture);
+        view()->grab(); // drawn in its place with its handles
+
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(34, 24));
+        QTest::mouseMove(view(), at(29, 19));
+        QTest::mouseMove(view(), at(24, 14));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(24, 14));
+        QVERIFY(frame_->routeKey(Qt::Key_Return, {}));
+        QVERIFY(!frame_->workspace().floating.pending);
+        const RasterImage& subject = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QCOMPARE(subject.at(18, 8), 0xFFFF0000u);
+        QCOMPARE(subject.at(41, 31), 0xFFFF0000u);
+        QCOMPARE(subject.at(17, 8), before.at(17, 8));
+        QCOMPARE(subject.at(42, 32), before.at(42, 32));
+        QCOMPARE(QString::fromStdString(frame_->project().history.labels().back()),
+                 QString("Merge Selection"));
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(*frame_->project().current()->layerPicture(kSubjectLayer) == before);
+        QVERIFY(frame_->trigger(Cmd::Paste));
+        QVERIFY(frame_->routeKey(Qt::Key_Escape, {}));
+        QVERIFY(*frame_->project().current()->layerPicture(kSubjectLayer) == before);
     }
 };
 
