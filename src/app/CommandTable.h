@@ -130,6 +130,7 @@ struct Cmd {
         ThreeDPreview = 32960,
         ApplyFloating = 32796,
         CancelPaste = 32841,
+        LightingEffects = 33010, // the adjustment panel's button only
     };
 };
 

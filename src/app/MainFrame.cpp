@@ -8,6 +8,7 @@
 #include "app/QtPrompter.h"
 #include "app/Timeline.h"
 #include "commands/DropRouting.h"
+#include "commands/TimelineLayout.h"
 #include "platform/SettingsStore.h"
 #include "storage/CurveFile.h"
 #include "storage/ProjectFile.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -126,7 +128,13 @@ void MainFrame::buildDocks() {
                                                       animatePanel_, moviePanel_, creatorPanel_})
         panelStack_->addWidget(w);
     panelStack_->setMinimumWidth(230);
-    toolsDock_->setWidget(panelStack_);
+    // A tall panel scrolls rather than making the window taller than the screen.
+    auto* scroll = new QScrollArea(toolsDock_);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(panelStack_);
+    toolsDock_->setWidget(scroll);
     addDockWidget(Qt::LeftDockWidgetArea, toolsDock_);
 
     timelineDock_ = new QDockWidget("Timeline", this);
@@ -479,12 +487,24 @@ void MainFrame::selectImageByKey(int index) {
     }
 }
 
-// Return, Enter and Escape apply or cancel a pending floating edit; applying belongs
-// to the Image Edit panel, so here both simply drop it.
+// Return and Enter apply a pending floating edit, Escape drops it; the arrow keys
+// nudge a floating picture by a step that shrinks as the zoom grows.
 bool MainFrame::routeFloatingEditKey(int key) {
     if (!workspace_->floating.pending) return false;
-    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) return false;
-    workspace_->floating = {};
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        mergeFloatingEdit();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        dropFloatingEdit();
+        return true;
+    }
+    if (!workspace_->floating.picture) return false;
+    const double step = nudgeStep(zoom());
+    const double dx = key == Qt::Key_Left ? -step : key == Qt::Key_Right ? step : 0;
+    const double dy = key == Qt::Key_Up ? -step : key == Qt::Key_Down ? step : 0;
+    if (dx == 0 && dy == 0) return false;
+    workspace_->floating.picture->nudge(dx, dy);
     view_->update();
     return true;
 }

@@ -66,6 +66,7 @@ class ProgressWindow;
 struct MovieExportChoice;
 class AnimateViewInput;
 class ImageEditCommandDialog;
+class LightingEffectsDialog;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -106,6 +107,7 @@ public:
     void refreshTimeline() override;
     void pausePlayback() override;
     void openThreeDPreview() override;
+    void runPictureEdit(std::string_view name) override;
 
     // ---- files ---------------------------------------------------------------------
     bool openProject(const QString& path);
@@ -261,17 +263,35 @@ public:
     // The right button's menu over the image in Image Edit mode.
     void showSelectionContextMenu(const QPoint& globalPos);
 
+    // ---- clipboard and floating pictures (MainFrameClipboard.cpp) ------------------------
+    void onCut();
+    void onCopy();
+    void onPaste();
+    void onCopySelection();
+    void onPasteSelection();
+    CommandState copyState() const;
+    CommandState pasteState() const;
+    CommandState pasteSelectionState() const;
+    CommandState floatingState() const;
+    // Enter and Esc on a floating picture, and its menu's first two entries.
+    void mergeFloatingEdit();
+    void dropFloatingEdit();
+
     // ---- picture edits (MainFrameImageEdit.cpp) -------------------------------------
     // The Image menu's picture edits by command id; one handler for each entry.
     template <int Id> void onImageEdit() { runImageEdit(Id); }
     void runImageEdit(int id);
     CommandState imageEditCommandState() const;
+    // Background › Edit: the current image's background picture, or its subject again.
+    void onBackgroundEdit();
+    CommandState backgroundEditState() const;
     // White Balance waits for a click on the picture; the view hands it over here.
     bool whiteBalancePicking() const { return whiteBalancePick_; }
     void pickWhiteBalance(int x, int y);
     void cancelWhiteBalancePick();
     // Tests answer the command's dialog in place of a user: fill it and accept or reject.
     std::function<void(ImageEditCommandDialog&)> answerImageEditDialog;
+    std::function<void(LightingEffectsDialog&)> answerLightingDialog;
 
     // ---- WebGL page ----------------------------------------------------------------------
     // The open "Publish Animation to 3D WebGL - Advanced settings" dialog, if any.
@@ -366,6 +386,11 @@ private:
     Prompter* prompter_;
     std::unique_ptr<Workspace> workspace_;
     ClipboardExchange clipboard_;
+    // What "Copy Selection" took, for "Paste Selection".
+    std::optional<RasterImage> copiedSelection_;
+    // The clipboard's picture (our own copy with alpha when it is still there).
+    std::optional<RasterImage> clipboardPicture();
+    void putOnClipboard(const RasterImage& picture);
     MemoryMonitor memory_;
     PlaybackClock clock_;
     CurveLibrary curves_;

@@ -9,6 +9,7 @@
 #include "commands/ImageEditCommands.h"
 #include "imaging/MaskLayer.h"
 #include "ui/ImageEditCommandDialog.h"
+#include "ui/LightingEffectsDialog.h"
 #include "ui/ModePanels.h"
 #include "ui/QtText.h"
 
@@ -36,6 +37,7 @@ constexpr std::array kMenuEntries{
     MenuEntry{Cmd::ColorBalance, "Color Balance...", true, "Color"},
     MenuEntry{Cmd::HueSaturation, "Hue/Saturation...", true, "Hue/Saturation/Intensity"},
     MenuEntry{Cmd::BlurSharpen, "Blur/Sharpen...", true, "Blur/Sharpen"},
+    MenuEntry{Cmd::LightingEffects, "Lighting Effects...", true, "Lighting Effects"},
     MenuEntry{Cmd::ImageSize, "Image Size...", false, "Image Size"},
     MenuEntry{Cmd::CanvasSize, "Canvas Size...", false, "Canvas Size"},
     MenuEntry{Cmd::Rotate180, "180\u00B0", false},
@@ -104,34 +106,56 @@ void runEdit(MainFrame& frame, const ImageEditCommand& command, const CommandVal
     frame.refreshAll();
 }
 
-// The row's values from its dialog, previewed while they change; none when cancelled.
-std::optional<CommandValues> askValues(MainFrame& frame, const MenuEntry& entry,
-                                       const ImageEditCommand& command) {
-    ImageEditCommandDialog dialog(command, qtText(entry.title), entry.preview, &frame);
-    // The sizes start from the image's own.
-    if (const ProjectImage* current = frame.project().current(); current && !entry.preview) {
-        dialog.fields().set("Width", QString::number(current->width()));
-        dialog.fields().set("Height", QString::number(current->height()));
-    }
+// The dialog's values, previewed while they change; none when cancelled.
+template <class Dialog>
+std::optional<CommandValues> runDialog(MainFrame& frame, const MenuEntry& entry,
+                                       const ImageEditCommand& command, Dialog& dialog,
+                                       const std::function<void(Dialog&)>& answer) {
     const RasterImage* mask = frame.imageEditPanel()->selection().mask();
     dialog.setSelectionAvailable(mask && std::ranges::any_of(mask->pixelVector(), isSelectedWord));
     const int image = frame.project().currentImage;
     {
         LivePreview preview(frame.workspace());
-        QObject::connect(&dialog, &ImageEditCommandDialog::previewWanted, &frame, [&] {
+        QObject::connect(&dialog, &Dialog::previewWanted, &frame, [&] {
             if (dialog.previewOn())
                 preview.show(command, image, withBackground(frame, entry, dialog.values()));
             else
                 preview.withdraw();
             frame.refreshView();
         });
-        if (frame.answerImageEditDialog)
-            frame.answerImageEditDialog(dialog);
+        if (answer)
+            answer(dialog);
         else
             dialog.exec();
     }
     if (dialog.result() != QDialog::Accepted) return std::nullopt;
     return withBackground(frame, entry, dialog.values());
+}
+
+// The row's values from its dialog; none when cancelled.
+std::optional<CommandValues> askValues(MainFrame& frame, const MenuEntry& entry,
+                                       const ImageEditCommand& command) {
+    const ProjectImage* current = frame.project().current();
+    if (entry.id == Cmd::LightingEffects && current) {
+        const int layer = frame.imageEditPanel()->selection().settings().editingBackground
+                              ? kBackgroundLayer
+                              : kSubjectLayer;
+        Project& project = frame.project();
+        LightingEffectsDialog dialog(
+            [&project, layer] {
+                const ProjectImage* image = project.current();
+                return image ? image->layerPicture(layer) : nullptr;
+            },
+            {0, 0, current->width(), current->height()}, &frame);
+        return runDialog(frame, entry, command, dialog, frame.answerLightingDialog);
+    }
+    ImageEditCommandDialog dialog(command, qtText(entry.title), entry.preview, &frame);
+    // The sizes start from the image's own.
+    if (current && !entry.preview) {
+        dialog.fields().set("Width", QString::number(current->width()));
+        dialog.fields().set("Height", QString::number(current->height()));
+    }
+    return runDialog(frame, entry, command, dialog, frame.answerImageEditDialog);
 }
 
 } // namespace
@@ -150,6 +174,24 @@ void MainFrame::runImageEdit(int id) {
         runEdit(*this, *command, *values);
     else
         refreshAll();
+}
+
+void MainFrame::runPictureEdit(std::string_view name) {
+    for (const MenuEntry& e : kMenuEntries)
+        if (e.name == name && imageEditCommandState().enabled) return runImageEdit(e.id);
+}
+
+void MainFrame::onBackgroundEdit() {
+    const int current = workspace_->project().currentImage;
+    if (workspace_->selectImage(current, !workspace_->backgroundSelected())) refreshAll();
+}
+
+// Image Edit mode, an image with a background picture, nothing floating or busy.
+CommandState MainFrame::backgroundEditState() const {
+    const ProjectImage* image = workspace_->project().current();
+    const bool enabled = imageEditCommandState().enabled && image &&
+                         image->layerPicture(kBackgroundLayer) != nullptr;
+    return {enabled, workspace_->backgroundSelected()};
 }
 
 void MainFrame::pickWhiteBalance(int x, int y) {

@@ -15,6 +15,8 @@ constexpr int kSlider = 100;
 constexpr int kMaxFeather = 3;
 // Sizes are checked by the commands themselves, which refuse with the user's message.
 constexpr int kSizeFieldMax = 65535;
+// Eighths of a pixel over the largest picture and well beyond it.
+constexpr int kLightFieldMax = 1 << 20;
 
 const std::vector<CommandField> kCommonFields = {
     {CommonField::Background, 0, 1, 0},
@@ -30,6 +32,17 @@ AdjustOptions adjustOptions(const FieldValues& v) {
 int sideOr(const FieldValues& v, std::string_view label, int current) {
     const int side = v.at(label);
     return side > 0 ? side : current;
+}
+
+std::optional<LightEllipse> lightOf(const FieldValues& v) {
+    if (v.at(LightField::Size) <= 0) return std::nullopt;
+    LightEllipse l;
+    l.centreX = v.at(LightField::X);
+    l.centreY = v.at(LightField::Y);
+    l.focusX = v.at(LightField::FocusX);
+    l.focusY = v.at(LightField::FocusY);
+    l.semiMajor = v.at(LightField::Size);
+    return l;
 }
 
 CommandField slider(std::string_view label, int min = -kSlider) {
@@ -81,11 +94,17 @@ std::vector<ImageEditCommand> adjustmentEntries() {
           {"Focus", 0, kSlider, 50},
           slider("Ambience"),
           slider("Shiny"),
-          {"Light color", 0, int(LightColour::Magenta), 0}},
+          {"Light color", 0, int(LightColour::Magenta), 0},
+          // The light in eighths of a pixel; no size: the opening circle.
+          {LightField::X, -kLightFieldMax, kLightFieldMax, 0},
+          {LightField::Y, -kLightFieldMax, kLightFieldMax, 0},
+          {LightField::FocusX, -kLightFieldMax, kLightFieldMax, 0},
+          {LightField::FocusY, -kLightFieldMax, kLightFieldMax, 0},
+          {LightField::Size, 0, kLightFieldMax, 0}},
          [](Project& p, int i, V v, Prompter&) {
              const LightingSettings s{v.at("Intensity"), v.at("Focus"), v.at("Ambience"),
                                       v.at("Shiny"), LightColour(v.at("Light color"))};
-             return adjustLighting(p, i, s, std::nullopt, adjustOptions(v));
+             return adjustLighting(p, i, s, lightOf(v), adjustOptions(v));
          }},
     };
 }

@@ -44,6 +44,16 @@ struct CommonField {
     static constexpr std::string_view Feathering = "Feathering"; // 0 "No" … 3 "4px"
 };
 
+// The light of "Lighting Effects..." (eighths of a pixel): centre, the first focus's
+// offset from it and the long half-axis; a size of 0 lays the opening circle.
+struct LightField {
+    static constexpr std::string_view X = "Light X";
+    static constexpr std::string_view Y = "Light Y";
+    static constexpr std::string_view FocusX = "Focus X";
+    static constexpr std::string_view FocusY = "Focus Y";
+    static constexpr std::string_view Size = "Light size";
+};
+
 std::span<const ImageEditCommand> imageEditCommands();
 // By name, ignoring case; null when there is none.
 const ImageEditCommand* findImageEditCommand(std::string_view name);

@@ -1,5 +1,6 @@
 #include "ui/ModePanels.h"
 
+#include "ui/AdjustmentPanel.h"
 #include "ui/HandToolsPanel.h"
 #include "ui/SelectionPanel.h"
 
@@ -57,6 +58,9 @@ ImageEditPanel::ImageEditPanel(PanelHost& host)
         handTools_->choose(std::nullopt);
     };
     layout_->addWidget(selectionPanel_);
+    auto* adjustments = new AdjustmentPanel(this);
+    adjustments->chosen = [this](std::string_view name) { host_.runPictureEdit(name); };
+    layout_->addWidget(adjustments);
     handTools_ = new HandToolsPanel(this);
     handTools_->changed = [this] { host_.refreshView(); };
     layout_->addWidget(handTools_);
@@ -90,6 +94,8 @@ void ImageEditPanel::redo(const HistoryStep& step) {
 }
 
 void ImageEditPanel::refresh() {
+    // The timeline's background row (or Background › Edit) chooses the picture edited.
+    selection_.setEditingBackground(host_.workspace().backgroundSelected());
     selectionPanel_->refresh();
     handTools_->setEditingBackground(selection_.settings().editingBackground);
 }

@@ -45,7 +45,10 @@ public:
     void undo(const HistoryStep& step) override;
     void redo(const HistoryStep& step) override;
     void refresh() override;
-    void imageChanged() override { selection_.cancel(); }
+    void imageChanged() override {
+        selection_.cancel();
+        refresh();
+    }
     int reinitialised() const { return entries_; }
     // The selection tools; the view feeds them pointer events.
     ImageEditSelection& selection() { return selection_; }

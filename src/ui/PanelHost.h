@@ -4,6 +4,8 @@
 
 #include "commands/Workspace.h"
 
+#include <string_view>
+
 class QWidget;
 
 namespace zx {
@@ -25,6 +27,9 @@ public:
     // The movie's length in frames (all images one after another).
     virtual int movieFrameCount() const = 0;
     virtual void openThreeDPreview() = 0;
+    // Runs a picture edit by its name in the Image Edit command table ("Auto Levels",
+    // "Lighting Effects..."), with its dialog, as its menu entry would.
+    virtual void runPictureEdit(std::string_view name) = 0;
 };
 
 } // namespace zx

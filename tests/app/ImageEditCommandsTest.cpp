@@ -8,6 +8,7 @@
 #include "commands/ViewLayout.h"
 #include "ui/HandToolsPanel.h"
 #include "ui/ImageEditCommandDialog.h"
+#include "ui/LightingEffectsDialog.h"
 #include "ui/ModePanels.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace zx;
@@ -131,6 +133,45 @@ private slots:
         }
         QVERIFY(frame_->trigger(Cmd::Redo));
         QVERIFY(pictures(frame_->project()) == states[1]);
+    }
+
+    // The panel's button opens the dialog; the light dragged on its canvas is the light
+    // the step lays, as the command table lays it from the same values.
+    void lightingEffectsLaysTheLightDraggedOnItsCanvas() {
+        const auto before = pictures(frame_->project());
+        CommandValues given;
+        frame_->answerLightingDialog = [&](LightingEffectsDialog& d) {
+            d.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&d));
+            // Inside the light, off its handles (the focus sits on the centre of a circle).
+            const LightPoint centre = d.light().handles()[0];
+            const QPointF from = d.canvas()->toWidget(centre.x + 10, centre.y);
+            const QPointF to = d.canvas()->toWidget(20, 12); // the centre to (10, 12)
+            QTest::mousePress(d.canvas(), Qt::LeftButton, {}, from.toPoint());
+            QTest::mouseMove(d.canvas(), ((from + to) / 2).toPoint());
+            QTest::mouseMove(d.canvas(), to.toPoint());
+            QTest::mouseRelease(d.canvas(), Qt::LeftButton, {}, to.toPoint());
+            QVERIFY(d.fields().set("Intensity", "90"));
+            given = d.values();
+            QVERIFY(d.fields().set("OK", {}));
+        };
+        QToolButton* button = nullptr;
+        for (QToolButton* b : frame_->imageEditPanel()->findChildren<QToolButton*>())
+            if (b->toolTip() == "Lighting Effects...") button = b;
+        QVERIFY(button);
+        button->click();
+        QCOMPARE(QString::fromStdString(history().labels().back()), QString("Lighting Effects"));
+        QVERIFY(std::abs(given.at("Light X") - 80) <= 16); // eighths: near pixel 10
+        QVERIFY(std::abs(given.at("Light Y") - 96) <= 16);
+        const auto lit = pictures(frame_->project());
+        QVERIFY(lit != before);
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
+        Project& project = frame_->project();
+        QVERIFY(runImageEditCommand(*findImageEditCommand("Lighting Effects..."), project,
+                                    project.currentImage, given, prompter_));
+        QVERIFY(pictures(frame_->project()) == lit);
     }
 
     void applyToSelectionLeavesTheRestAlone() {
