@@ -1,6 +1,7 @@
 #include "app/CanvasView.h"
 
 #include "app/AnimateSpool.h"
+#include "app/CanvasAlignInput.h"
 #include "app/CanvasSelectionInput.h"
 #include "app/ImageComposer.h"
 #include "app/MainFrame.h"
@@ -20,7 +21,8 @@ const QColor kStripColour(224, 224, 208);
 } // namespace
 
 CanvasView::CanvasView(MainFrame& frame)
-    : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)) {
+    : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)),
+      alignInput_(new CanvasAlignInput(frame, *this)) {
     setAutoFillBackground(false);
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
@@ -41,7 +43,10 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
         toQImage(subject && background ? imageComposite(*image)
                                        : composeLayers(*image, subject, background));
     p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
-    p.drawImage(target, picture);
+    if (alignInput_->active())
+        alignInput_->paint(p, target, picture);
+    else
+        p.drawImage(target, picture);
     if (frame_.mode() == AnimationMode::ImageEdit && selectionInput_->active())
         selectionInput_->paint(p, target);
     p.restore();
@@ -182,20 +187,23 @@ void CanvasView::wheelEvent(QWheelEvent* e) {
     QWidget::wheelEvent(e);
 }
 
-// ---- Image Edit input: the selection tools --------------------------------------------
+// ---- Image Edit and Image Align input --------------------------------------------------
 
 void CanvasView::mousePressEvent(QMouseEvent* e) {
     if (selectionInput_->active()) return selectionInput_->press(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->press(e, imageEditTarget());
     QWidget::mousePressEvent(e);
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* e) {
     if (selectionInput_->active()) return selectionInput_->move(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->move(e, imageEditTarget());
     QWidget::mouseMoveEvent(e);
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* e) {
     if (selectionInput_->active()) return selectionInput_->release(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->release(e, imageEditTarget());
     QWidget::mouseReleaseEvent(e);
 }
 

@@ -14,6 +14,7 @@ namespace zx {
 
 class MainFrame;
 class CanvasSelectionInput;
+class CanvasAlignInput;
 
 class CanvasView : public QWidget {
     Q_OBJECT
@@ -48,6 +49,7 @@ private:
     MainFrame& frame_;
     FramePreview preview_;
     CanvasSelectionInput* selectionInput_;
+    CanvasAlignInput* alignInput_;
 };
 
 } // namespace zx

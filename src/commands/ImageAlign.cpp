@@ -168,6 +168,7 @@ Status ImageAlign::align() {
 void ImageAlign::setTransform(const AlignTransform& t) {
     transform_ = t;
     transform_.scale = std::clamp(t.scale, kMinScale, kMaxScale);
+    transform_.degrees = std::remainder(t.degrees, 360.0);
     notify();
 }
 
