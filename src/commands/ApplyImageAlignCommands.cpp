@@ -5,7 +5,9 @@
 #include "commands/ApplyScript.h"
 #include "commands/ImageAlign.h"
 #include "commands/Workspace.h"
+#include "storage/ProjectImage.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zx {
@@ -35,6 +37,12 @@ Run setPart(void (*change)(AlignTransform&, const DialogValues&)) {
     });
 }
 
+// Pixels in eighths, kept to what an int holds (the transform then keeps its own limit).
+int eighths(double pixels) {
+    return int(
+        std::lround(std::clamp(pixels, -double(kMaxImageSide), double(kMaxImageSide)) * kEighths));
+}
+
 } // namespace
 
 void addImageAlignApplyCommands(std::vector<ApplyCommand>& t) {
@@ -51,8 +59,8 @@ void addImageAlignApplyCommands(std::vector<ApplyCommand>& t) {
                      return Status::ok();
                  })});
     t.push_back({"Shift", m, {"X", "Y"}, setPart([](AlignTransform& a, const DialogValues& v) {
-                     a.shiftX = int(std::lround(v.at("X") * kEighths));
-                     a.shiftY = int(std::lround(v.at("Y") * kEighths));
+                     a.shiftX = eighths(v.at("X"));
+                     a.shiftY = eighths(v.at("Y"));
                  })});
     t.push_back({"Scale", m, {"Percent"}, setPart([](AlignTransform& a, const DialogValues& v) {
                      a.scale = v.at("Percent") / 100;

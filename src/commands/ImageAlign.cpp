@@ -4,6 +4,7 @@
 #include "commands/Workspace.h"
 #include "imaging/BlockMatch.h"
 #include "imaging/MaskLayer.h"
+#include "storage/ProjectImage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,8 @@ constexpr uint32_t kUncoveredMaskWord = MaskBit::Value;
 constexpr double kScaleStep = 0.001;
 constexpr double kDegreeStep = 0.1;
 constexpr double kMinScale = 0.05, kMaxScale = 20;
+// A move further than the largest image leaves nothing to see.
+constexpr int kMaxShift = kMaxImageSide * kEighths;
 // A scale or turn drag needs the pointer this far from the centre.
 constexpr double kMinLever = 1;
 
@@ -168,6 +171,8 @@ Status ImageAlign::align() {
 void ImageAlign::setTransform(const AlignTransform& t) {
     transform_ = t;
     transform_.scale = std::clamp(t.scale, kMinScale, kMaxScale);
+    transform_.shiftX = std::clamp(t.shiftX, -kMaxShift, kMaxShift);
+    transform_.shiftY = std::clamp(t.shiftY, -kMaxShift, kMaxShift);
     transform_.degrees = std::remainder(t.degrees, 360.0);
     notify();
 }
