@@ -1,6 +1,7 @@
 #include "app/CanvasView.h"
 
 #include "app/AnimateSpool.h"
+#include "app/CanvasAlignInput.h"
 #include "app/CanvasSelectionInput.h"
 #include "app/FloatingInput.h"
 #include "app/ImageComposer.h"
@@ -22,7 +23,8 @@ const QColor kStripColour(224, 224, 208);
 
 CanvasView::CanvasView(MainFrame& frame)
     : QWidget(&frame), frame_(frame), selectionInput_(new CanvasSelectionInput(frame, *this)),
-      floatingInput_(new FloatingInput(frame, *this)) {
+      floatingInput_(new FloatingInput(frame, *this)),
+      alignInput_(new CanvasAlignInput(frame, *this)) {
     setAutoFillBackground(false);
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
@@ -43,7 +45,10 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
         toQImage(subject && background ? imageComposite(*image)
                                        : composeLayers(*image, subject, background));
     p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
-    p.drawImage(target, picture);
+    if (alignInput_->active())
+        alignInput_->paint(p, target, picture);
+    else
+        p.drawImage(target, picture);
     if (frame_.mode() == AnimationMode::ImageEdit && selectionInput_->active())
         selectionInput_->paint(p, target);
     if (floatingInput_->active()) floatingInput_->paint(p, target);
@@ -185,23 +190,26 @@ void CanvasView::wheelEvent(QWheelEvent* e) {
     QWidget::wheelEvent(e);
 }
 
-// ---- Image Edit input: the selection tools --------------------------------------------
+// ---- Image Edit and Image Align input --------------------------------------------------
 
 void CanvasView::mousePressEvent(QMouseEvent* e) {
     if (floatingInput_->active()) return floatingInput_->press(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->press(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->press(e, imageEditTarget());
     QWidget::mousePressEvent(e);
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* e) {
     if (floatingInput_->active()) return floatingInput_->move(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->move(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->move(e, imageEditTarget());
     QWidget::mouseMoveEvent(e);
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* e) {
     if (floatingInput_->active()) return floatingInput_->release(e, imageEditTarget());
     if (selectionInput_->active()) return selectionInput_->release(e, imageEditTarget());
+    if (alignInput_->active()) return alignInput_->release(e, imageEditTarget());
     QWidget::mouseReleaseEvent(e);
 }
 

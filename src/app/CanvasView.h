@@ -15,6 +15,7 @@ namespace zx {
 class MainFrame;
 class CanvasSelectionInput;
 class FloatingInput;
+class CanvasAlignInput;
 
 class CanvasView : public QWidget {
     Q_OBJECT
@@ -50,6 +51,7 @@ private:
     FramePreview preview_;
     CanvasSelectionInput* selectionInput_;
     FloatingInput* floatingInput_;
+    CanvasAlignInput* alignInput_;
 };
 
 } // namespace zx

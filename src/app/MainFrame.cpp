@@ -577,7 +577,7 @@ bool MainFrame::routeKey(int key, Qt::KeyboardModifiers mods) {
     if (routeFloatingEditKey(key)) return true;
     switch (mode()) {
     case AnimationMode::ImageAlign:
-        return false; // every key goes to the Align panel
+        return imageAlignPanel_->keyPress(key); // every key goes to the Align panel
     case AnimationMode::Movie:
         return routeMovieKey(key);
     default:

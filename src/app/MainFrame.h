@@ -249,6 +249,7 @@ public:
 
     // ---- selection and masking (MainFrameSelection.cpp) ---------------------------------
     ImageEditPanel* imageEditPanel() const { return imageEditPanel_; }
+    ImageAlignPanel* imageAlignPanel() const { return imageAlignPanel_; }
     void onSelectVisible();
     void onSelectAll();
     void onDeselect();

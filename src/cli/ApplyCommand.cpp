@@ -11,6 +11,7 @@
 #include "cli/TerminalProgress.h"
 #include "commands/AnimateEditor.h"
 #include "commands/ApplyScript.h"
+#include "commands/ImageAlign.h"
 #include "commands/ImageEditSelection.h"
 #include "commands/ProjectSaving.h"
 #include "commands/Workspace.h"
@@ -179,6 +180,7 @@ void printList() {
     line("Views:", applyViewNames());
     line("Tools:", applyToolNames());
     line("Image Edit tools:", applySelectionToolNames());
+    line("Image Align tools:", applyAlignToolNames());
     line("Keys:", applyKeyNames());
     std::cout << "Commands:\n";
     for (const ApplyCommand& c : applyCommands()) {
@@ -246,6 +248,8 @@ int runApply(const ApplyOptions& o, Context& context) {
     ImageEditSelection selection(workspace);
     SelectionUndo selectionUndo(selection);
     workspace.setPanel(AnimationMode::ImageEdit, &selectionUndo);
+    ImageAlign align(workspace);
+    workspace.setPanel(AnimationMode::ImageAlign, &align);
     workspace.replaceProject(std::move(project));
     const int firstStep = workspace.project().history.position() + 1;
     std::vector<std::optional<std::vector<uint32_t>>> before;
@@ -254,6 +258,7 @@ int runApply(const ApplyOptions& o, Context& context) {
 
     ApplySession session(workspace, animate, script);
     session.setImageEdit(&selection);
+    session.setImageAlign(&align);
     for (size_t i = 0; i < ops->size(); ++i) {
         Status s = session.run((*ops)[i]);
         if (!s) {
@@ -261,6 +266,12 @@ int runApply(const ApplyOptions& o, Context& context) {
                              "\nNothing was saved.");
             return 1;
         }
+    }
+    // The app asks before it saves; a script says what to do with the transform.
+    if (align.pending()) {
+        terminal.message("The Image Align transform is not applied: end with {\"command\": "
+                         "\"Apply\"} or {\"command\": \"Reset\"}\nNothing was saved.");
+        return 1;
     }
     if (o.output.empty()) {
         printChanges(workspace.project(), firstStep, before);

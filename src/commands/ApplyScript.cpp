@@ -52,6 +52,7 @@ std::vector<ApplyCommand> buildTable() {
     std::vector<ApplyCommand> table;
     addAnimateApplyCommands(table);
     addImageEditApplyCommands(table);
+    addImageAlignApplyCommands(table);
     return table;
 }
 
@@ -174,6 +175,7 @@ Status ApplySession::dispatch(const ApplyOp& op) {
     }
     case K::Tool: {
         if (selection_ && workspace_.mode() == AnimationMode::ImageEdit) return editTool(op);
+        if (inAlignMode()) return alignTool(op);
         const auto tool = toolFromButtonText(op.text);
         if (!tool)
             return Status::refused("Unknown tool " + inQuotes(op.text) + " (" +
@@ -197,6 +199,7 @@ Status ApplySession::dispatch(const ApplyOp& op) {
 
 Status ApplySession::pointer(const ApplyOp& op) {
     if (selection_ && workspace_.mode() == AnimationMode::ImageEdit) return editPointer(op);
+    if (inAlignMode()) return alignPointer(op);
     if (Status s = needAnimate(); !s) return s;
     using K = ApplyOp::Kind;
     if (op.kind == K::Key) {
@@ -247,6 +250,8 @@ Status ApplySession::command(const ApplyOp& op) {
         return Status::refused("This needs the Image Edit mode ({\"mode\": \"edit\"})");
     if (c->mode == "edit" && !workspace_.currentImage())
         return Status::refused("There is no image to edit");
+    if (c->mode == "align" && !inAlignMode())
+        return Status::refused("This needs the Image Align mode ({\"mode\": \"align\"})");
     for (const std::string& field : c->fields) {
         auto v = op.values.find(field);
         if (v == op.values.end())
@@ -254,7 +259,7 @@ Status ApplySession::command(const ApplyOp& op) {
         if (!std::isfinite(v->second))
             return Status::refused("The value " + inQuotes(field) + " is not a number");
     }
-    ApplyContext context{workspace_, animate_, selection_, op.file};
+    ApplyContext context{workspace_, animate_, selection_, align_, op.file};
     return c->run(context, op.values);
 }
 

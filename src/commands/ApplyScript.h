@@ -23,6 +23,7 @@
 namespace zx {
 
 class AnimateEditor;
+class ImageAlign;
 class ImageEditSelection;
 class Workspace;
 
@@ -69,6 +70,7 @@ struct ApplyContext {
     Workspace& workspace;
     AnimateEditor& animate;
     ImageEditSelection* selection = nullptr; // the Image Edit tools, when the face has them
+    ImageAlign* align = nullptr;             // the Image Align mode, when the face has it
     std::string file = {};                   // the operation's "file"
 };
 
@@ -86,11 +88,14 @@ const std::vector<ApplyCommand>& applyCommands();
 void addAnimateApplyCommands(std::vector<ApplyCommand>& table);
 // The Image Edit mode's rows: selections, masking, adjustments and geometry.
 void addImageEditApplyCommands(std::vector<ApplyCommand>& table);
+// The Image Align mode's rows: the wizard, ALIGN and the manual transform.
+void addImageAlignApplyCommands(std::vector<ApplyCommand>& table);
 
 // Mode names of the "mode" operation: edit, align, animate, movie, 3d.
 std::vector<std::string_view> applyModeNames();
 std::vector<std::string_view> applyToolNames();
 std::vector<std::string_view> applySelectionToolNames();
+std::vector<std::string_view> applyAlignToolNames();
 std::vector<std::string_view> applyKeyNames();
 std::vector<std::string_view> applyViewNames();
 
@@ -102,12 +107,17 @@ public:
     Status run(const ApplyOp& op);
     // Image Edit mode's tools for tools, pointer operations and commands in that mode.
     void setImageEdit(ImageEditSelection* selection) { selection_ = selection; }
+    // Image Align mode's tools, pointer operations and keys in that mode.
+    void setImageAlign(ImageAlign* align) { align_ = align; }
 
 private:
     Status editPointer(const ApplyOp& op);
     // Drags and Enter / Escape on a floating picture.
     Status floatingPointer(const ApplyOp& op);
     Status editTool(const ApplyOp& op);
+    Status alignPointer(const ApplyOp& op);
+    Status alignTool(const ApplyOp& op);
+    bool inAlignMode() const;
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);
     Status command(const ApplyOp& op);
@@ -118,6 +128,7 @@ private:
     AnimateEditor& animate_;
     ScriptPrompter& prompter_;
     ImageEditSelection* selection_ = nullptr;
+    ImageAlign* align_ = nullptr;
     bool editToolChosen_ = false; // a script names its Image Edit tool before using it
 };
 

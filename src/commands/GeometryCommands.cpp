@@ -20,15 +20,6 @@ constexpr uint32_t kNewMaskWord = MaskBit::Value;
 // Word 1 of an animation record: its object count.
 constexpr size_t kRecordObjectCount = 1;
 
-// A geometry change: the new size, where the old positions go, and each layer's new
-// picture (`mask` for the mask layer).
-struct GeometryChange {
-    std::string_view name;
-    int width = 0, height = 0;
-    PixelMap map;
-    std::function<RasterImage(const RasterImage&, bool mask)> transform;
-};
-
 bool carriesAnimation(const ProjectImage& image) {
     return image.animation && image.animation->size() > kRecordObjectCount &&
            (*image.animation)[kRecordObjectCount] > 0;
@@ -63,31 +54,6 @@ void transformLayers(ProjectImage& image, const GeometryChange& change) {
     image.setSize(change.width, change.height);
 }
 
-Status applyGeometry(Project& project, int index, const GeometryChange& change,
-                     Prompter& prompter) {
-    ProjectImage* image = project.images.at(index);
-    if (!image) return Status::ok();
-    if (change.width > kMaxImageSide || change.height > kMaxImageSide)
-        return refuse(prompter, kImageTooLargeMessage);
-    if (change.width < kMinImageSide || change.height < kMinImageSide)
-        return refuse(prompter, kImageTooSmallMessage);
-    std::optional<std::vector<uint32_t>> moved;
-    if (carriesAnimation(*image)) {
-        const Answer a = prompter.ask(kFixAnimationQuestion, Buttons::YesNoCancel);
-        if (a == Answer::Cancel) return Status::cancelled();
-        if (a == Answer::Yes) {
-            moved = moveAnimationRecord(*image->animation, change.map, change.width, change.height);
-            if (!moved) return refuse(prompter, kRecordCorrupted);
-        }
-    }
-    ImageEditRecorder recorder(project, std::string(change.name), false);
-    recorder.track(index);
-    transformLayers(*image, change);
-    if (moved) image->animation = std::move(moved);
-    recorder.record();
-    return Status::ok();
-}
-
 GeometryChange reframing(std::string_view name, int width, int height, int offsetX, int offsetY) {
     return {name, width, height, PixelMap::shift(offsetX, offsetY),
             [=](const RasterImage& p, bool mask) {
@@ -112,6 +78,31 @@ bool isEmptyPicture(const RasterImage* p) {
 }
 
 } // namespace
+
+Status applyGeometry(Project& project, int index, const GeometryChange& change,
+                     Prompter& prompter) {
+    ProjectImage* image = project.images.at(index);
+    if (!image) return Status::ok();
+    if (change.width > kMaxImageSide || change.height > kMaxImageSide)
+        return refuse(prompter, kImageTooLargeMessage);
+    if (change.width < kMinImageSide || change.height < kMinImageSide)
+        return refuse(prompter, kImageTooSmallMessage);
+    std::optional<std::vector<uint32_t>> moved;
+    if (carriesAnimation(*image)) {
+        const Answer a = prompter.ask(kFixAnimationQuestion, Buttons::YesNoCancel);
+        if (a == Answer::Cancel) return Status::cancelled();
+        if (a == Answer::Yes) {
+            moved = moveAnimationRecord(*image->animation, change.map, change.width, change.height);
+            if (!moved) return refuse(prompter, kRecordCorrupted);
+        }
+    }
+    ImageEditRecorder recorder(project, std::string(change.name), false);
+    recorder.track(index);
+    transformLayers(*image, change);
+    if (moved) image->animation = std::move(moved);
+    recorder.record(change.kind);
+    return Status::ok();
+}
 
 PixelRect selectionBounds(const RasterImage& mask) {
     PixelRect r{mask.width(), mask.height(), 0, 0};

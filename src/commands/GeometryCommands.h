@@ -10,6 +10,7 @@
 #include "platform/Status.h"
 #include "storage/Project.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -36,6 +37,20 @@ struct GeometryName {
     static constexpr std::string_view MergeSelection = "Merge Selection";
     static constexpr std::string_view MergeToBackground = "Merge Selection to Background";
 };
+
+// A geometry change: the new size, where the old positions go, each layer's new
+// picture (`mask` for the mask layer), and the mode the history step belongs to.
+struct GeometryChange {
+    std::string_view name;
+    int width = 0, height = 0;
+    PixelMap map;
+    std::function<RasterImage(const RasterImage&, bool mask)> transform;
+    StepKind kind = StepKind::ImageEdit;
+};
+
+// Applies a change to every picture and mask layer of the image as one history step,
+// after the animation question; sizes beyond the limits are refused.
+Status applyGeometry(Project& project, int image, const GeometryChange& change, Prompter& prompter);
 
 // Where the old picture lies in a new canvas: "Enlarge from Top", "Enlarge All
 // directions", "Set To Visible".

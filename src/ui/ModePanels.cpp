@@ -2,16 +2,22 @@
 
 #include "ui/AdjustmentPanel.h"
 #include "ui/HandToolsPanel.h"
+#include "ui/ImageAlignWizardDialog.h"
+#include "ui/QtText.h"
 #include "ui/SelectionPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace zx {
 
@@ -102,11 +108,119 @@ void ImageEditPanel::refresh() {
 
 // ---- Image Align ----------------------------------------------------------------------
 
+namespace {
+// The steps and limits of the manual values.
+constexpr double kShiftLimit = 4096, kShiftStep = 1.0 / kEighths;
+constexpr double kScaleLow = 5, kScaleHigh = 2000, kScaleStepPercent = 0.1;
+constexpr double kDegreeStepShown = 0.1;
+} // namespace
+
 ImageAlignPanel::ImageAlignPanel(PanelHost& host)
     : ModePanelWidget(host, "Image Align",
-                      "Align, move and transform the images of the timeline.") {
-    addPendingTools({"Move", "Rotate", "Scale", "Merge"});
+                      "Align the image to the one before it on the timeline, or move, scale "
+                      "and turn it by hand."),
+      align_(host.workspace()), wizard_(new ImageAlignWizardDialog(align_, this)) {
+    openWizard_ = new QPushButton("Image Align Wizard...", this);
+    layout_->addWidget(openWizard_);
+    auto* box = new QGroupBox("Transform", this);
+    auto* grid = new QGridLayout(box);
+    for (AlignTool t : {AlignTool::Shift, AlignTool::Scale, AlignTool::Rotate}) {
+        auto* b = new QRadioButton(qtText(alignToolName(t)), box);
+        tools_[size_t(t)] = b;
+        grid->addWidget(b, int(t), 0);
+        connect(b, &QRadioButton::toggled, this, [this, t](bool on) {
+            if (on) align_.setTool(t);
+        });
+    }
+    shiftX_ = addValue(grid, 0, "x", -kShiftLimit, kShiftLimit, 3, kShiftStep);
+    shiftY_ = addValue(grid, 0, "y", -kShiftLimit, kShiftLimit, 3, kShiftStep);
+    scale_ = addValue(grid, 1, "%", kScaleLow, kScaleHigh, 2, kScaleStepPercent);
+    degrees_ = addValue(grid, 2, "°", -180, 180, 2, kDegreeStepShown);
+    layout_->addWidget(box);
+    apply_ = new QPushButton("Apply [Enter]", this);
+    reset_ = new QPushButton("Reset [Esc]", this);
+    layout_->addWidget(apply_);
+    layout_->addWidget(reset_);
     layout_->addStretch(1);
+
+    align_.changed = [this] {
+        refresh();
+        host_.refreshView();
+    };
+    connect(openWizard_, &QPushButton::clicked, this, &ImageAlignPanel::openWizard);
+    connect(apply_, &QPushButton::clicked, this, [this] { (void)align_.apply(); });
+    connect(reset_, &QPushButton::clicked, this, [this] { align_.reset(); });
+    refresh();
+}
+
+QDoubleSpinBox* ImageAlignPanel::addValue(QGridLayout* grid, int row, const QString& suffix,
+                                          double low, double high, int decimals, double step) {
+    auto* spin = new QDoubleSpinBox(grid->parentWidget());
+    spin->setRange(low, high);
+    spin->setDecimals(decimals);
+    spin->setSingleStep(step);
+    spin->setSuffix(" " + suffix);
+    spin->setKeyboardTracking(false);
+    grid->addWidget(spin, row, grid->itemAtPosition(row, 1) ? 2 : 1);
+    connect(spin, &QDoubleSpinBox::valueChanged, this, &ImageAlignPanel::valuesEdited);
+    return spin;
+}
+
+void ImageAlignPanel::valuesEdited() {
+    AlignTransform t;
+    t.shiftX = int(std::lround(shiftX_->value() * kEighths));
+    t.shiftY = int(std::lround(shiftY_->value() * kEighths));
+    t.scale = scale_->value() / 100;
+    t.degrees = degrees_->value();
+    align_.setTransform(t);
+}
+
+void ImageAlignPanel::refresh() {
+    const AlignTransform& t = align_.transform();
+    const std::pair<QDoubleSpinBox*, double> values[] = {{shiftX_, double(t.shiftX) / kEighths},
+                                                         {shiftY_, double(t.shiftY) / kEighths},
+                                                         {scale_, t.scale * 100},
+                                                         {degrees_, t.degrees}};
+    for (auto [spin, value] : values) {
+        QSignalBlocker block(spin);
+        spin->setValue(value);
+    }
+    {
+        QSignalBlocker block(tools_[size_t(align_.tool())]);
+        tools_[size_t(align_.tool())]->setChecked(true);
+    }
+    const bool image = host_.workspace().project().current() != nullptr;
+    openWizard_->setEnabled(image);
+    for (QDoubleSpinBox* spin : {shiftX_, shiftY_, scale_, degrees_}) spin->setEnabled(image);
+    apply_->setEnabled(align_.pending());
+    reset_->setEnabled(align_.pending());
+    if (!align_.wizardOpen() && wizard_->isVisible()) wizard_->hide();
+}
+
+void ImageAlignPanel::openWizard() {
+    if (!align_.wizardOpen() && !align_.openWizard()) return;
+    wizard_->show();
+    wizard_->raise();
+}
+
+bool ImageAlignPanel::keyPress(int key) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return align_.keyPress(EditorKey::Enter);
+    case Qt::Key_Escape:
+        return align_.keyPress(EditorKey::Escape);
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        align_.nudge(key == Qt::Key_Left ? -1 : 1, 0);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        align_.nudge(0, key == Qt::Key_Up ? -1 : 1);
+        return true;
+    default:
+        return false;
+    }
 }
 
 // ---- Animate --------------------------------------------------------------------------

@@ -3,14 +3,21 @@
 // to the Workspace and answers the mode protocol (leave test, entry, busy, undo of
 // its own steps). Tools that arrive with later work are shown greyed.
 
+#include "commands/ImageAlign.h"
 #include "commands/ImageEditSelection.h"
 #include "commands/ModePanel.h"
 #include "ui/PanelHost.h"
 
 #include <QWidget>
 
+#include <array>
+
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
+class QGridLayout;
+class QPushButton;
+class QRadioButton;
 class QLabel;
 class QSlider;
 class QSpinBox;
@@ -19,6 +26,7 @@ class QVBoxLayout;
 namespace zx {
 
 class SelectionPanel;
+class ImageAlignWizardDialog;
 class HandToolsPanel;
 
 class ModePanelWidget : public QWidget, public ModePanel {
@@ -68,6 +76,37 @@ class ImageAlignPanel : public ModePanelWidget {
     Q_OBJECT
 public:
     explicit ImageAlignPanel(PanelHost& host);
+    bool canLeave(Prompter& prompter) override { return align_.canLeave(prompter); }
+    void leave() override { align_.leave(); }
+    bool busy() const override { return align_.busy(); }
+    void undo(const HistoryStep& step) override { align_.undo(step); }
+    void redo(const HistoryStep& step) override { align_.redo(step); }
+    void imageChanged() override { align_.imageChanged(); }
+    void refresh() override;
+    // The mode's engine: the view feeds it pointer events and draws what it holds.
+    ImageAlign& align() { return align_; }
+    // Every key of the mode comes here: Enter applies, Esc resets, the arrows step the
+    // chosen tool; false for other keys.
+    bool keyPress(int key);
+    // Opens the wizard; a picture too small is refused with its message.
+    void openWizard();
+    ImageAlignWizardDialog* wizard() const { return wizard_; }
+
+private:
+    QDoubleSpinBox* addValue(QGridLayout* grid, int row, const QString& label, double low,
+                             double high, int decimals, double step);
+    void valuesEdited();
+
+    ImageAlign align_;
+    ImageAlignWizardDialog* wizard_;
+    QPushButton* openWizard_;
+    std::array<QRadioButton*, 3> tools_{};
+    QDoubleSpinBox* shiftX_;
+    QDoubleSpinBox* shiftY_;
+    QDoubleSpinBox* scale_;
+    QDoubleSpinBox* degrees_;
+    QPushButton* apply_;
+    QPushButton* reset_;
 };
 
 class AnimatePanel : public ModePanelWidget {

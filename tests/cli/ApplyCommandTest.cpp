@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -192,6 +194,45 @@ TEST_F(ApplyCommand, APastedPictureIsDraggedAndMerged) {
             EXPECT_EQ(subject.at(x, y), pasted ? 0xFF00FF00u : patternPixel(x, y)) << x << "," << y;
         }
     EXPECT_NE(apply(R"([{"mode": "edit"}, {"command": "Paste", "file": "none.png"}])"), 0);
+}
+
+// Image Align: the second photograph is the first moved 3 px right and 2 px up; the
+// wizard's ALIGN and Enter put it back over the first. Too small a picture is refused.
+TEST_F(ApplyCommand, ImageAlignScriptsMoveAPictureOntoThePreviousOne) {
+    EXPECT_NE(apply(R"([{"mode": "align"}, {"command": "Image Align Wizard"}])"), 0);
+    EXPECT_NE(text("stderr.txt").find("min size = 192x192"), std::string::npos);
+
+    constexpr int w = 256, h = 200;
+    const auto landscape = [](int x, int y) {
+        const double v = 127 + 60 * std::sin(x * 0.13 + std::cos(y * 0.05)) +
+                         60 * std::cos(y * 0.11 + 0.02 * x * std::sin(x * 0.011));
+        const uint32_t g = uint32_t(std::clamp(int(v), 0, 255));
+        return 0xFF000000u | g << 16 | (255 - g) << 8 | uint32_t(x & 0xFF);
+    };
+    RasterImage first(w, h), moved(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            first.at(x, y) = landscape(x, y);
+            moved.at(x, y) = landscape(x - 3, y + 2);
+        }
+    Project p;
+    for (const RasterImage* photo : {&first, &moved})
+        p.images.append(buildPhotoImage(*photo, "photo.png", kFrames, CanvasColour::Black));
+    RecordingPrompter prompter;
+    ASSERT_TRUE(saveProject(p, project(), prompter));
+
+    const std::string align =
+        R"([{"image": 1}, {"mode": "align"}, {"command": "Image Align Wizard"},
+      {"drag": [[64.5, 64.5], [80.5, 90.5]]}, {"command": "ALIGN"}, {"command": "OK"})";
+    EXPECT_NE(apply(align + "]", "never.zxp"), 0) << "an unapplied transform is not saved";
+    EXPECT_FALSE(fs::exists(dir_ / "never.zxp"));
+    ASSERT_EQ(apply(align + R"(, {"key": "Enter"}])", "aligned.zxp"), 0) << text("stderr.txt");
+    std::unique_ptr<Project> out = loadProject(dir_ / "aligned.zxp", prompter);
+    ASSERT_TRUE(out);
+    const RasterImage& aligned = *out->images.at(1)->layerPicture(2);
+    for (int y = 8; y < h - 8; y += 7)
+        for (int x = 8; x < w - 8; x += 7)
+            EXPECT_EQ(aligned.at(x, y), first.at(x, y)) << x << "," << y;
 }
 
 } // namespace
