@@ -254,7 +254,7 @@ Status ApplySession::command(const ApplyOp& op) {
         if (!std::isfinite(v->second))
             return Status::refused("The value " + inQuotes(field) + " is not a number");
     }
-    ApplyContext context{workspace_, animate_, selection_};
+    ApplyContext context{workspace_, animate_, selection_, shapeChosen_ ? &shapes_ : nullptr};
     return c->run(context, op.values);
 }
 

@@ -10,6 +10,7 @@
 
 #include "commands/PointerEvent.h"
 #include "commands/RegionMenu.h"
+#include "commands/ShapeTool.h"
 #include "platform/Prompter.h"
 #include "platform/Status.h"
 
@@ -68,6 +69,7 @@ struct ApplyContext {
     Workspace& workspace;
     AnimateEditor& animate;
     ImageEditSelection* selection = nullptr; // the Image Edit tools, when the face has them
+    ShapeTool* shapes = nullptr;             // the Shape Tools, while one is chosen
 };
 
 struct ApplyCommand {
@@ -89,6 +91,9 @@ void addImageEditApplyCommands(std::vector<ApplyCommand>& table);
 std::vector<std::string_view> applyModeNames();
 std::vector<std::string_view> applyToolNames();
 std::vector<std::string_view> applySelectionToolNames();
+// The Shape Tools' names, and what their "tool" operation's values set.
+std::vector<std::string_view> applyShapeToolNames();
+std::vector<std::string_view> applyShapeToolFields();
 std::vector<std::string_view> applyKeyNames();
 std::vector<std::string_view> applyViewNames();
 
@@ -104,6 +109,8 @@ public:
 private:
     Status editPointer(const ApplyOp& op);
     Status editTool(const ApplyOp& op);
+    Status shapeTool(ShapeKind kind, const ApplyOp& op);
+    Status shapePointer(const ApplyOp& op);
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);
     Status command(const ApplyOp& op);
@@ -115,6 +122,8 @@ private:
     ScriptPrompter& prompter_;
     ImageEditSelection* selection_ = nullptr;
     bool editToolChosen_ = false; // a script names its Image Edit tool before using it
+    ShapeTool shapes_{workspace_};
+    bool shapeChosen_ = false; // the pointer draws shapes instead of selecting
 };
 
 } // namespace zx
