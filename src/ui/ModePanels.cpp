@@ -2,6 +2,8 @@
 
 #include "ui/HandToolsPanel.h"
 #include "ui/SelectionPanel.h"
+#include "ui/ShapeToolsPanel.h"
+#include "ui/TextPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace zx {
@@ -53,14 +56,44 @@ ImageEditPanel::ImageEditPanel(PanelHost& host)
         // A new tool shows its prompt at once, not only when the pointer next moves.
         host_.workspace().prompter().status(selection_.prompt());
         host_.refreshView();
-        // A selection tool takes the mouse back from the hand tools.
-        handTools_->choose(std::nullopt);
+        // A selection tool takes the mouse back from the other tools.
+        dropDrawingTools();
     };
     layout_->addWidget(selectionPanel_);
-    handTools_ = new HandToolsPanel(this);
-    handTools_->changed = [this] { host_.refreshView(); };
-    layout_->addWidget(handTools_);
+    addDrawingTools();
     layout_->addStretch(1);
+}
+
+// The hand tools, the Shape Tools and the Text panel share one place, a page each;
+// a tool has the mouse only while its page is shown.
+void ImageEditPanel::addDrawingTools() {
+    auto* pages = new QTabWidget(this);
+    handTools_ = new HandToolsPanel(pages);
+    handTools_->changed = [this] { host_.refreshView(); };
+    shapeTools_ = new ShapeToolsPanel(host_.workspace(), selection_, pages);
+    textPanel_ = new TextPanel(host_.workspace(), selection_, pages);
+    for (auto* panel : std::initializer_list<QGroupBox*>{handTools_, shapeTools_, textPanel_})
+        pages->addTab(panel, panel->title());
+    const auto shown = [this] {
+        host_.workspace().prompter().status(shapeTools_->kind()    ? shapeTools_->tool().prompt()
+                                            : textPanel_->active() ? textPanel_->tool().prompt()
+                                                                   : std::string());
+        host_.refreshView();
+    };
+    shapeTools_->changed = shown;
+    textPanel_->changed = shown;
+    shapeTools_->applied = textPanel_->applied = [this] { host_.refreshAll(); };
+    connect(pages, &QTabWidget::currentChanged, this, [this, pages](int page) {
+        dropDrawingTools();
+        textPanel_->setActive(pages->widget(page) == textPanel_);
+    });
+    layout_->addWidget(pages);
+}
+
+void ImageEditPanel::dropDrawingTools() {
+    handTools_->choose(std::nullopt);
+    shapeTools_->choose(std::nullopt);
+    textPanel_->setActive(false);
 }
 
 void ImageEditPanel::enter() {
@@ -69,12 +102,21 @@ void ImageEditPanel::enter() {
 
 void ImageEditPanel::leave() {
     handTools_->release();
+    shapeTools_->tool().cancel();
+    textPanel_->tool().cancel();
     selection_.cancel();
     selection_.leave();
 }
 
+void ImageEditPanel::imageChanged() {
+    selection_.cancel();
+    shapeTools_->tool().cancel();
+    textPanel_->tool().cancel();
+}
+
 bool ImageEditPanel::busy() const {
-    return selection_.busy() || painting();
+    return selection_.busy() || painting() || shapeTools_->tool().dragging() ||
+           textPanel_->tool().dragging();
 }
 
 bool ImageEditPanel::painting() const {

@@ -20,6 +20,8 @@ namespace zx {
 
 class SelectionPanel;
 class HandToolsPanel;
+class ShapeToolsPanel;
+class TextPanel;
 
 class ModePanelWidget : public QWidget, public ModePanel {
     Q_OBJECT
@@ -45,7 +47,7 @@ public:
     void undo(const HistoryStep& step) override;
     void redo(const HistoryStep& step) override;
     void refresh() override;
-    void imageChanged() override { selection_.cancel(); }
+    void imageChanged() override;
     int reinitialised() const { return entries_; }
     // The selection tools; the view feeds them pointer events.
     ImageEditSelection& selection() { return selection_; }
@@ -53,12 +55,21 @@ public:
     // The hand tools; the view feeds their strokes while one is chosen.
     HandToolsPanel* handTools() const { return handTools_; }
     bool painting() const;
+    // The Shape Tools and the Text panel; the view feeds them while they have the mouse.
+    ShapeToolsPanel* shapeTools() const { return shapeTools_; }
+    TextPanel* textPanel() const { return textPanel_; }
 
 private:
+    void addDrawingTools();
+    // Every tool but the selection's puts its mouse down.
+    void dropDrawingTools();
+
     int entries_ = 0;
     ImageEditSelection selection_;
     SelectionPanel* selectionPanel_;
     HandToolsPanel* handTools_;
+    ShapeToolsPanel* shapeTools_;
+    TextPanel* textPanel_;
 };
 
 class ImageAlignPanel : public ModePanelWidget {

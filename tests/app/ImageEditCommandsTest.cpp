@@ -1,6 +1,7 @@
-// The Image menu's picture edits and the hand tools through the real window,
-// offscreen: a command without values, a command through its dialog and a brush
-// stroke each record one step, and undo gives back every picture word for word.
+// The Image menu's picture edits, the hand tools and the Shape Tools through the real
+// window, offscreen: a command without values, a command through its dialog, a brush
+// stroke and an applied shape each record one step, and undo gives back every picture word for
+// word.
 #include "FrameHarness.h"
 
 #include "app/CanvasView.h"
@@ -9,9 +10,11 @@
 #include "ui/HandToolsPanel.h"
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/ModePanels.h"
+#include "ui/ShapeToolsPanel.h"
 
 #include <QAction>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -198,6 +201,38 @@ private slots:
         for (QToolButton* b : frame_->imageEditPanel()->findChildren<QToolButton*>())
             if (b->toolTip() == "Rectangular Marquee") b->click();
         QVERIFY(!hands->tool());
+    }
+
+    void aDraggedRectangleWaitsForApplyThenIsOneStep() {
+        ImageEditPanel* panel = frame_->imageEditPanel();
+        ShapeToolsPanel* shapes = panel->shapeTools();
+        panel->findChild<QTabWidget*>()->setCurrentWidget(shapes);
+        for (QToolButton* b : shapes->findChildren<QToolButton*>())
+            if (b->toolTip() == "Draw a Rectangle") b->click();
+        QCOMPARE(shapes->kind(), std::optional(ShapeKind::Rectangle));
+        shapes->setColour(PaintColour::rgb(255, 0, 0));
+        QVERIFY(frame_->trigger(Cmd::SelectAll)); // shapes paint selected pixels
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(10, 10));
+        for (int x = 14; x <= 40; x += 6) QTest::mouseMove(view(), at(x, x - 10));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(40, 30));
+        QCOMPARE(history().position(), start); // it waits, with handles, for APPLY
+        QVERIFY(pictures(frame_->project()) == before);
+        QCOMPARE(shapes->tool().handles().size(), size_t(4));
+
+        for (QPushButton* b : shapes->findChildren<QPushButton*>())
+            if (b->text() == "APPLY") b->click();
+        QCOMPARE(history().position(), start + 1);
+        const RasterImage& subject = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QCOMPARE(subject.at(10, 10), PaintColour::rgb(255, 0, 0).pixel());
+        QCOMPARE(subject.at(40, 30), PaintColour::rgb(255, 0, 0).pixel());
+        QCOMPARE(subject.at(25, 20), before[kSubjectLayer]->at(25, 20)); // hollow
+        QVERIFY(!shapes->tool().shape());
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
     }
 };
 
