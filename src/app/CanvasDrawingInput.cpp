@@ -111,6 +111,7 @@ void CanvasDrawingInput::paint(QPainter& p, const QRect& target, int width, int 
     if (!active() || width <= 0 || height <= 0) return;
     const ViewScale scale{target, double(target.width()) / width, double(target.height()) / height};
     p.save();
+    p.setClipRect(target, Qt::IntersectClip); // what lies off the picture is not painted
     if (shapes().kind()) {
         ShapeTool& tool = shapes().tool();
         if (const auto shape = tool.shape()) {

@@ -72,8 +72,11 @@ void ImageEditPanel::addDrawingTools() {
     handTools_->changed = [this] { host_.refreshView(); };
     shapeTools_ = new ShapeToolsPanel(host_.workspace(), selection_, pages);
     textPanel_ = new TextPanel(host_.workspace(), selection_, pages);
-    for (auto* panel : std::initializer_list<QGroupBox*>{handTools_, shapeTools_, textPanel_})
+    for (auto* panel : std::initializer_list<QGroupBox*>{handTools_, shapeTools_, textPanel_}) {
         pages->addTab(panel, panel->title());
+        panel->setTitle({}); // the tab says it
+        panel->setFlat(true);
+    }
     const auto shown = [this] {
         host_.workspace().prompter().status(shapeTools_->kind()    ? shapeTools_->tool().prompt()
                                             : textPanel_->active() ? textPanel_->tool().prompt()

@@ -116,6 +116,7 @@ void TextPanel::setActive(bool on) {
 
 void TextPanel::redraw() {
     tool_.setDrawing(drawTextCoverage(text_->text(), font(), smoothing_->isChecked()));
+    active_ = active_ || isVisible();
     report();
 }
 

@@ -35,10 +35,13 @@ public:
     // Called after "APPLY" recorded its step.
     std::function<void()> applied;
 
-    // The panel has the mouse (its page is shown); off drops the text's place.
-    bool active() const { return active_; }
+    // The panel has the mouse: its page is shown and there is text. Off drops the
+    // text's place; a change of the text or its settings while the page is shown puts
+    // it on again.
+    bool active() const { return active_ && !tool_.drawing().empty(); }
     void setActive(bool on);
     TextTool& tool() { return tool_; }
+    const TextTool& tool() const { return tool_; }
     PaintColour colour() const;
     void setText(const QString& text);
     void setFont(const QFont& font);
