@@ -17,6 +17,7 @@ ColourButton::ColourButton(QWidget* parent) : QPushButton(parent) {
 }
 
 void ColourButton::setColour(PaintColour colour) {
+    if (colour == colour_) return;
     colour_ = colour;
     setText(qtText(colour.text()));
     if (changed) changed(colour);

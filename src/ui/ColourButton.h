@@ -15,6 +15,7 @@ class ColourButton : public QPushButton {
 public:
     explicit ColourButton(QWidget* parent);
     PaintColour colour() const { return colour_; }
+    // A colour other than the button's becomes its colour and is reported.
     void setColour(PaintColour colour);
     // Called when the colour changes.
     std::function<void(PaintColour)> changed;

@@ -86,6 +86,13 @@ void ImageEditPanel::addDrawingTools() {
     shapeTools_->changed = shown;
     textPanel_->changed = shown;
     shapeTools_->applied = textPanel_->applied = [this] { host_.refreshAll(); };
+    // One paint colour: set or picked on any page, every page has it.
+    shapeTools_->colourChanged = textPanel_->colourChanged =
+        handTools_->colourChanged = [this](PaintColour c) {
+            handTools_->setColour(c);
+            shapeTools_->setColour(c);
+            textPanel_->setColour(c);
+        };
     connect(pages, &QTabWidget::currentChanged, this, [this, pages](int page) {
         dropDrawingTools();
         textPanel_->setActive(pages->widget(page) == textPanel_);

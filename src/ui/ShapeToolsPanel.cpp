@@ -67,6 +67,7 @@ void ShapeToolsPanel::addSettings() {
     form->addRow("Color", colour_);
     colour_->changed = [this](PaintColour c) {
         changeSettings([c](ShapeSettings& st) { st.colour = c; });
+        if (colourChanged) colourChanged(c);
     };
     apply_ = new QPushButton("APPLY", this);
     form->addRow(apply_);

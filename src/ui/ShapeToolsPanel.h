@@ -30,6 +30,8 @@ public:
     std::function<void()> changed;
     // Called after "APPLY" recorded its step.
     std::function<void()> applied;
+    // Called when the colour changes.
+    std::function<void(PaintColour)> colourChanged;
 
     // The chosen tool; none while other tools have the mouse. Putting the tools down
     // drops the shape.

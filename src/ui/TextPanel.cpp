@@ -75,7 +75,10 @@ TextPanel::TextPanel(Workspace& workspace, const ImageEditSelection& selection, 
     });
     for (QCheckBox* box : {bold_, italic_, underline_, smoothing_})
         connect(box, &QCheckBox::toggled, this, [this] { redraw(); });
-    colour_->changed = [this](PaintColour) { report(); };
+    colour_->changed = [this](PaintColour c) {
+        report();
+        if (colourChanged) colourChanged(c);
+    };
     connect(apply, &QPushButton::clicked, this, [this] { this->apply(); });
     setFont(font_);
 }
@@ -106,6 +109,10 @@ void TextPanel::setText(const QString& text) {
 
 PaintColour TextPanel::colour() const {
     return colour_->colour();
+}
+
+void TextPanel::setColour(PaintColour colour) {
+    colour_->setColour(colour);
 }
 
 void TextPanel::setActive(bool on) {

@@ -34,6 +34,8 @@ public:
     std::function<void()> changed;
     // Called after "APPLY" recorded its step.
     std::function<void()> applied;
+    // Called when the colour changes.
+    std::function<void(PaintColour)> colourChanged;
 
     // The panel has the mouse: its page is shown and there is text. Off drops the
     // text's place; a change of the text or its settings while the page is shown puts
@@ -43,6 +45,7 @@ public:
     TextTool& tool() { return tool_; }
     const TextTool& tool() const { return tool_; }
     PaintColour colour() const;
+    void setColour(PaintColour colour);
     void setText(const QString& text);
     void setFont(const QFont& font);
     QFont font() const;

@@ -211,6 +211,7 @@ private slots:
             if (b->toolTip() == "Draw a Rectangle") b->click();
         QCOMPARE(shapes->kind(), std::optional(ShapeKind::Rectangle));
         shapes->setColour(PaintColour::rgb(255, 0, 0));
+        QCOMPARE(panel->handTools()->settings().colour, PaintColour::rgb(255, 0, 0)); // one colour
         QVERIFY(frame_->trigger(Cmd::SelectAll)); // shapes paint selected pixels
         const auto before = pictures(frame_->project());
         const int start = history().position();
