@@ -11,6 +11,7 @@
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/ModePanels.h"
 #include "ui/ShapeToolsPanel.h"
+#include "ui/TextPanel.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -232,6 +233,38 @@ private slots:
         QCOMPARE(subject.at(25, 20), before[kSubjectLayer]->at(25, 20)); // hollow
         QVERIFY(!shapes->tool().shape());
 
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
+    }
+
+    void typedTextIsPlacedByAClickAndAppliedAsOneStep() {
+        QFont font("Arial", 20);
+        QVERIFY(drawTextCoverage({}, font, true).empty());
+        const RasterImage hard = drawTextCoverage("Hg", font, false);
+        QVERIFY(!hard.empty());
+        QVERIFY(std::ranges::all_of(hard.pixelVector(), [](uint32_t p) {
+            return p == 0 || p == 0xFF000000u; // unsmoothed: every pixel covered or not
+        }));
+        QVERIFY(std::ranges::count(hard.pixelVector(), 0xFF000000u) > 20);
+
+        ImageEditPanel* panel = frame_->imageEditPanel();
+        TextPanel* text = panel->textPanel();
+        panel->findChild<QTabWidget*>()->setCurrentWidget(text);
+        QVERIFY(!text->active()); // no text yet: the selection tools keep the mouse
+        text->setText("Hg");
+        QVERIFY(text->active());
+        QVERIFY(frame_->trigger(Cmd::SelectAll));
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(4, 6));
+        QVERIFY(text->tool().box());
+        QCOMPARE(text->tool().box()->left, 4);
+        QCOMPARE(history().position(), start);
+        for (QPushButton* b : text->findChildren<QPushButton*>())
+            if (b->text() == "APPLY") b->click();
+        QCOMPARE(history().position(), start + 1);
+        QCOMPARE(QString::fromStdString(history().steps().back().label), QString("Text"));
+        QVERIFY(pictures(frame_->project()) != before);
         QVERIFY(frame_->trigger(Cmd::Undo));
         QVERIFY(pictures(frame_->project()) == before);
     }
