@@ -125,12 +125,12 @@ void ImageEditPanel::imageChanged() {
 }
 
 bool ImageEditPanel::busy() const {
-    return selection_.busy() || painting() || shapeTools_->tool().dragging() ||
-           textPanel_->tool().dragging();
+    return selection_.busy() || painting();
 }
 
 bool ImageEditPanel::painting() const {
-    return handTools_->painting();
+    return handTools_->painting() || shapeTools_->tool().dragging() ||
+           textPanel_->tool().dragging();
 }
 
 void ImageEditPanel::undo(const HistoryStep& step) {

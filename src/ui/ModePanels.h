@@ -54,6 +54,7 @@ public:
     SelectionPanel* selectionPanel() const { return selectionPanel_; }
     // The hand tools; the view feeds their strokes while one is chosen.
     HandToolsPanel* handTools() const { return handTools_; }
+    // A stroke, or a drag of a shape or text, is under way.
     bool painting() const;
     // The Shape Tools and the Text panel; the view feeds them while they have the mouse.
     ShapeToolsPanel* shapeTools() const { return shapeTools_; }
