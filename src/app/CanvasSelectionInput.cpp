@@ -35,7 +35,7 @@ QRgb redMaskColour(uint32_t value) {
 } // namespace
 
 CanvasSelectionInput::CanvasSelectionInput(MainFrame& frame, QWidget& view)
-    : QObject(&view), frame_(frame), view_(view), ants_(new QTimer(this)) {
+    : QObject(&view), frame_(frame), view_(view), ants_(new QTimer(this)), drawing_(frame) {
     view.setMouseTracking(true); // the cleaner's highlight and the prompts follow the pointer
     ants_->setInterval(kAntsIntervalMs);
     connect(ants_, &QTimer::timeout, this, [this] {
@@ -87,6 +87,11 @@ void CanvasSelectionInput::press(QMouseEvent* e, const QRect& target) {
         frame_.pickWhiteBalance(in.at.x, in.at.y);
         return;
     }
+    if (drawing_.active()) {
+        drawing_.press(toImage(e, target).at);
+        view_.update();
+        return;
+    }
     if (paintPress(toImage(e, target))) return;
     selection().press(toImage(e, target));
     showStatus();
@@ -102,6 +107,11 @@ void CanvasSelectionInput::move(QMouseEvent* e, const QRect& target) {
     }
     if (frame_.whiteBalancePicking()) {
         frame_.setPaneText(0, qtText(kWhiteBalanceOverPicture));
+        return;
+    }
+    if (drawing_.active()) {
+        drawing_.move(toImage(e, target).at);
+        view_.update();
         return;
     }
     if (hands().picking() || hands().tool()) {
@@ -121,6 +131,11 @@ void CanvasSelectionInput::release(QMouseEvent* e, const QRect& target) {
         hands().release();
         frame_.refreshAll();
         frame_.updateCommands();
+        return;
+    }
+    if (drawing_.active()) {
+        drawing_.release(toImage(e, target).at);
+        view_.update();
         return;
     }
     if (hands().tool()) return; // the press went to a hand tool that could not work there
@@ -155,7 +170,7 @@ bool CanvasSelectionInput::paintPress(const PointerInput& in) {
 }
 
 void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
-    if (e->button() != Qt::LeftButton || hands().tool()) return;
+    if (e->button() != Qt::LeftButton || hands().tool() || drawing_.active()) return;
     selection().doubleClick(toImage(e, target));
     showStatus();
     view_.update();
@@ -164,6 +179,10 @@ void CanvasSelectionInput::doubleClick(QMouseEvent* e, const QRect& target) {
 bool CanvasSelectionInput::escape(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape && frame_.whiteBalancePicking()) {
         frame_.cancelWhiteBalancePick();
+        return true;
+    }
+    if (e->key() == Qt::Key_Escape && drawing_.escape()) {
+        view_.update();
         return true;
     }
     if (e->key() != Qt::Key_Escape || !selection().busy()) return false;
@@ -185,6 +204,8 @@ void CanvasSelectionInput::leave() {
 void CanvasSelectionInput::paint(QPainter& p, const QRect& target) {
     paintMaskOverlay(p, target);
     paintStroke(p, target);
+    if (const RasterImage* m = selection().mask())
+        drawing_.paint(p, target, m->width(), m->height());
 }
 
 void CanvasSelectionInput::paintMaskOverlay(QPainter& p, const QRect& target) {

@@ -1,11 +1,13 @@
 #pragma once
 // The main view's Image Edit input: mouse events become pointer events in image
-// pixels for the selection tools, and what the tools report is drawn over the
+// pixels for the selection tools (or the hand tools, the Shape Tools and the Text
+// panel while they have the mouse), and what the tools report is drawn over the
 // picture (marching ants, the cleaner's highlight, the red mask, the stroke being
-// drawn). Prompts and the cursor's position go to the status bar.
+// drawn, the shape or text waiting). Prompts and the cursor's position go to the status bar.
 
 #include "app/AppLayer.h"
 
+#include "app/CanvasDrawingInput.h"
 #include "commands/ImageEditSelection.h"
 
 #include <QObject>
@@ -54,6 +56,7 @@ private:
     QWidget& view_;
     QTimer* ants_;
     int antsPhase_ = 0;
+    CanvasDrawingInput drawing_;
 };
 
 } // namespace zx

@@ -245,7 +245,7 @@ public:
     CommandState threeDPreviewState() const;
     CommandState publishToWebState() const;
 
-    void refreshAll();
+    void refreshAll() override;
 
     // ---- selection and masking (MainFrameSelection.cpp) ---------------------------------
     ImageEditPanel* imageEditPanel() const { return imageEditPanel_; }

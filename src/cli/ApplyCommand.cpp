@@ -1,9 +1,9 @@
 // `apply IN.zxp --ops OPS.json [-o OUT.zxp]`: replays a list of user operations
 // (choose an image, mode, view or tool, click, drag, right-click a menu entry, press a
-// key, run a menu command, undo, redo) through the same tools and commands as the
-// app, then saves, or without -o says what changed. The first operation that cannot
-// apply stops the run with its index and the reason, and nothing is saved.
-// `apply --list` names every tool, command and dialog field accepted.
+// key, run a menu command, undo, redo; shapes drawn with the Shape Tools) through the same tools
+// and commands as the app, then saves, or without -o says what changed. The first operation that
+// cannot apply stops the run with its index and the reason, and nothing is saved. `apply --list`
+// names every tool, command and dialog field accepted.
 
 #include "anim/AnimationModel.h"
 #include "anim/AnimationRecord.h"
@@ -181,6 +181,10 @@ void printList() {
     line("Tools:", applyToolNames());
     line("Image Edit tools:", applySelectionToolNames());
     line("Image Align tools:", applyAlignToolNames());
+    line("Shape tools (then drags, {\"key\": \"Escape\"} and {\"command\": \"APPLY\"}; "
+         "Text needs the app's fonts):",
+         applyShapeToolNames());
+    line("Shape tool values:", applyShapeToolFields());
     line("Keys:", applyKeyNames());
     std::cout << "Commands:\n";
     for (const ApplyCommand& c : applyCommands()) {

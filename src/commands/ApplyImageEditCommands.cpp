@@ -1,6 +1,7 @@
-// The Image Edit mode's rows of the script command table (selections, masking, and
-// every picture edit of the Image Edit command table by its menu text), and how a
-// script's tools and pointer operations reach the selection tools in that mode.
+// The Image Edit mode's rows of the script command table (selections, masking, every
+// picture edit of the Image Edit command table by its menu text, and the Shape Tools'
+// "APPLY"), and how a script's tools and pointer operations reach the selection tools
+// and the Shape Tools in that mode.
 
 #include "commands/ApplyScript.h"
 #include "commands/ImageEditCommands.h"
@@ -96,6 +97,38 @@ void addFloatingCommands(std::vector<ApplyCommand>& t, std::string_view e) {
                  })});
 }
 
+struct ShapeField {
+    std::string_view name;
+    int least, most;
+};
+constexpr ShapeField kWidth{"Width", kMinShapeWidth, kMaxShapeWidth};
+constexpr ShapeField kSmoothing{"Smoothing", 0, 3}; // "No", "1px", "2px", "4px"
+constexpr ShapeField kRed{"Red", 0, 255}, kGreen{"Green", 0, 255}, kBlue{"Blue", 0, 255};
+constexpr ShapeField kShapeFields[] = {kWidth, kSmoothing, kRed, kGreen, kBlue};
+
+// The panel draws its text with the desktop's fonts; the tool has none.
+constexpr std::string_view kTextTool = "Text";
+constexpr std::string_view kNoFonts =
+    "Text is drawn with the desktop's fonts: use the app's Text panel (zelvotrix-cli draws "
+    "no text)";
+
+constexpr std::string_view kApply = "APPLY";
+
+Status applyShape(ApplyContext& c, const DialogValues&) {
+    if (!c.shapes) return Status::refused("Choose a shape tool first ({\"tool\": \"Line\"})");
+    if (!c.shapes->shape()) return Status::refused("There is no shape: drag one first");
+    const bool background = c.selection && c.selection->settings().editingBackground;
+    if (!c.shapes->apply(background))
+        return Status::refused("The shape covers no selected pixel of the picture");
+    return Status::ok();
+}
+
+// A script's coordinate as a pixel; far-off points stay far off without overflowing.
+int pixelOf(double v) {
+    constexpr double kFar = 1e9;
+    return int(std::lround(std::clamp(v, -kFar, kFar)));
+}
+
 constexpr SelectionTool kSelectionTools[] = {
     SelectionTool::RectangularMarquee, SelectionTool::EllipticalMarquee,
     SelectionTool::FreeHandLasso, SelectionTool::LineLasso, SelectionTool::MagicBackgroundCleaner};
@@ -127,6 +160,20 @@ void addImageEditApplyCommands(std::vector<ApplyCommand>& t) {
             fields.emplace_back(common);
         t.push_back({command.name, e, {}, pictureEdit(command), std::move(fields)});
     }
+    t.push_back({kApply, e, {}, applyShape});
+}
+
+std::vector<std::string_view> applyShapeToolNames() {
+    std::vector<std::string_view> out;
+    for (ShapeKind kind : kShapeKinds) out.push_back(shapeKindName(kind));
+    out.push_back(kTextTool);
+    return out;
+}
+
+std::vector<std::string_view> applyShapeToolFields() {
+    std::vector<std::string_view> out;
+    for (const ShapeField& f : kShapeFields) out.push_back(f.name);
+    return out;
 }
 
 std::vector<std::string_view> applySelectionToolNames() {
@@ -140,11 +187,16 @@ Status ApplySession::editTool(const ApplyOp& op) {
         if (sameText(selectionToolName(tool), op.text)) {
             selection_->setTool(tool);
             editToolChosen_ = true;
+            shapes_.cancel();
+            shapeChosen_ = false;
             return Status::ok();
         }
+    for (ShapeKind kind : kShapeKinds)
+        if (sameText(shapeKindName(kind), op.text)) return shapeTool(kind, op);
+    if (sameText(kTextTool, op.text)) return Status::refused(std::string(kNoFonts));
     std::string names;
-    for (std::string_view n : applySelectionToolNames())
-        names += (names.empty() ? "" : ", ") + std::string(n);
+    for (const auto& list : {applySelectionToolNames(), applyShapeToolNames()})
+        for (std::string_view n : list) names += (names.empty() ? "" : ", ") + std::string(n);
     return Status::refused("Unknown Image Edit tool \"" + op.text + "\" (" + names + ")");
 }
 
@@ -166,9 +218,53 @@ Status ApplySession::floatingPointer(const ApplyOp& op) {
     return Status::ok();
 }
 
+// A shape tool with the values given; the others keep theirs, as on the panel.
+Status ApplySession::shapeTool(ShapeKind kind, const ApplyOp& op) {
+    ShapeSettings s = shapes_.settings();
+    for (const auto& [name, value] : op.values) {
+        const auto f = std::ranges::find(kShapeFields, name, &ShapeField::name);
+        if (f == std::end(kShapeFields))
+            return Status::refused("A shape tool takes no value \"" + name + "\"");
+        if (!(value >= f->least && value <= f->most))
+            return Status::refused("\"" + name + "\" is " + std::to_string(f->least) + " to " +
+                                   std::to_string(f->most));
+        const int v = int(std::lround(value));
+        if (f->name == kWidth.name) s.width = v;
+        if (f->name == kSmoothing.name) s.featherIndex = v;
+        const PaintColour c = s.colour;
+        if (f->name == kRed.name) s.colour = PaintColour::rgb(v, c.green(), c.blue());
+        if (f->name == kGreen.name) s.colour = PaintColour::rgb(c.red(), v, c.blue());
+        if (f->name == kBlue.name) s.colour = PaintColour::rgb(c.red(), c.green(), v);
+    }
+    s.kind = kind;
+    shapes_.setSettings(s);
+    editToolChosen_ = shapeChosen_ = true;
+    return Status::ok();
+}
+
+Status ApplySession::shapePointer(const ApplyOp& op) {
+    using K = ApplyOp::Kind;
+    if (op.kind == K::Key) {
+        if (op.text != "Escape") return Status::refused("The shape tools take the key Escape");
+        shapes_.cancel();
+        return Status::ok();
+    }
+    if (op.kind != K::Drag && op.kind != K::Click)
+        return Status::refused("The shape tools take drags and clicks");
+    if (Status s = pointsGiven(op); !s) return s;
+    auto at = [&](size_t i) {
+        return IntPoint{pixelOf(op.points[i][0]), pixelOf(op.points[i][1])};
+    };
+    shapes_.press(at(0));
+    for (size_t i = 1; i < op.points.size(); ++i) shapes_.move(at(i));
+    shapes_.release(at(op.points.size() - 1));
+    return Status::ok();
+}
+
 Status ApplySession::editPointer(const ApplyOp& op) {
     using K = ApplyOp::Kind;
     if (workspace_.floating.picture) return floatingPointer(op);
+    if (shapeChosen_) return shapePointer(op);
     if (!editToolChosen_)
         return Status::refused("Choose an Image Edit tool first ({\"tool\": \"Rectangular "
                                "Marquee\"})");

@@ -259,7 +259,8 @@ Status ApplySession::command(const ApplyOp& op) {
         if (!std::isfinite(v->second))
             return Status::refused("The value " + inQuotes(field) + " is not a number");
     }
-    ApplyContext context{workspace_, animate_, selection_, align_, op.file};
+    ApplyContext context{workspace_, animate_, selection_, align_, op.file,
+                         shapeChosen_ ? &shapes_ : nullptr};
     return c->run(context, op.values);
 }
 

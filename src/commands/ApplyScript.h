@@ -10,6 +10,7 @@
 
 #include "commands/PointerEvent.h"
 #include "commands/RegionMenu.h"
+#include "commands/ShapeTool.h"
 #include "platform/Prompter.h"
 #include "platform/Status.h"
 
@@ -72,6 +73,7 @@ struct ApplyContext {
     ImageEditSelection* selection = nullptr; // the Image Edit tools, when the face has them
     ImageAlign* align = nullptr;             // the Image Align mode, when the face has it
     std::string file = {};                   // the operation's "file"
+    ShapeTool* shapes = nullptr;             // the Shape Tools, while one is chosen
 };
 
 struct ApplyCommand {
@@ -96,6 +98,9 @@ std::vector<std::string_view> applyModeNames();
 std::vector<std::string_view> applyToolNames();
 std::vector<std::string_view> applySelectionToolNames();
 std::vector<std::string_view> applyAlignToolNames();
+// The Shape Tools' names, and what their "tool" operation's values set.
+std::vector<std::string_view> applyShapeToolNames();
+std::vector<std::string_view> applyShapeToolFields();
 std::vector<std::string_view> applyKeyNames();
 std::vector<std::string_view> applyViewNames();
 
@@ -118,6 +123,8 @@ private:
     Status alignPointer(const ApplyOp& op);
     Status alignTool(const ApplyOp& op);
     bool inAlignMode() const;
+    Status shapeTool(ShapeKind kind, const ApplyOp& op);
+    Status shapePointer(const ApplyOp& op);
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);
     Status command(const ApplyOp& op);
@@ -130,6 +137,8 @@ private:
     ImageEditSelection* selection_ = nullptr;
     ImageAlign* align_ = nullptr;
     bool editToolChosen_ = false; // a script names its Image Edit tool before using it
+    ShapeTool shapes_{workspace_};
+    bool shapeChosen_ = false; // the pointer draws shapes instead of selecting
 };
 
 } // namespace zx

@@ -116,6 +116,18 @@ void PaintStroke::apply(int x, int y) {
                         std::max(changed_.right, r.right), std::max(changed_.bottom, r.bottom)};
 }
 
+bool paintDrawing(Project& project, int index, const Coverage& drawing, PaintColour colour,
+                  bool background, std::string_view name) {
+    ProjectImage* image = project.images.at(index);
+    const int layer = background ? kBackgroundLayer : kSubjectLayer;
+    if (!image || !image->layerPicture(layer) || !image->layerPicture(kMaskLayer)) return false;
+    ImageEditRecorder recorder(project, editLabel(name, background), background);
+    recorder.trackLayers(index, {layer, kMaskLayer});
+    (void)paintCoverage(*editablePicture(*image, layer), *editablePicture(*image, kMaskLayer),
+                        drawing, colour, !background);
+    return recorder.record();
+}
+
 Status applyDrawnPicture(Project& project, int image, const RasterImage& drawn, int left, int top,
                          bool background, std::string_view name) {
     return layPictureOver(project, image, drawn, left, top, background,

@@ -2,8 +2,8 @@
 // The hand tools of Image Edit mode as a state machine fed with pointer events in
 // image coordinates: press and drag apply the tool at every pixel the pointer
 // passes, release records one history step named after the tool. The view paints
-// the area `changed()` reports. Shapes and text arrive already drawn, as a picture
-// to lay over the image.
+// the area `changed()` reports. Shapes and text arrive already drawn, as coverage to
+// paint in a colour or as a picture to lay over the image.
 
 #include "commands/ImageEditStep.h"
 #include "imaging/PaintTools.h"
@@ -77,6 +77,12 @@ private:
     int lastX_ = 0, lastY_ = 0;
     PixelRect changed_;
 };
+
+// A shape or text as coverage, painted in the colour the brush's way over the
+// selection of the image's subject (or background) and recorded as one step named
+// `name` (PaintHistoryName::Shape or Text); false when it changed no pixel.
+bool paintDrawing(Project& project, int image, const Coverage& drawing, PaintColour colour,
+                  bool background, std::string_view name);
 
 // A shape or text already drawn into a picture, laid "over" the picture being edited
 // with its top-left corner at (left, top); `name` is PaintHistoryName::Shape or Text.

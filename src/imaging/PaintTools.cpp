@@ -85,31 +85,58 @@ void revealDab(RasterImage& mask, const Dab& d) {
     });
 }
 
+namespace {
+// One pixel under the brush at strength v (0..1).
+void brushPixel(uint32_t& p, uint32_t& m, double v, PaintColour colour, BrushMode mode,
+                bool subjectMask) {
+    const int alpha = alphaOf(p);
+    uint32_t painted = p;
+    if (alpha == 0)
+        painted = colour.pixel();
+    else if (modeAllows(mode, p, colour)) {
+        const auto mix = [v](int c, int paint) { return int((1 - v) * c + v * paint); };
+        painted = makePixel(alpha, mix(redOf(p), colour.red()), mix(greenOf(p), colour.green()),
+                            mix(blueOf(p), colour.blue()));
+    }
+    if (!subjectMask) {
+        p = withAlpha(painted, std::min(255, alpha + int(v * 255)));
+        return;
+    }
+    p = withAlpha(painted, 255);
+    const int shown = std::min(255, int(maskValue(m)) * alpha / 255 + int(v * 255));
+    m = (m & ~MaskBit::Value) | uint32_t(shown);
+}
+} // namespace
+
 void brushDab(RasterImage& picture, RasterImage& mask, const Dab& d, PaintColour colour,
               BrushMode mode, bool subjectMask) {
     if (!sameSize(picture, mask)) return;
     forDab(picture, d, [&](int x, int y, int32_t k) {
         uint32_t& m = mask.at(x, y);
-        if (!isSelectedWord(m)) return;
-        uint32_t& p = picture.at(x, y);
-        const double v = double(k) * d.flow / kBrushScale;
-        const int alpha = alphaOf(p);
-        uint32_t painted = p;
-        if (alpha == 0)
-            painted = colour.pixel();
-        else if (modeAllows(mode, p, colour)) {
-            const auto mix = [v](int c, int paint) { return int((1 - v) * c + v * paint); };
-            painted = makePixel(alpha, mix(redOf(p), colour.red()), mix(greenOf(p), colour.green()),
-                                mix(blueOf(p), colour.blue()));
-        }
-        if (!subjectMask) {
-            p = withAlpha(painted, std::min(255, alpha + int(v * 255)));
-            return;
-        }
-        p = withAlpha(painted, 255);
-        const int shown = std::min(255, int(maskValue(m)) * alpha / 255 + int(v * 255));
-        m = (m & ~MaskBit::Value) | uint32_t(shown);
+        if (isSelectedWord(m))
+            brushPixel(picture.at(x, y), m, double(k) * d.flow / kBrushScale, colour, mode,
+                       subjectMask);
     });
+}
+
+PixelRect paintCoverage(RasterImage& picture, RasterImage& mask, const Coverage& coverage,
+                        PaintColour colour, bool subjectMask) {
+    if (!sameSize(picture, mask)) return {};
+    const PixelRect& a = coverage.area;
+    const PixelRect r{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, picture.width()),
+                      std::min(a.bottom, picture.height())};
+    PixelRect changed;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const int w = coverage.at(x, y);
+            uint32_t& m = mask.at(x, y);
+            if (w == 0 || !isSelectedWord(m)) continue;
+            brushPixel(picture.at(x, y), m, w / 255.0, colour, BrushMode::Normal, subjectMask);
+            changed = changed.empty() ? PixelRect{x, y, x + 1, y + 1}
+                                      : PixelRect{std::min(changed.left, x), changed.top,
+                                                  std::max(changed.right, x + 1), y + 1};
+        }
+    return changed;
 }
 
 void blurDab(RasterImage& picture, const RasterImage& mask, const Dab& d, bool subjectMask) {

@@ -1,9 +1,10 @@
 #pragma once
 // What one application of a hand tool does to the pixels under its kernel (a "dab"),
-// and the Paint Bucket's flood. The stroke that moves the dabs along the pointer and
-// records the history lives with the commands.
+// the Paint Bucket's flood, and shapes and text painted the brush's way. The stroke that moves the
+// dabs along the pointer and records the history lives with the commands.
 
 #include "imaging/BrushKernel.h"
+#include "imaging/Coverage.h"
 #include "storage/RasterImage.h"
 
 #include <cstdint>
@@ -48,6 +49,11 @@ void revealDab(RasterImage& mask, const Dab& dab);
 // true) painted pixels become opaque and the stroke shows through the mask instead.
 void brushDab(RasterImage& picture, RasterImage& mask, const Dab& dab, PaintColour colour,
               BrushMode mode, bool subjectMask);
+// A drawn shape or text in the colour over the selected pixels of `mask`: each pixel
+// as the brush paints it (mode Normal) at the coverage's weight. Returns the pixels
+// it touched.
+PixelRect paintCoverage(RasterImage& picture, RasterImage& mask, const Coverage& coverage,
+                        PaintColour colour, bool subjectMask);
 // The 3 x 3 mean blended in over selected, visible pixels (and, on the subject,
 // pixels the mask does not hide fully).
 void blurDab(RasterImage& picture, const RasterImage& mask, const Dab& dab, bool subjectMask);

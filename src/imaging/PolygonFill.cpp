@@ -38,6 +38,14 @@ IntPoint clipToImage(IntPoint p, int width, int height) {
             std::clamp(p.y, 0, std::max(0, height - 1))};
 }
 
+IntPoint movedAlong(IntPoint p, IntPoint from, IntPoint to) {
+    static constexpr int64_t kFar = int64_t(1) << 30;
+    const auto along = [](int v, int a, int b) {
+        return int(std::clamp(int64_t(v) + int64_t(b) - int64_t(a), -kFar, kFar));
+    };
+    return {along(p.x, from.x, to.x), along(p.y, from.y, to.y)};
+}
+
 bool fillPolygon(RasterImage& mask, std::span<const IntPoint> vertices, uint32_t outlineBit,
                  uint32_t insideBit) {
     const int w = mask.width(), h = mask.height();

@@ -21,6 +21,9 @@ std::vector<IntPoint> stepEdge(IntPoint a, IntPoint b);
 
 // Clamps a point into the layer.
 IntPoint clipToImage(IntPoint p, int width, int height);
+// `p` moved as a drag went from `from` to `to`, kept within ±2^30 so that repeated
+// moves never overflow.
+IntPoint movedAlong(IntPoint p, IntPoint from, IntPoint to);
 
 // Marks the closed polygon through `vertices` (the last vertex joins the first; the
 // vertices are clipped to the layer first): `outlineBit | insideBit` on the stepped

@@ -1,10 +1,9 @@
 #include "ui/HandToolsPanel.h"
 
-#include "ui/QtText.h"
+#include "ui/ColourButton.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -84,15 +83,13 @@ void HandToolsPanel::addBrushControls() {
         settings_.mode = BrushMode(i);
         report();
     });
-    colour_ = new QPushButton(this);
+    colour_ = new ColourButton(this);
     form->addRow("Color", colour_);
-    connect(colour_, &QPushButton::clicked, this, [this] {
-        const PaintColour c = settings_.colour;
-        const QColor picked =
-            QColorDialog::getColor(QColor(c.red(), c.green(), c.blue()), this, "Color");
-        if (picked.isValid())
-            setColour(PaintColour::rgb(picked.red(), picked.green(), picked.blue()));
-    });
+    colour_->changed = [this](PaintColour c) {
+        settings_.colour = c;
+        report();
+        if (colourChanged) colourChanged(c);
+    };
     pick_ = new QPushButton("Pick", this);
     pick_->setCheckable(true);
     sample_ = new QComboBox(this);
@@ -109,7 +106,6 @@ void HandToolsPanel::addBrushControls() {
     });
     static_cast<QVBoxLayout*>(layout())->addLayout(form);
     form_ = form;
-    setColour(settings_.colour);
     showToolControls();
 }
 
@@ -136,9 +132,7 @@ void HandToolsPanel::showToolControls() {
 }
 
 void HandToolsPanel::setColour(PaintColour colour) {
-    settings_.colour = colour;
-    colour_->setText(qtText(colour.text()));
-    report();
+    colour_->setColour(colour);
 }
 
 void HandToolsPanel::setEditingBackground(bool on) {

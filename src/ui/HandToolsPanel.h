@@ -22,12 +22,16 @@ class QSpinBox;
 
 namespace zx {
 
+class ColourButton;
+
 class HandToolsPanel : public QGroupBox {
     Q_OBJECT
 public:
     explicit HandToolsPanel(QWidget* parent);
     // Called after every change of the settings.
     std::function<void()> changed;
+    // Called when the colour changes (picked in the dialog or from the picture, or set).
+    std::function<void(PaintColour)> colourChanged;
 
     // The chosen tool; none while the selection tools have the mouse.
     std::optional<PaintTool> tool() const { return chosen_; }
@@ -68,7 +72,7 @@ private:
     QSpinBox* flow_;
     QComboBox* feather_;
     QComboBox* mode_;
-    QPushButton* colour_;
+    ColourButton* colour_;
     QPushButton* pick_;
     QComboBox* sample_;
     QCheckBox* toMask_;

@@ -5,6 +5,8 @@
 #include "ui/ImageAlignWizardDialog.h"
 #include "ui/QtText.h"
 #include "ui/SelectionPanel.h"
+#include "ui/ShapeToolsPanel.h"
+#include "ui/TextPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -60,17 +63,57 @@ ImageEditPanel::ImageEditPanel(PanelHost& host)
         // A new tool shows its prompt at once, not only when the pointer next moves.
         host_.workspace().prompter().status(selection_.prompt());
         host_.refreshView();
-        // A selection tool takes the mouse back from the hand tools.
-        handTools_->choose(std::nullopt);
+        // A selection tool takes the mouse back from the other tools.
+        dropDrawingTools();
     };
     layout_->addWidget(selectionPanel_);
     auto* adjustments = new AdjustmentPanel(this);
     adjustments->chosen = [this](std::string_view name) { host_.runPictureEdit(name); };
     layout_->addWidget(adjustments);
-    handTools_ = new HandToolsPanel(this);
-    handTools_->changed = [this] { host_.refreshView(); };
-    layout_->addWidget(handTools_);
+    addDrawingTools();
     layout_->addStretch(1);
+}
+
+// The hand tools, the Shape Tools and the Text panel share one place, a page each;
+// a tool has the mouse only while its page is shown.
+void ImageEditPanel::addDrawingTools() {
+    auto* pages = new QTabWidget(this);
+    handTools_ = new HandToolsPanel(pages);
+    handTools_->changed = [this] { host_.refreshView(); };
+    shapeTools_ = new ShapeToolsPanel(host_.workspace(), selection_, pages);
+    textPanel_ = new TextPanel(host_.workspace(), selection_, pages);
+    for (auto* panel : std::initializer_list<QGroupBox*>{handTools_, shapeTools_, textPanel_}) {
+        pages->addTab(panel, panel->title());
+        panel->setTitle({}); // the tab says it
+        panel->setFlat(true);
+    }
+    const auto shown = [this] {
+        host_.workspace().prompter().status(shapeTools_->kind()    ? shapeTools_->tool().prompt()
+                                            : textPanel_->active() ? textPanel_->tool().prompt()
+                                                                   : std::string());
+        host_.refreshView();
+    };
+    shapeTools_->changed = shown;
+    textPanel_->changed = shown;
+    shapeTools_->applied = textPanel_->applied = [this] { host_.refreshAll(); };
+    // One paint colour: set or picked on any page, every page has it.
+    shapeTools_->colourChanged = textPanel_->colourChanged =
+        handTools_->colourChanged = [this](PaintColour c) {
+            handTools_->setColour(c);
+            shapeTools_->setColour(c);
+            textPanel_->setColour(c);
+        };
+    connect(pages, &QTabWidget::currentChanged, this, [this, pages](int page) {
+        dropDrawingTools();
+        textPanel_->setActive(pages->widget(page) == textPanel_);
+    });
+    layout_->addWidget(pages);
+}
+
+void ImageEditPanel::dropDrawingTools() {
+    handTools_->choose(std::nullopt);
+    shapeTools_->choose(std::nullopt);
+    textPanel_->setActive(false);
 }
 
 void ImageEditPanel::enter() {
@@ -79,8 +122,17 @@ void ImageEditPanel::enter() {
 
 void ImageEditPanel::leave() {
     handTools_->release();
+    shapeTools_->tool().cancel();
+    textPanel_->tool().cancel();
     selection_.cancel();
     selection_.leave();
+}
+
+void ImageEditPanel::imageChanged() {
+    selection_.cancel();
+    shapeTools_->tool().cancel();
+    textPanel_->tool().cancel();
+    refresh();
 }
 
 bool ImageEditPanel::busy() const {
@@ -88,7 +140,8 @@ bool ImageEditPanel::busy() const {
 }
 
 bool ImageEditPanel::painting() const {
-    return handTools_->painting();
+    return handTools_->painting() || shapeTools_->tool().dragging() ||
+           textPanel_->tool().dragging();
 }
 
 void ImageEditPanel::undo(const HistoryStep& step) {

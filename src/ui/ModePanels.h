@@ -28,6 +28,8 @@ namespace zx {
 class SelectionPanel;
 class ImageAlignWizardDialog;
 class HandToolsPanel;
+class ShapeToolsPanel;
+class TextPanel;
 
 class ModePanelWidget : public QWidget, public ModePanel {
     Q_OBJECT
@@ -53,23 +55,30 @@ public:
     void undo(const HistoryStep& step) override;
     void redo(const HistoryStep& step) override;
     void refresh() override;
-    void imageChanged() override {
-        selection_.cancel();
-        refresh();
-    }
+    void imageChanged() override;
     int reinitialised() const { return entries_; }
     // The selection tools; the view feeds them pointer events.
     ImageEditSelection& selection() { return selection_; }
     SelectionPanel* selectionPanel() const { return selectionPanel_; }
     // The hand tools; the view feeds their strokes while one is chosen.
     HandToolsPanel* handTools() const { return handTools_; }
+    // A stroke, or a drag of a shape or text, is under way.
     bool painting() const;
+    // The Shape Tools and the Text panel; the view feeds them while they have the mouse.
+    ShapeToolsPanel* shapeTools() const { return shapeTools_; }
+    TextPanel* textPanel() const { return textPanel_; }
 
 private:
+    void addDrawingTools();
+    // Every tool but the selection's puts its mouse down.
+    void dropDrawingTools();
+
     int entries_ = 0;
     ImageEditSelection selection_;
     SelectionPanel* selectionPanel_;
     HandToolsPanel* handTools_;
+    ShapeToolsPanel* shapeTools_;
+    TextPanel* textPanel_;
 };
 
 class ImageAlignPanel : public ModePanelWidget {

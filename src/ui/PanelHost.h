@@ -18,6 +18,8 @@ public:
     virtual QWidget* panelParent() = 0;
     // Redraw the main view after the frame shown changed.
     virtual void refreshView() = 0;
+    // Redraw everything after a panel recorded a step: view, timeline, history, commands.
+    virtual void refreshAll() = 0;
     // Redraw the timeline after the selection or the image list changed.
     virtual void refreshTimeline() = 0;
     // Starts or stops the playback clock of the Animate panel; false when refused.

@@ -1,6 +1,7 @@
-// The Image menu's picture edits and the hand tools through the real window,
-// offscreen: a command without values, a command through its dialog and a brush
-// stroke each record one step, and undo gives back every picture word for word.
+// The Image menu's picture edits, the hand tools and the Shape Tools through the real
+// window, offscreen: a command without values, a command through its dialog, a brush
+// stroke and an applied shape each record one step, and undo gives back every picture word for
+// word.
 #include "FrameHarness.h"
 
 #include "app/CanvasView.h"
@@ -10,9 +11,12 @@
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/LightingEffectsDialog.h"
 #include "ui/ModePanels.h"
+#include "ui/ShapeToolsPanel.h"
+#include "ui/TextPanel.h"
 
 #include <QAction>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -239,6 +243,71 @@ private slots:
         for (QToolButton* b : frame_->imageEditPanel()->findChildren<QToolButton*>())
             if (b->toolTip() == "Rectangular Marquee") b->click();
         QVERIFY(!hands->tool());
+    }
+
+    void aDraggedRectangleWaitsForApplyThenIsOneStep() {
+        ImageEditPanel* panel = frame_->imageEditPanel();
+        ShapeToolsPanel* shapes = panel->shapeTools();
+        panel->findChild<QTabWidget*>()->setCurrentWidget(shapes);
+        for (QToolButton* b : shapes->findChildren<QToolButton*>())
+            if (b->toolTip() == "Draw a Rectangle") b->click();
+        QCOMPARE(shapes->kind(), std::optional(ShapeKind::Rectangle));
+        shapes->setColour(PaintColour::rgb(255, 0, 0));
+        QCOMPARE(panel->handTools()->settings().colour, PaintColour::rgb(255, 0, 0)); // one colour
+        QVERIFY(frame_->trigger(Cmd::SelectAll)); // shapes paint selected pixels
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+
+        QTest::mousePress(view(), Qt::LeftButton, {}, at(10, 10));
+        for (int x = 14; x <= 40; x += 6) QTest::mouseMove(view(), at(x, x - 10));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, at(40, 30));
+        QCOMPARE(history().position(), start); // it waits, with handles, for APPLY
+        QVERIFY(pictures(frame_->project()) == before);
+        QCOMPARE(shapes->tool().handles().size(), size_t(4));
+
+        for (QPushButton* b : shapes->findChildren<QPushButton*>())
+            if (b->text() == "APPLY") b->click();
+        QCOMPARE(history().position(), start + 1);
+        const RasterImage& subject = *frame_->project().current()->layerPicture(kSubjectLayer);
+        QCOMPARE(subject.at(10, 10), PaintColour::rgb(255, 0, 0).pixel());
+        QCOMPARE(subject.at(40, 30), PaintColour::rgb(255, 0, 0).pixel());
+        QCOMPARE(subject.at(25, 20), before[kSubjectLayer]->at(25, 20)); // hollow
+        QVERIFY(!shapes->tool().shape());
+
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
+    }
+
+    void typedTextIsPlacedByAClickAndAppliedAsOneStep() {
+        QFont font("Arial", 20);
+        QVERIFY(drawTextCoverage({}, font, true).empty());
+        const RasterImage hard = drawTextCoverage("Hg", font, false);
+        QVERIFY(!hard.empty());
+        QVERIFY(std::ranges::all_of(hard.pixelVector(), [](uint32_t p) {
+            return p == 0 || p == 0xFF000000u; // unsmoothed: every pixel covered or not
+        }));
+        QVERIFY(std::ranges::count(hard.pixelVector(), 0xFF000000u) > 20);
+
+        ImageEditPanel* panel = frame_->imageEditPanel();
+        TextPanel* text = panel->textPanel();
+        panel->findChild<QTabWidget*>()->setCurrentWidget(text);
+        QVERIFY(!text->active()); // no text yet: the selection tools keep the mouse
+        text->setText("Hg");
+        QVERIFY(text->active());
+        QVERIFY(frame_->trigger(Cmd::SelectAll));
+        const auto before = pictures(frame_->project());
+        const int start = history().position();
+        QTest::mouseClick(view(), Qt::LeftButton, {}, at(4, 6));
+        QVERIFY(text->tool().box());
+        QCOMPARE(text->tool().box()->left, 4);
+        QCOMPARE(history().position(), start);
+        for (QPushButton* b : text->findChildren<QPushButton*>())
+            if (b->text() == "APPLY") b->click();
+        QCOMPARE(history().position(), start + 1);
+        QCOMPARE(QString::fromStdString(history().steps().back().label), QString("Text"));
+        QVERIFY(pictures(frame_->project()) != before);
+        QVERIFY(frame_->trigger(Cmd::Undo));
+        QVERIFY(pictures(frame_->project()) == before);
     }
 };
 

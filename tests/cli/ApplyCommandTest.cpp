@@ -139,8 +139,8 @@ TEST_F(ApplyCommand, AnOperationThatCannotApplyStopsTheRunAndSavesNothing) {
 
     ASSERT_EQ(run("apply", "--list"), 0);
     const std::string list = text("stdout.txt");
-    for (const char* name :
-         {"Regions Contours", "Convert to Mesh", "Spin Mode...", "\"Spin\"", "Dots"})
+    for (const char* name : {"Regions Contours", "Convert to Mesh", "Spin Mode...", "\"Spin\"",
+                             "Dots", "APPLY", "Filled Ellipse", "Smoothing"})
         EXPECT_NE(list.find(name), std::string::npos) << name;
 }
 
@@ -233,6 +233,35 @@ TEST_F(ApplyCommand, ImageAlignScriptsMoveAPictureOntoThePreviousOne) {
     for (int y = 8; y < h - 8; y += 7)
         for (int x = 8; x < w - 8; x += 7)
             EXPECT_EQ(aligned.at(x, y), first.at(x, y)) << x << "," << y;
+}
+
+// Image Edit: a shape dragged, adjusted by a handle and applied over the selection; the
+// text tool is refused, the tool having no fonts.
+TEST_F(ApplyCommand, ShapeToolsDrawOverTheSelection) {
+    const std::string ops = R"([
+      {"mode": "edit"}, {"image": 0}, {"tool": "Rectangular Marquee"},
+      {"drag": [[0, 0], [50, 63]]},
+      {"tool": "Filled Rectangle", "values": {"Smoothing": 0, "Red": 255}},
+      {"drag": [[30, 20], [60, 40]]}, {"drag": [[60, 40], [70, 44]]},
+      {"command": "APPLY"}])";
+    ASSERT_EQ(apply(ops, "shape.zxp"), 0) << text("stderr.txt");
+    RecordingPrompter prompter;
+    std::unique_ptr<Project> p = loadProject(dir_ / "shape.zxp", prompter);
+    ASSERT_TRUE(p);
+    const RasterImage& subject = *p->images.at(0)->layerPicture(2);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const bool painted = x >= 30 && x <= 48 && y >= 20 && y <= 44;
+            const bool untouched = x < 29 || x > 52 || y < 19 || y > 45;
+            if (painted) {
+                EXPECT_EQ(subject.at(x, y), 0xFFFF0000u) << x << "," << y;
+            }
+            if (untouched) {
+                EXPECT_EQ(subject.at(x, y), patternPixel(x, y)) << x << "," << y;
+            }
+        }
+    EXPECT_EQ(apply(R"([{"mode": "edit"}, {"tool": "Text"}])"), 1 << 8);
+    EXPECT_NE(text("stderr.txt").find("fonts"), std::string::npos);
 }
 
 } // namespace
