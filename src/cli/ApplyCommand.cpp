@@ -181,6 +181,8 @@ void printList() {
     line("Tools:", applyToolNames());
     line("Image Edit tools:", applySelectionToolNames());
     line("Image Align tools:", applyAlignToolNames());
+    line("Hand tools (then clicks and drags, one stroke each):", applyPaintToolNames());
+    line("Hand tool values:", applyPaintToolFields());
     line("Shape tools (then drags, {\"key\": \"Escape\"} and {\"command\": \"APPLY\"}; "
          "Text needs the app's fonts):",
          applyShapeToolNames());

@@ -43,16 +43,6 @@ bool sameText(std::string_view a, std::string_view b) {
     });
 }
 
-// A drag has two points at least, a click one; every coordinate a number.
-Status pointsGiven(const ApplyOp& op) {
-    if (op.points.size() < (op.kind == ApplyOp::Kind::Drag ? 2u : 1u))
-        return Status::refused("Too few points");
-    for (const auto& p : op.points)
-        if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
-            return Status::refused("A point is not a number");
-    return Status::ok();
-}
-
 // Handles of a floating picture are this many image pixels wide for a script.
 constexpr double kScriptHandleReach = 4;
 
@@ -123,12 +113,6 @@ Status applyShape(ApplyContext& c, const DialogValues&) {
     return Status::ok();
 }
 
-// A script's coordinate as a pixel; far-off points stay far off without overflowing.
-int pixelOf(double v) {
-    constexpr double kFar = 1e9;
-    return int(std::lround(std::clamp(v, -kFar, kFar)));
-}
-
 constexpr SelectionTool kSelectionTools[] = {
     SelectionTool::RectangularMarquee, SelectionTool::EllipticalMarquee,
     SelectionTool::FreeHandLasso, SelectionTool::LineLasso, SelectionTool::MagicBackgroundCleaner};
@@ -189,13 +173,16 @@ Status ApplySession::editTool(const ApplyOp& op) {
             editToolChosen_ = true;
             shapes_.cancel();
             shapeChosen_ = false;
+            paint_.reset();
             return Status::ok();
         }
+    if (std::optional<Status> chosen = paintTool(op)) return *chosen;
     for (ShapeKind kind : kShapeKinds)
         if (sameText(shapeKindName(kind), op.text)) return shapeTool(kind, op);
     if (sameText(kTextTool, op.text)) return Status::refused(std::string(kNoFonts));
     std::string names;
-    for (const auto& list : {applySelectionToolNames(), applyShapeToolNames()})
+    for (const auto& list :
+         {applySelectionToolNames(), applyPaintToolNames(), applyShapeToolNames()})
         for (std::string_view n : list) names += (names.empty() ? "" : ", ") + std::string(n);
     return Status::refused("Unknown Image Edit tool \"" + op.text + "\" (" + names + ")");
 }
@@ -209,7 +196,7 @@ Status ApplySession::floatingPointer(const ApplyOp& op) {
     }
     if (op.kind != K::Drag && op.kind != K::Click)
         return Status::refused("A floating picture takes drags, Enter and Escape");
-    if (Status s = pointsGiven(op); !s) return s;
+    if (Status s = applyPointsGiven(op); !s) return s;
     FloatingPicture& f = *workspace_.floating.picture;
     if (!f.press(op.points[0][0], op.points[0][1], kScriptHandleReach))
         return Status::refused("The drag starts on nothing of the floating picture");
@@ -239,6 +226,7 @@ Status ApplySession::shapeTool(ShapeKind kind, const ApplyOp& op) {
     s.kind = kind;
     shapes_.setSettings(s);
     editToolChosen_ = shapeChosen_ = true;
+    paint_.reset();
     return Status::ok();
 }
 
@@ -251,9 +239,9 @@ Status ApplySession::shapePointer(const ApplyOp& op) {
     }
     if (op.kind != K::Drag && op.kind != K::Click)
         return Status::refused("The shape tools take drags and clicks");
-    if (Status s = pointsGiven(op); !s) return s;
+    if (Status s = applyPointsGiven(op); !s) return s;
     auto at = [&](size_t i) {
-        return IntPoint{pixelOf(op.points[i][0]), pixelOf(op.points[i][1])};
+        return IntPoint{applyPixel(op.points[i][0]), applyPixel(op.points[i][1])};
     };
     shapes_.press(at(0));
     for (size_t i = 1; i < op.points.size(); ++i) shapes_.move(at(i));
@@ -265,12 +253,13 @@ Status ApplySession::editPointer(const ApplyOp& op) {
     using K = ApplyOp::Kind;
     if (workspace_.floating.picture) return floatingPointer(op);
     if (shapeChosen_) return shapePointer(op);
+    if (paint_) return paintPointer(op);
     if (!editToolChosen_)
         return Status::refused("Choose an Image Edit tool first ({\"tool\": \"Rectangular "
                                "Marquee\"})");
     if (op.kind == K::Key || op.kind == K::RightClick)
         return Status::refused("Image Edit mode takes clicks, double clicks and drags");
-    if (Status s = pointsGiven(op); !s) return s;
+    if (Status s = applyPointsGiven(op); !s) return s;
     auto input = [&](size_t i) {
         PointerInput in;
         in.at = {int(std::lround(op.points[i][0])), int(std::lround(op.points[i][1]))};

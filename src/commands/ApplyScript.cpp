@@ -136,6 +136,20 @@ Status ApplySession::needAnimate() const {
     return Status::refused("This needs the Animate mode ({\"mode\": \"animate\"})");
 }
 
+Status applyPointsGiven(const ApplyOp& op) {
+    if (op.points.size() < (op.kind == ApplyOp::Kind::Drag ? 2u : 1u))
+        return Status::refused("Too few points");
+    for (const auto& p : op.points)
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
+            return Status::refused("A point is not a number");
+    return Status::ok();
+}
+
+int applyPixel(double v) {
+    constexpr double kFar = 1e9;
+    return int(std::lround(std::clamp(v, -kFar, kFar)));
+}
+
 Status ApplySession::checkPoints(const ApplyOp& op, size_t least) const {
     if (op.points.size() < least) return Status::refused("Too few points");
     const AnimationModel& m = animate_.model();
@@ -259,8 +273,8 @@ Status ApplySession::command(const ApplyOp& op) {
         if (!std::isfinite(v->second))
             return Status::refused("The value " + inQuotes(field) + " is not a number");
     }
-    ApplyContext context{workspace_, animate_, selection_, align_, op.file,
-                         shapeChosen_ ? &shapes_ : nullptr};
+    ApplyContext context{workspace_, animate_, selection_,
+                         align_,     op.file,  shapeChosen_ ? &shapes_ : nullptr};
     return c->run(context, op.values);
 }
 

@@ -8,6 +8,7 @@
 // The commands a script may name are one table (applyCommands): each mode adds its
 // rows from its own file, so a new mode's commands become scriptable by adding rows.
 
+#include "commands/PaintStroke.h"
 #include "commands/PointerEvent.h"
 #include "commands/RegionMenu.h"
 #include "commands/ShapeTool.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,11 +95,19 @@ void addImageEditApplyCommands(std::vector<ApplyCommand>& table);
 // The Image Align mode's rows: the wizard, ALIGN and the manual transform.
 void addImageAlignApplyCommands(std::vector<ApplyCommand>& table);
 
+// A drag has two points at least, a click one; every coordinate a number.
+Status applyPointsGiven(const ApplyOp& op);
+// A script's coordinate as a pixel; far-off points stay far off without overflowing.
+int applyPixel(double v);
+
 // Mode names of the "mode" operation: edit, align, animate, movie, 3d.
 std::vector<std::string_view> applyModeNames();
 std::vector<std::string_view> applyToolNames();
 std::vector<std::string_view> applySelectionToolNames();
 std::vector<std::string_view> applyAlignToolNames();
+// The hand tools' names, and what their "tool" operation's values set.
+std::vector<std::string_view> applyPaintToolNames();
+std::vector<std::string_view> applyPaintToolFields();
 // The Shape Tools' names, and what their "tool" operation's values set.
 std::vector<std::string_view> applyShapeToolNames();
 std::vector<std::string_view> applyShapeToolFields();
@@ -125,6 +135,9 @@ private:
     bool inAlignMode() const;
     Status shapeTool(ShapeKind kind, const ApplyOp& op);
     Status shapePointer(const ApplyOp& op);
+    // The hand tools: the tool with its values, then strokes (ApplyPaintTools.cpp).
+    std::optional<Status> paintTool(const ApplyOp& op);
+    Status paintPointer(const ApplyOp& op);
     Status dispatch(const ApplyOp& op);
     Status pointer(const ApplyOp& op);
     Status command(const ApplyOp& op);
@@ -138,7 +151,8 @@ private:
     ImageAlign* align_ = nullptr;
     bool editToolChosen_ = false; // a script names its Image Edit tool before using it
     ShapeTool shapes_{workspace_};
-    bool shapeChosen_ = false; // the pointer draws shapes instead of selecting
+    bool shapeChosen_ = false;           // the pointer draws shapes instead of selecting
+    std::optional<PaintSettings> paint_; // the hand tool chosen, when one is
 };
 
 } // namespace zx

@@ -260,6 +260,18 @@ TEST_F(ApplyCommand, ShapeToolsDrawOverTheSelection) {
                 EXPECT_EQ(subject.at(x, y), patternPixel(x, y)) << x << "," << y;
             }
         }
+    // A hand tool: one brush stroke across the picture, undone again.
+    const std::string brush = R"([{"mode": "edit"}, {"image": 0}, {"command": "Select All"},
+      {"tool": "Brush/Pencil", "values": {"Size": 3, "Feathering": 0, "Flow": 100, "Blue": 255}},
+      {"drag": [[10, 50], [80, 50]]})";
+    ASSERT_EQ(apply(brush + "]", "brush.zxp"), 0) << text("stderr.txt");
+    ASSERT_EQ(apply(brush + R"(, {"undo": 1}])", "unbrushed.zxp"), 0) << text("stderr.txt");
+    std::unique_ptr<Project> brushed = loadProject(dir_ / "brush.zxp", prompter);
+    std::unique_ptr<Project> undone = loadProject(dir_ / "unbrushed.zxp", prompter);
+    ASSERT_TRUE(brushed && undone);
+    EXPECT_EQ(brushed->images.at(0)->layerPicture(2)->at(45, 50), 0xFF0000FFu);
+    EXPECT_EQ(brushed->images.at(0)->layerPicture(2)->at(45, 40), patternPixel(45, 40));
+    EXPECT_EQ(undone->images.at(0)->layerPicture(2)->at(45, 50), patternPixel(45, 50));
     EXPECT_EQ(apply(R"([{"mode": "edit"}, {"tool": "Text"}])"), 1 << 8);
     EXPECT_NE(text("stderr.txt").find("fonts"), std::string::npos);
 }
