@@ -340,6 +340,14 @@ QWidget* ObjectEditorDialog::buildMaterials() {
         grid->addWidget(b, row, column);
         connect(b, &QPushButton::clicked, this, action);
     };
+    // Unticked, typed colours wait in their fields until ticked again or "All".
+    applyColour_ = new QCheckBox("Apply", materialsBox_);
+    applyColour_->setChecked(true);
+    grid->addWidget(applyColour_, 3, 2);
+    connect(applyColour_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) colourToMaterials(false);
+    });
+    button("All", 4, 2, [this] { colourToMaterials(true); });
     button("Flip Horiz", 7, 0, [this] { flip(true); });
     button("Flip Vert", 7, 1, [this] { flip(false); });
     button("Replace...", 7, 2, [this] { replaceTexture(); });
@@ -416,6 +424,7 @@ void ObjectEditorDialog::registerFields() {
     fields_.addSlider("Start Frame:", startFrameSlider_);
     const char* names[4] = {"Red", "Green", "Blue", "Transparency"};
     for (int f = 0; f < 4; ++f) fields_.addEdit(names[f], colourEdits_[f]);
+    fields_.addCheck("Apply", applyColour_);
     for (auto* b : findChildren<QPushButton*>())
         if (!b->toolTip().isEmpty()) fields_.addButton(b->toolTip(), b);
 }
@@ -519,8 +528,31 @@ void ObjectEditorDialog::typedValue(QLineEdit* edit, bool start) {
 void ObjectEditorDialog::typedColour(QLineEdit* edit, ColourField field) {
     bool ok = false;
     const int v = edit->text().trimmed().toInt(&ok);
+    if (!applyColour_->isChecked()) { // only checked: the material changes later
+        uint32_t word = 0;
+        const Status s = setColourField(word, field, ok ? v : -1);
+        if (s) return;
+        if (!s.message().empty()) prompter_.message(s.message());
+        const int m = selectedMaterial(); // refused: the field shows the material's again
+        edit->setText(
+            QString::number(m < 0 ? 0 : colourField(model_->materials()[size_t(m)].colour, field)));
+        return;
+    }
     const Status s = model_->setColour(selectedMaterial(), field, ok ? v : -1);
     if (!s.isOk() && !s.message().empty()) prompter_.message(s.message());
+    refreshMaterials();
+}
+
+// The four colour fields to the selected material, or to every material.
+void ObjectEditorDialog::colourToMaterials(bool all) {
+    const int count = int(model_->materials().size());
+    const int first = all ? 0 : selectedMaterial(), last = all ? count - 1 : first;
+    for (int m = std::max(0, first); m <= last && m < count; ++m)
+        for (int f = 0; f < 4; ++f) {
+            bool ok = false;
+            const int v = colourEdits_[f]->text().trimmed().toInt(&ok);
+            if (ok) (void)model_->setColour(m, ColourField(f), v);
+        }
     refreshMaterials();
 }
 

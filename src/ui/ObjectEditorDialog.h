@@ -59,6 +59,7 @@ private:
     void refreshMaterials();
     void typedValue(QLineEdit* edit, bool start);
     void typedColour(QLineEdit* edit, ColourField field);
+    void colourToMaterials(bool all);
     int selectedMaterial() const;
     void flip(bool horizontal);
     void replaceTexture();
@@ -93,6 +94,7 @@ private:
     QGroupBox* materialsBox_ = nullptr;
     QListWidget* materialList_ = nullptr;
     QLineEdit* colourEdits_[4] = {};
+    QCheckBox* applyColour_ = nullptr;
 };
 
 } // namespace zx

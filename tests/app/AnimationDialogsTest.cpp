@@ -150,6 +150,17 @@ private slots:
                 QVERIFY(d.model().object().library != loadedData);
                 QVERIFY(d.model().materialsChanged());
 
+                // Unticked "Apply": a typed colour waits in its field; "All" gives it to
+                // every material.
+                const uint32_t colour = d.model().materials()[size_t(row)].colour;
+                QVERIFY(d.fields().set("Apply", "0"));
+                QVERIFY(d.fields().set("Red", "200"));
+                QCOMPARE(d.model().materials()[size_t(row)].colour, colour);
+                for (QPushButton* b : d.findChildren<QPushButton*>())
+                    if (b->text() == "All") b->click();
+                for (const ObjectMaterial& m : d.model().materials())
+                    QCOMPARE(colourField(m.colour, ColourField::Red), 200);
+
                 prompter_.answers = {Answer::No};
                 d.reject(); // "No" keeps the dialog
                 QVERIFY(d.isVisible());
