@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <cmath>
+
 namespace zx {
 
 namespace {
@@ -41,9 +43,14 @@ void CanvasView::paintImage(QPainter& p, const QRect& area, bool centred) {
     p.setClipRect(area);
     paintCanvas(p, target, image->canvasColour);
     const bool subject = frame_.showSubject(), background = frame_.showBackground();
+    const auto& preview = frame_.previewPicture();
+    const bool previewed = preview && preview->image == frame_.project().currentImage;
     const QImage picture =
-        toQImage(subject && background ? imageComposite(*image)
-                                       : composeLayers(*image, subject, background));
+        previewed               ? toQImage(composeLayers(*image, subject, background,
+                                                         {preview->background ? nullptr : &preview->picture,
+                                            preview->background ? &preview->picture : nullptr}))
+        : subject && background ? toQImage(imageComposite(*image))
+                                : toQImage(composeLayers(*image, subject, background));
     p.setRenderHint(QPainter::SmoothPixmapTransform, f < 1);
     if (alignInput_->active())
         alignInput_->paint(p, target, picture);
@@ -64,6 +71,18 @@ QRect CanvasView::imageTarget(const ProjectImage& image, const QRect& area, bool
         target.moveTop(area.top() + std::max(0, (area.height() - size.height()) / 2));
     }
     return target;
+}
+
+PixelRect CanvasView::visibleImageArea() {
+    const ProjectImage* image = frame_.workspace().currentImage();
+    const QRect target = imageEditTarget();
+    const QRect seen = target.intersected(rect());
+    if (!image || target.width() <= 0 || target.height() <= 0 || seen.isEmpty()) return {};
+    const double sx = double(image->width()) / target.width(),
+                 sy = double(image->height()) / target.height();
+    return {int((seen.left() - target.left()) * sx), int((seen.top() - target.top()) * sy),
+            int(std::ceil((seen.right() + 1 - target.left()) * sx)),
+            int(std::ceil((seen.bottom() + 1 - target.top()) * sy))};
 }
 
 QRect CanvasView::imageEditTarget() {

@@ -22,6 +22,8 @@ class CanvasView : public QWidget {
 public:
     explicit CanvasView(MainFrame& frame);
     QSize sizeHint() const override { return {800, 560}; }
+    // The part of the current image Image Edit shows, in image pixels.
+    PixelRect visibleImageArea();
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -22,15 +22,20 @@ uint32_t over(uint32_t dst, uint32_t src, uint32_t alpha) {
 }
 } // namespace
 
-RasterImage composeLayers(const ProjectImage& image, bool subject, bool background) {
+RasterImage composeLayers(const ProjectImage& image, bool subject, bool background,
+                          const LayerPictures& instead) {
     const int w = image.width(), h = image.height();
     RasterImage out(w, h, 0);
-    const RasterImage* bg = background ? image.layerPicture(kBackgroundLayer) : nullptr;
+    const RasterImage* bg = !background          ? nullptr
+                            : instead.background ? instead.background
+                                                 : image.layerPicture(kBackgroundLayer);
     if (bg && !bg->isDescriptor()) {
         for (int y = 0; y < std::min(h, bg->height()); ++y)
             for (int x = 0; x < std::min(w, bg->width()); ++x) out.at(x, y) = bg->at(x, y);
     }
-    const RasterImage* fg = subject ? image.layerPicture(kSubjectLayer) : nullptr;
+    const RasterImage* fg = !subject          ? nullptr
+                            : instead.subject ? instead.subject
+                                              : image.layerPicture(kSubjectLayer);
     if (fg && !fg->isDescriptor()) {
         const ImageLayer* maskLayer = image.layer(kMaskLayer);
         const RasterImage* mask =

@@ -19,8 +19,15 @@ namespace zx {
 // The composite of an image (layers 1 and 2, the subject through the mask),
 // cached in the image until a layer changes.
 const RasterImage& imageComposite(ProjectImage& image);
+// Pictures drawn in place of the image's own (an adjustment's preview).
+struct LayerPictures {
+    const RasterImage* subject = nullptr;
+    const RasterImage* background = nullptr;
+};
+
 // The same with the subject or the background left out.
-RasterImage composeLayers(const ProjectImage& image, bool subject, bool background);
+RasterImage composeLayers(const ProjectImage& image, bool subject, bool background,
+                          const LayerPictures& instead = {});
 
 // A QImage sharing nothing with the raster (a deep copy).
 QImage toQImage(const RasterImage& raster);

@@ -290,6 +290,15 @@ public:
     bool whiteBalancePicking() const { return whiteBalancePick_; }
     void pickWhiteBalance(int x, int y);
     void cancelWhiteBalancePick();
+    // An adjustment dialog's preview, drawn in place of the image's picture until the
+    // dialog closes.
+    struct PreviewPicture {
+        int image = -1;
+        bool background = false;
+        RasterImage picture;
+    };
+    void setPreviewPicture(std::optional<PreviewPicture> preview);
+    const std::optional<PreviewPicture>& previewPicture() const { return previewPicture_; }
     // Tests answer the command's dialog in place of a user: fill it and accept or reject.
     std::function<void(ImageEditCommandDialog&)> answerImageEditDialog;
     std::function<void(LightingEffectsDialog&)> answerLightingDialog;
@@ -387,6 +396,7 @@ private:
     Prompter* prompter_;
     std::unique_ptr<Workspace> workspace_;
     ClipboardExchange clipboard_;
+    std::optional<PreviewPicture> previewPicture_;
     // What "Copy Selection" took, for "Paste Selection".
     std::optional<RasterImage> copiedSelection_;
     // The clipboard's picture (our own copy with alpha when it is still there).

@@ -3,10 +3,12 @@
 // engine's table of Image Edit commands. A command with values asks for them in one
 // dialog; an adjustment shows its result in the view while the values change.
 
+#include "app/CanvasView.h"
 #include "app/MainFrame.h"
 
 #include "commands/AdjustmentCommands.h"
 #include "commands/ImageEditCommands.h"
+#include "commands/ViewLayout.h"
 #include "imaging/MaskLayer.h"
 #include "ui/ImageEditCommandDialog.h"
 #include "ui/LightingEffectsDialog.h"
@@ -58,37 +60,33 @@ const MenuEntry* menuEntry(int id) {
     return nullptr;
 }
 
-// A result shown in the view before OK: the command run for real and undone again
-// before the next one. The history as it stood before the first preview is put back
-// afterwards, so that neither the preview nor the loss of the steps a redo could
-// bring back stays behind.
+// A result shown in the view before OK: the row worked out for the part of the picture
+// the view shows, at the view's zoom, and drawn in place of the picture; the project
+// and its history are not touched, so a large picture never holds the window up.
 class LivePreview {
 public:
-    explicit LivePreview(Workspace& workspace) : workspace_(workspace) {}
-    ~LivePreview() {
-        withdraw();
-        if (kept_) workspace_.project().history = std::move(*kept_);
-    }
+    explicit LivePreview(MainFrame& frame) : frame_(frame) {}
+    ~LivePreview() { withdraw(); }
     LivePreview(const LivePreview&) = delete;
     LivePreview& operator=(const LivePreview&) = delete;
 
     void show(const ImageEditCommand& command, int image, const CommandValues& values) {
-        withdraw();
-        History& history = workspace_.project().history;
-        if (!kept_) kept_ = history;
-        const int before = history.position();
-        (void)runImageEditCommand(command, workspace_.project(), image, values,
-                                  workspace_.prompter());
-        shown_ = history.position() != before;
+        RasterImage picture;
+        const AdjustPreview preview{frame_.view()->visibleImageArea(), previewStep(frame_.zoom()),
+                                    &picture};
+        (void)runImageEditCommand(command, frame_.project(), image, values, frame_.prompter(),
+                                  &preview);
+        const auto background = values.find(std::string(CommonField::Background));
+        if (picture.empty())
+            withdraw();
+        else
+            frame_.setPreviewPicture(MainFrame::PreviewPicture{
+                image, background != values.end() && background->second != 0, std::move(picture)});
     }
-    void withdraw() {
-        if (std::exchange(shown_, false)) workspace_.undo();
-    }
+    void withdraw() { frame_.setPreviewPicture(std::nullopt); }
 
 private:
-    Workspace& workspace_;
-    std::optional<History> kept_;
-    bool shown_ = false;
+    MainFrame& frame_;
 };
 
 // The values a row runs with: those given, and the background while it is edited.
@@ -115,7 +113,7 @@ std::optional<CommandValues> runDialog(MainFrame& frame, const MenuEntry& entry,
     dialog.setSelectionAvailable(mask && std::ranges::any_of(mask->pixelVector(), isSelectedWord));
     const int image = frame.project().currentImage;
     {
-        LivePreview preview(frame.workspace());
+        LivePreview preview(frame);
         QObject::connect(&dialog, &Dialog::previewWanted, &frame, [&] {
             if (dialog.previewOn())
                 preview.show(command, image, withBackground(frame, entry, dialog.values()));
@@ -174,6 +172,11 @@ void MainFrame::runImageEdit(int id) {
         runEdit(*this, *command, *values);
     else
         refreshAll();
+}
+
+void MainFrame::setPreviewPicture(std::optional<PreviewPicture> preview) {
+    previewPicture_ = std::move(preview);
+    refreshView();
 }
 
 void MainFrame::runPictureEdit(std::string_view name) {

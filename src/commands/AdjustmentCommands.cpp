@@ -4,6 +4,7 @@
 #include "imaging/MaskLayer.h"
 #include "imaging/SelectionWeight.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace zx {
@@ -39,6 +40,13 @@ Status runAdjustment(Project& project, int index, const AdjustOptions& options,
     AdjustTarget target;
     target.weight = weight ? &*weight : nullptr;
     RasterImage picture = source;
+    if (const AdjustPreview* preview = options.preview) {
+        target.area = preview->area;
+        target.step = std::max(1, preview->step);
+        adjust({source, mask, target}, picture);
+        if (preview->out) *preview->out = std::move(picture);
+        return Status::ok();
+    }
     adjust({source, mask, target}, picture);
     if (picture == source) return Status::ok();
     ImageEditRecorder recorder(project, editLabel(name, options.background), options.background);

@@ -10,6 +10,7 @@
 #include "storage/Project.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace zx {
@@ -30,10 +31,20 @@ inline constexpr std::string_view kWhiteBalancePrompt = "Click on a white area o
 inline constexpr std::string_view kWhiteBalanceOverPicture =
     "Click on a grey area from image for white balance";
 
+// A dialog's preview: the adjusted picture goes to `out` instead of the image, worked
+// out only over `area` (the part the view shows) at every `step`-th pixel (the view's
+// zoom), and nothing is recorded. `out` stays empty when the action would not apply.
+struct AdjustPreview {
+    std::optional<PixelRect> area;
+    int step = 1;
+    RasterImage* out = nullptr;
+};
+
 struct AdjustOptions {
     bool background = false;       // the background picture is being edited
     bool applyToSelection = false; // "Apply to Selection"
     int featherIndex = 0;          // "No", "1px", "2px", "4px"
+    const AdjustPreview* preview = nullptr;
 };
 
 Status adjustAutoLevels(Project& project, int image, const AdjustOptions& options);

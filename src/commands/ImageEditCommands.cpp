@@ -24,9 +24,9 @@ const std::vector<CommandField> kCommonFields = {
     {CommonField::Feathering, 0, kMaxFeather, 0},
 };
 
-AdjustOptions adjustOptions(const FieldValues& v) {
+AdjustOptions adjustOptions(const FieldValues& v, const CommandRun& run) {
     return {v.at(CommonField::Background) != 0, v.at(CommonField::ApplyToSelection) != 0,
-            v.at(CommonField::Feathering)};
+            v.at(CommonField::Feathering), run.preview};
 }
 
 int sideOr(const FieldValues& v, std::string_view label, int current) {
@@ -54,40 +54,41 @@ std::vector<ImageEditCommand> adjustmentEntries() {
     return {
         {"Auto Levels",
          {},
-         [](Project& p, int i, V v, Prompter&) {
-             return adjustAutoLevels(p, i, adjustOptions(v));
+         [](Project& p, int i, V v, const CommandRun& r) {
+             return adjustAutoLevels(p, i, adjustOptions(v, r));
          }},
         {"Auto Contrast",
          {},
-         [](Project& p, int i, V v, Prompter&) {
-             return adjustAutoContrast(p, i, adjustOptions(v));
+         [](Project& p, int i, V v, const CommandRun& r) {
+             return adjustAutoContrast(p, i, adjustOptions(v, r));
          }},
         {"White Balance...",
          {{"X", 0, kMaxImageSide, 0}, {"Y", 0, kMaxImageSide, 0}},
-         [](Project& p, int i, V v, Prompter&) {
-             return adjustWhiteBalance(p, i, v.at("X"), v.at("Y"), adjustOptions(v));
+         [](Project& p, int i, V v, const CommandRun& r) {
+             return adjustWhiteBalance(p, i, v.at("X"), v.at("Y"), adjustOptions(v, r));
          }},
         {"Brightness/Contrast...",
          {slider("Brightness"), slider("Contrast")},
-         [](Project& p, int i, V v, Prompter&) {
+         [](Project& p, int i, V v, const CommandRun& r) {
              return adjustBrightnessContrast(p, i, v.at("Brightness"), v.at("Contrast"),
-                                             adjustOptions(v));
+                                             adjustOptions(v, r));
          }},
         {"Color Balance...",
          {slider("Red"), slider("Green"), slider("Blue")},
-         [](Project& p, int i, V v, Prompter&) {
-             return adjustColor(p, i, {v.at("Red"), v.at("Green"), v.at("Blue")}, adjustOptions(v));
+         [](Project& p, int i, V v, const CommandRun& r) {
+             return adjustColor(p, i, {v.at("Red"), v.at("Green"), v.at("Blue")},
+                                adjustOptions(v, r));
          }},
         {"Hue/Saturation...",
          {slider("Hue"), slider("Saturation"), slider("Intensity")},
-         [](Project& p, int i, V v, Prompter&) {
+         [](Project& p, int i, V v, const CommandRun& r) {
              return adjustHueSaturation(p, i, v.at("Hue"), v.at("Saturation"), v.at("Intensity"),
-                                        adjustOptions(v));
+                                        adjustOptions(v, r));
          }},
         {"Blur/Sharpen...",
          {slider("Blur/Sharpen")},
-         [](Project& p, int i, V v, Prompter&) {
-             return adjustBlurSharpen(p, i, v.at("Blur/Sharpen"), adjustOptions(v));
+         [](Project& p, int i, V v, const CommandRun& r) {
+             return adjustBlurSharpen(p, i, v.at("Blur/Sharpen"), adjustOptions(v, r));
          }},
         {"Lighting Effects...",
          {{"Intensity", 0, kSlider, 50},
@@ -101,10 +102,10 @@ std::vector<ImageEditCommand> adjustmentEntries() {
           {LightField::FocusX, -kLightFieldMax, kLightFieldMax, 0},
           {LightField::FocusY, -kLightFieldMax, kLightFieldMax, 0},
           {LightField::Size, 0, kLightFieldMax, 0}},
-         [](Project& p, int i, V v, Prompter&) {
+         [](Project& p, int i, V v, const CommandRun& r) {
              const LightingSettings s{v.at("Intensity"), v.at("Focus"), v.at("Ambience"),
                                       v.at("Shiny"), LightColour(v.at("Light color"))};
-             return adjustLighting(p, i, s, lightOf(v), adjustOptions(v));
+             return adjustLighting(p, i, s, lightOf(v), adjustOptions(v, r));
          }},
     };
 }
@@ -115,53 +116,64 @@ std::vector<ImageEditCommand> geometryEntries() {
     const CommandField width{"Width", 0, kSizeFieldMax, 0};
     const CommandField height{"Height", 0, kSizeFieldMax, 0};
     return {
-        {"Crop", {}, [](Project& p, int i, V, Prompter& q) { return cropToSelection(p, i, q); }},
+        {"Crop",
+         {},
+         [](Project& p, int i, V, const CommandRun& r) {
+             return cropToSelection(p, i, r.prompter);
+         }},
         {"Canvas Size...",
          {width, height, {"Enlarge All directions", 0, 1, 0}},
-         [](Project& p, int i, V v, Prompter& q) {
+         [](Project& p, int i, V v, const CommandRun& r) {
              const ProjectImage* image = p.images.at(i);
              if (!image) return Status::ok();
              const auto anchor =
                  v.at("Enlarge All directions") ? CanvasAnchor::Centre : CanvasAnchor::TopLeft;
              return setCanvasSize(p, i, sideOr(v, "Width", image->width()),
-                                  sideOr(v, "Height", image->height()), anchor, std::nullopt, q);
+                                  sideOr(v, "Height", image->height()), anchor, std::nullopt,
+                                  r.prompter);
          }},
         {"Image Size...",
          {width, height, {"Keep Proportions", 0, 1, 0}},
-         [](Project& p, int i, V v, Prompter& q) {
+         [](Project& p, int i, V v, const CommandRun& r) {
              const ProjectImage* image = p.images.at(i);
              if (!image) return Status::ok();
              const int w = sideOr(v, "Width", image->width());
              int h = sideOr(v, "Height", image->height());
              if (v.at("Keep Proportions"))
                  h = proportionalHeight(image->width(), image->height(), w);
-             return setImageSize(p, i, w, h, q);
+             return setImageSize(p, i, w, h, r.prompter);
          }},
         {"180°",
          {},
-         [](Project& p, int i, V, Prompter& q) { return rotateImage(p, i, Rotation::Half, q); }},
+         [](Project& p, int i, V, const CommandRun& r) {
+             return rotateImage(p, i, Rotation::Half, r.prompter);
+         }},
         {"90° CW",
          {},
-         [](Project& p, int i, V, Prompter& q) {
-             return rotateImage(p, i, Rotation::Clockwise90, q);
+         [](Project& p, int i, V, const CommandRun& r) {
+             return rotateImage(p, i, Rotation::Clockwise90, r.prompter);
          }},
         {"90° CCW",
          {},
-         [](Project& p, int i, V, Prompter& q) {
-             return rotateImage(p, i, Rotation::CounterClockwise90, q);
+         [](Project& p, int i, V, const CommandRun& r) {
+             return rotateImage(p, i, Rotation::CounterClockwise90, r.prompter);
          }},
         {"Flip Horizontal",
          {},
-         [](Project& p, int i, V, Prompter& q) { return mirrorImage(p, i, true, q); }},
+         [](Project& p, int i, V, const CommandRun& r) {
+             return mirrorImage(p, i, true, r.prompter);
+         }},
         {"Flip Vertical",
          {},
-         [](Project& p, int i, V, Prompter& q) { return mirrorImage(p, i, false, q); }},
+         [](Project& p, int i, V, const CommandRun& r) {
+             return mirrorImage(p, i, false, r.prompter);
+         }},
         {"Erase Background",
          {},
-         [](Project& p, int i, V, Prompter&) { return eraseBackground(p, i); }},
+         [](Project& p, int i, V, const CommandRun&) { return eraseBackground(p, i); }},
         {"Extend Background",
          {},
-         [](Project& p, int i, V, Prompter&) { return extendBackground(p, i); }},
+         [](Project& p, int i, V, const CommandRun&) { return extendBackground(p, i); }},
     };
 }
 
@@ -198,7 +210,8 @@ const ImageEditCommand* findImageEditCommand(std::string_view name) {
 }
 
 Status runImageEditCommand(const ImageEditCommand& command, Project& project, int image,
-                           const CommandValues& values, Prompter& prompter) {
+                           const CommandValues& values, Prompter& prompter,
+                           const AdjustPreview* preview) {
     FieldValues resolved;
     for (const auto* fields : {&command.fields, &kCommonFields})
         for (const CommandField& f : *fields) resolved[f.label] = f.initial;
@@ -212,7 +225,7 @@ Status runImageEditCommand(const ImageEditCommand& command, Project& project, in
                                    std::to_string(f->max));
         resolved[f->label] = int(std::lround(value));
     }
-    return command.run(project, image, resolved, prompter);
+    return command.run(project, image, resolved, CommandRun{prompter, preview});
 }
 
 } // namespace zx

@@ -4,6 +4,7 @@
 // can name an operation and its values the way the user sees them. Each entry runs
 // the same engine operation the menu does, on one image of a project.
 
+#include "commands/AdjustmentCommands.h"
 #include "platform/Prompter.h"
 #include "platform/Status.h"
 #include "storage/Project.h"
@@ -31,10 +32,17 @@ struct CommandField {
 // Every value of the entry, given or initial, within its range.
 using FieldValues = std::map<std::string_view, int, std::less<>>;
 
+// What a run answers questions with, and the preview an adjustment computes instead of
+// changing the image (other commands ignore it).
+struct CommandRun {
+    Prompter& prompter;
+    const AdjustPreview* preview = nullptr;
+};
+
 struct ImageEditCommand {
     std::string_view name; // the menu text without its accelerator mark
     std::vector<CommandField> fields;
-    std::function<Status(Project&, int image, const FieldValues&, Prompter&)> run;
+    std::function<Status(Project&, int image, const FieldValues&, const CommandRun&)> run;
 };
 
 // Labels every picture edit accepts besides its own.
@@ -61,6 +69,7 @@ const ImageEditCommand* findImageEditCommand(std::string_view name);
 // Checks the values against the entry's fields (an unknown label or a value out of
 // range is refused with a message, before anything changes) and runs it.
 Status runImageEditCommand(const ImageEditCommand& command, Project& project, int image,
-                           const CommandValues& values, Prompter& prompter);
+                           const CommandValues& values, Prompter& prompter,
+                           const AdjustPreview* preview = nullptr);
 
 } // namespace zx

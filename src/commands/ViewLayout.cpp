@@ -15,6 +15,10 @@ double zoomFactor(int level) {
     return std::ldexp(1.0, std::clamp(level, kMinZoom, kMaxZoom));
 }
 
+int previewStep(int level) {
+    return level >= 0 ? 1 : 1 << std::min(-level, -kMinZoom);
+}
+
 namespace {
 std::string selectionSuffix(const CaptionState& s) {
     if (!s.selectedObject.empty()) return " - Selected Object: " + s.selectedObject;

@@ -17,6 +17,9 @@ int zoomIn(int level);  // +1, stopping at 4
 int zoomOut(int level); // −1, stopping at −4
 // The scale factor 2^level.
 double zoomFactor(int level);
+// Every how many pixels a preview is worked out at a zoom level: 1 at 100 % and
+// above, 2 at 50 %, … (each screen pixel shows one).
+int previewStep(int level);
 
 enum class AnimateViewMode { Full = 0, StartImage = 1, CurrentFrame = 3 };
 

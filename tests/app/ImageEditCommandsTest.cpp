@@ -94,15 +94,24 @@ private slots:
         QVERIFY(pictures(frame_->project()) != states.back());
         states.push_back(pictures(frame_->project()));
 
-        // The dialog's preview comes and goes; OK leaves one step.
+        // The dialog's preview comes and goes; OK leaves one step, the picture previewed
+        // (the whole image is in view).
+        RasterImage previewed;
         frame_->answerImageEditDialog = [&](ImageEditCommandDialog& d) {
             QVERIFY(d.fields().set("Brightness", "40"));
             QVERIFY(d.fields().set("Contrast", "-30"));
             QTest::qWait(400);
-            QVERIFY(pictures(frame_->project()) != states.back()); // the preview
+            // The preview is drawn over the picture; the image itself waits for OK.
+            QVERIFY(frame_->previewPicture());
+            QVERIFY(frame_->previewPicture()->picture != *states.back()[kSubjectLayer]);
+            QVERIFY(pictures(frame_->project()) == states.back());
+            previewed = frame_->previewPicture()->picture;
+            view()->grab();
             QVERIFY(d.fields().set("OK", {}));
         };
         QVERIFY(frame_->trigger(Cmd::BrightnessContrast));
+        QVERIFY(!frame_->previewPicture());
+        QVERIFY(*frame_->project().current()->layerPicture(kSubjectLayer) == previewed);
         QCOMPARE(history().position(), start + 2);
         QVERIFY(pictures(frame_->project()) != states.back());
         states.push_back(pictures(frame_->project()));

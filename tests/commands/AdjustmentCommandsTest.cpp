@@ -30,6 +30,28 @@ TEST_F(AdjustmentCommands, EachActionRecordsOneStepThatUndoesExactly) {
     }
 }
 
+// A preview changes neither the image nor the history; over its area it is the action.
+TEST_F(AdjustmentCommands, APreviewIsTheActionOverItsAreaAndRecordsNothing) {
+    const int i = addImage(23, 17);
+    const auto before = layers();
+    const int count = steps();
+    RasterImage previewed;
+    const AdjustPreview preview{PixelRect{4, 3, 15, 11}, 1, &previewed};
+    AdjustOptions options;
+    options.preview = &preview;
+    ASSERT_TRUE(adjustHueSaturation(project(), i, 40, 10, -5, options));
+    EXPECT_EQ(steps(), count);
+    EXPECT_EQ(layers(), before);
+    ASSERT_TRUE(adjustHueSaturation(project(), i, 40, 10, -5, {}));
+    const RasterImage& adjusted = layer(kSubjectLayer);
+    ASSERT_EQ(previewed.width(), adjusted.width());
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 23; ++x) {
+            const bool inside = x >= 4 && x < 15 && y >= 3 && y < 11;
+            EXPECT_EQ(previewed.at(x, y), inside ? adjusted.at(x, y) : before[1].at(x, y));
+        }
+}
+
 TEST_F(AdjustmentCommands, NothingToChangeRecordsNoStep) {
     const int i = addImage(12, 12);
     RasterImage* mask = &image().editLayer(kMaskLayer)->base.value();
