@@ -279,6 +279,11 @@ int runApply(const ApplyOptions& o, Context& context) {
                          "\"Apply\"} or {\"command\": \"Reset\"}\nNothing was saved.");
         return 1;
     }
+    if (workspace.floating.pending) {
+        terminal.message("A pasted picture is still floating: end with {\"key\": \"Enter\"} to "
+                         "merge it or {\"key\": \"Escape\"} to drop it\nNothing was saved.");
+        return 1;
+    }
     if (o.output.empty()) {
         printChanges(workspace.project(), firstStep, before);
         return 0;

@@ -194,6 +194,10 @@ TEST_F(ApplyCommand, APastedPictureIsDraggedAndMerged) {
             EXPECT_EQ(subject.at(x, y), pasted ? 0xFF00FF00u : patternPixel(x, y)) << x << "," << y;
         }
     EXPECT_NE(apply(R"([{"mode": "edit"}, {"command": "Paste", "file": "none.png"}])"), 0);
+    // Left floating, the paste is neither merged nor lost silently: nothing is saved.
+    const std::string floating = paste.substr(0, paste.rfind(", {\"key\"")) + "]";
+    EXPECT_NE(apply(floating, "floating.zxp"), 0);
+    EXPECT_FALSE(fs::exists(dir_ / "floating.zxp"));
 }
 
 // Image Align: the second photograph is the first moved 3 px right and 2 px up; the
