@@ -76,11 +76,12 @@ void addFloatingCommands(std::vector<ApplyCommand>& t, std::string_view e) {
     const std::pair<std::string_view, FloatingShape> shapes[] = {
         {"Resize & Rotate", FloatingShape::ResizeRotate},
         {"Distort & Rotate", FloatingShape::Distort}};
-    for (const auto& [name, shape] : shapes)
-        t.push_back({name, e, {}, onFloating([shape](Workspace&, FloatingPicture& f) {
-                         f.setShape(shape);
-                         return Status::ok();
-                     })});
+    for (const auto& entry : shapes)
+        t.push_back(
+            {entry.first, e, {}, onFloating([shape = entry.second](Workspace&, FloatingPicture& f) {
+                 f.setShape(shape);
+                 return Status::ok();
+             })});
     t.push_back({"Reset Position", e, {}, onFloating([](Workspace&, FloatingPicture& f) {
                      f.resetPosition();
                      return Status::ok();
