@@ -106,14 +106,8 @@ Status ApplySession::alignPointer(const ApplyOp& op) {
     if (op.kind != K::Click && op.kind != K::Drag)
         return Status::refused("Image Align mode takes clicks and drags");
     if (!workspace_.project().current()) return Status::refused("There is no image to align");
-    if (op.points.size() < (op.kind == K::Drag ? 2u : 1u)) return Status::refused("Too few points");
-    auto event = [&](size_t i) {
-        PointerEvent e;
-        e.x = op.points[i][0];
-        e.y = op.points[i][1];
-        e.keys = op.keys;
-        return e;
-    };
+    if (Status given = applyPointsGiven(op); !given) return given;
+    auto event = [&](size_t i) { return applyPointerEvent(op, i); };
     for (const auto& p : op.points)
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]))
             return Status::refused("A point is not a number");

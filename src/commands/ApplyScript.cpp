@@ -145,6 +145,14 @@ Status applyPointsGiven(const ApplyOp& op) {
     return Status::ok();
 }
 
+PointerEvent applyPointerEvent(const ApplyOp& op, size_t i) {
+    PointerEvent e;
+    e.x = op.points[i][0];
+    e.y = op.points[i][1];
+    e.keys = op.keys;
+    return e;
+}
+
 int applyPixel(double v) {
     constexpr double kFar = 1e9;
     return int(std::lround(std::clamp(v, -kFar, kFar)));
@@ -225,13 +233,7 @@ Status ApplySession::pointer(const ApplyOp& op) {
         return animate_.keyPress(k->key) ? Status::ok() : Status::refused({});
     }
     if (Status s = checkPoints(op, op.kind == K::Drag ? 2 : 1); !s) return s;
-    auto event = [&](size_t i) {
-        PointerEvent e;
-        e.x = op.points[i][0];
-        e.y = op.points[i][1];
-        e.keys = op.keys;
-        return e;
-    };
+    auto event = [&](size_t i) { return applyPointerEvent(op, i); };
     const PointerEvent first = event(0);
     const PointerEvent last = event(op.points.size() - 1);
     animate_.pointerMove(first);

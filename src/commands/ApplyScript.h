@@ -99,6 +99,8 @@ void addImageAlignApplyCommands(std::vector<ApplyCommand>& table);
 Status applyPointsGiven(const ApplyOp& op);
 // A script's coordinate as a pixel; far-off points stay far off without overflowing.
 int applyPixel(double v);
+// The operation's i-th point with its modifier keys, as the tools take it.
+PointerEvent applyPointerEvent(const ApplyOp& op, size_t i);
 
 // Mode names of the "mode" operation: edit, align, animate, movie, 3d.
 std::vector<std::string_view> applyModeNames();

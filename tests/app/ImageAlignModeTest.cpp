@@ -48,12 +48,7 @@ private:
         return *frame_->project().images.at(image)->layerPicture(kSubjectLayer);
     }
     // The view's point over the centre of image pixel (x, y).
-    QPoint at(int x, int y) {
-        const double f = zoomFactor(frame_->zoom());
-        const int left = std::max(0, (view()->width() - int(kW * f)) / 2);
-        const int top = std::max(0, (view()->height() - int(kH * f)) / 2);
-        return {left + int((x + 0.5) * f), top + int((y + 0.5) * f)};
-    }
+    QPoint at(int x, int y) { return imagePoint(kW, kH, x, y); }
 
 private slots:
     void init() {

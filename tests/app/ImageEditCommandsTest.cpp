@@ -66,12 +66,7 @@ class ImageEditCommandsTest : public QObject, public FrameHarness {
 private:
     CanvasView* view() { return frame_->view(); }
     History& history() { return frame_->project().history; }
-    QPoint at(int x, int y) {
-        const double f = zoomFactor(frame_->zoom());
-        const int left = std::max(0, (view()->width() - int(kWidth * f)) / 2);
-        const int top = std::max(0, (view()->height() - int(kHeight * f)) / 2);
-        return {left + int((x + 0.5) * f), top + int((y + 0.5) * f)};
-    }
+    QPoint at(int x, int y) { return imagePoint(kWidth, kHeight, x, y); }
 
 private slots:
     void init() {

@@ -44,12 +44,7 @@ private:
     ImageEditSelection& selection() { return frame_->imageEditPanel()->selection(); }
     const RasterImage& mask() { return *selection().mask(); }
     // The view's point over the centre of image pixel (x, y).
-    QPoint at(int x, int y) {
-        const double f = zoomFactor(frame_->zoom());
-        const int left = std::max(0, (view()->width() - int(80 * f)) / 2);
-        const int top = std::max(0, (view()->height() - int(60 * f)) / 2);
-        return {left + int((x + 0.5) * f), top + int((y + 0.5) * f)};
-    }
+    QPoint at(int x, int y) { return imagePoint(80, 60, x, y); }
     void chooseTool(const QString& tip) {
         for (QToolButton* b : frame_->imageEditPanel()->findChildren<QToolButton*>())
             if (b->toolTip() == tip) return b->click();
