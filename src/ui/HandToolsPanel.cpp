@@ -1,6 +1,7 @@
 #include "ui/HandToolsPanel.h"
 
 #include "ui/ColourButton.h"
+#include "ui/ToolButtonGrid.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -34,18 +35,8 @@ void HandToolsPanel::addToolButtons() {
     const QStringList names{"Eraser", "Revealer", "Brush/Pencil", "Paint Bucket", "Blur"};
     const QStringList tips{"Eraser Tool (Image or Mask)", "Reveal Tool (Mask)", "Brush/Pencil Tool",
                            "Paint Bucket Tool", "Blur Tool"};
-    tools_ = new QButtonGroup(this);
-    auto* grid = new QGridLayout;
-    for (int i = 0; i < names.size(); ++i) {
-        auto* b = new QToolButton(this);
-        b->setText(names[i]);
-        b->setToolTip(tips[i]);
-        b->setCheckable(true);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        tools_->addButton(b, i);
-        grid->addWidget(b, i / kToolColumns, i % kToolColumns);
-    }
-    static_cast<QVBoxLayout*>(layout())->addLayout(grid);
+    tools_ =
+        addToolButtonGrid(this, static_cast<QVBoxLayout*>(layout()), names, tips, kToolColumns);
     connect(tools_, &QButtonGroup::idClicked, this, [this](int id) {
         chosen_ = PaintTool(id);
         settings_.tool = PaintTool(id);

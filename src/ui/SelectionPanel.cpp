@@ -1,5 +1,7 @@
 #include "ui/SelectionPanel.h"
 
+#include "ui/ToolButtonGrid.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -14,6 +16,7 @@
 namespace zx {
 
 namespace {
+constexpr int kToolColumns = 3;
 const char* const kAutoMaskTip = "Auto mask: Applies to Selection Tools, Cleaner, Shrink and Grow";
 } // namespace
 
@@ -45,14 +48,8 @@ void SelectionPanel::addToolButtons() {
     const QStringList tips{"Rectangular Marquee", "Elliptical Marquee", "Free Hand Lasso",
                            "Line Lasso", "Magic backgound cleaner"};
     const QStringList texts{"Rectangle", "Ellipse", "Lasso", "Line Lasso", "Cleaner"};
-    tools_ = new QButtonGroup(this);
-    auto* grid = new QGridLayout;
-    for (int i = 0; i < tips.size(); ++i) {
-        QToolButton* b = button(texts[i], tips[i], true);
-        tools_->addButton(b, i);
-        grid->addWidget(b, i / 3, i % 3);
-    }
-    static_cast<QVBoxLayout*>(layout())->addLayout(grid);
+    tools_ =
+        addToolButtonGrid(this, static_cast<QVBoxLayout*>(layout()), texts, tips, kToolColumns);
     connect(tools_, &QButtonGroup::idClicked, this, [this](int id) {
         selection_.setTool(SelectionTool(id));
         report();

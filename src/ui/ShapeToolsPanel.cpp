@@ -2,6 +2,7 @@
 
 #include "ui/ColourButton.h"
 #include "ui/QtText.h"
+#include "ui/ToolButtonGrid.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -29,19 +30,10 @@ ShapeToolsPanel::ShapeToolsPanel(Workspace& workspace, const ImageEditSelection&
 void ShapeToolsPanel::addToolButtons() {
     const QStringList tips{"Draw a Line", "Draw a Rectangle", "Draw a Filled Rectangle",
                            "Draw and Ellipse or a Circle", "Draw a filled Ellipse or Circle"};
-    tools_ = new QButtonGroup(this);
-    auto* grid = new QGridLayout;
-    for (ShapeKind kind : kShapeKinds) {
-        const int i = int(kind);
-        auto* b = new QToolButton(this);
-        b->setText(qtText(shapeKindName(kind)));
-        b->setToolTip(tips[i]);
-        b->setCheckable(true);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        tools_->addButton(b, i);
-        grid->addWidget(b, i / kToolColumns, i % kToolColumns);
-    }
-    static_cast<QVBoxLayout*>(layout())->addLayout(grid);
+    QStringList names;
+    for (ShapeKind kind : kShapeKinds) names << qtText(shapeKindName(kind));
+    tools_ =
+        addToolButtonGrid(this, static_cast<QVBoxLayout*>(layout()), names, tips, kToolColumns);
     connect(tools_, &QButtonGroup::idClicked, this, [this](int id) {
         chosen_ = ShapeKind(id);
         changeSettings([id](ShapeSettings& s) { s.kind = ShapeKind(id); });
