@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -134,6 +135,8 @@ void MainFrame::buildDocks() {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(panelStack_);
+    scroll->setMinimumWidth(panelStack_->minimumSizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
     toolsDock_->setWidget(scroll);
     addDockWidget(Qt::LeftDockWidgetArea, toolsDock_);
 
