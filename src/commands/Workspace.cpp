@@ -55,13 +55,9 @@ ModePanel* Workspace::registeredPanel(AnimationMode mode) const {
     return i >= 0 && i < int(panels_.size()) ? panels_[size_t(i)] : fallbackPanel_.get();
 }
 
-ModePanel* Workspace::panel(AnimationMode mode) {
-    return registeredPanel(mode);
-}
+ModePanel* Workspace::panel(AnimationMode mode) { return registeredPanel(mode); }
 
-const ModePanel* Workspace::panel(AnimationMode mode) const {
-    return registeredPanel(mode);
-}
+const ModePanel* Workspace::panel(AnimationMode mode) const { return registeredPanel(mode); }
 
 ProjectImage* Workspace::currentImage() {
     if (ProjectImage* img = project_->current()) return img;
