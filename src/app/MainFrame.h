@@ -67,6 +67,7 @@ struct MovieExportChoice;
 class AnimateViewInput;
 class ImageEditCommandDialog;
 class LightingEffectsDialog;
+class AnimationEditSession;
 
 class MainFrame : public QMainWindow, public PanelHost {
     Q_OBJECT
@@ -444,6 +445,8 @@ private:
     ProgressWindow* exportProgress_ = nullptr;
     bool closeAfterExport_ = false;
     QPointer<QDialog> animationDialog_;
+    // The open animation dialog's session, which the Animate view then draws.
+    AnimationEditSession* dialogSession_ = nullptr;
     std::unique_ptr<AnimateSpool> spool_;
     // The Animate view's mouse tools; dropped before the members above.
     std::unique_ptr<AnimateViewInput> animateInput_;

@@ -2,6 +2,8 @@
 
 #include "app/AnimateViewInput.h"
 #include "app/MainFrame.h"
+#include "commands/AnimateViewFrame.h"
+#include "commands/AnimationEditSession.h"
 #include "commands/ApplyScript.h"
 
 #include <algorithm>
@@ -22,6 +24,12 @@ int MainFrame::editorSelectedObject() const {
 
 std::optional<RasterImage> MainFrame::animateEditedFrame(RenderQuality quality) {
     if (!animateInput_ || animatePlaying()) return std::nullopt;
+    if (const ProjectImage* image = project().current(); dialogSession_ && image) {
+        RasterImage picture =
+            renderAnimateViewFrame(project(), dialogSession_->model(), project().currentImage,
+                                   image->currentFrame(), quality);
+        if (!picture.empty()) return picture;
+    }
     return animateInput_->editedFrame(quality);
 }
 

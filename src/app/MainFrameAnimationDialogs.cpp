@@ -27,6 +27,21 @@ std::filesystem::path userCurveFile(const Settings& settings) {
     return std::filesystem::path(settings.curveDir) / kUserCurveFileName;
 }
 
+// While a dialog is open the view draws its session's model, which holds what the
+// dialog changed in memory only (a flipped or replaced texture) as well as the record.
+class ShownSession {
+public:
+    ShownSession(AnimationEditSession*& shown, AnimationEditSession* session) : shown_(shown) {
+        shown_ = session;
+    }
+    ~ShownSession() { shown_ = nullptr; }
+    ShownSession(const ShownSession&) = delete;
+    ShownSession& operator=(const ShownSession&) = delete;
+
+private:
+    AnimationEditSession*& shown_;
+};
+
 } // namespace
 
 int MainFrame::selectedObject() const {
@@ -54,6 +69,7 @@ void MainFrame::onAnimationProperties() {
     AnimationPropertiesDialog dialog(
         **session, curves_, userCurveFile(settings_), *prompter_, [this] { refreshView(); }, this);
     animationDialog_ = &dialog;
+    const ShownSession shown(dialogSession_, session->get());
     dialog.exec();
     reloadAnimateEditor();
     refreshAll();
@@ -72,6 +88,7 @@ void MainFrame::openObjectEditor(int slot) {
     ObjectEditorDialog dialog(
         **session, slot, perspective, *prompter_, [this] { refreshView(); }, this);
     animationDialog_ = &dialog;
+    const ShownSession shown(dialogSession_, session->get());
     dialog.exec();
     reloadAnimateEditor();
     refreshAll();

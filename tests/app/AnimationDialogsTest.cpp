@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+
 #include <functional>
 
 using namespace zx;
@@ -135,19 +137,25 @@ private slots:
                 auto* list = d.findChild<QListWidget*>();
                 QVERIFY(list && list->count() > 0);
                 const AnimObject& o = d.model().object();
-                int row = -1; // the first material with a picture
+                int row = -1; // the first material with a picture that faces show
                 for (int m = 0; m < list->count() && row < 0; ++m) {
                     const size_t t = size_t(d.model().materials()[size_t(m)].texture);
-                    if (t < o.library->textures.size() && o.library->textures[t] &&
+                    const bool used = std::ranges::any_of(
+                        o.triangles, [&](const MeshTriangle& f) { return f.material == int(t); });
+                    if (used && t < o.library->textures.size() && o.library->textures[t] &&
                         !o.library->textures[t]->empty())
                         row = m;
                 }
                 QVERIFY(row >= 0);
                 list->setCurrentRow(row);
                 const auto loadedData = o.library;
+                const auto shown = frame_->animateEditedFrame(RenderQuality::Low);
                 for (QPushButton* b : d.findChildren<QPushButton*>())
                     if (b->text() == "Flip Horiz") b->click();
                 QVERIFY(d.model().object().library != loadedData);
+                // The view shows the flipped texture at once, before it is saved.
+                const auto flipped = frame_->animateEditedFrame(RenderQuality::Low);
+                QVERIFY(shown && flipped && *shown != *flipped);
                 QVERIFY(d.model().materialsChanged());
 
                 // Unticked "Apply": a typed colour waits in its field; "All" gives it to
