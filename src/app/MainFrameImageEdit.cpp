@@ -73,7 +73,7 @@ public:
     void show(const ImageEditCommand& command, int image, const CommandValues& values) {
         RasterImage picture;
         const AdjustPreview preview{frame_.view()->visibleImageArea(), previewStep(frame_.zoom()),
-                                    &picture};
+                                    &picture, &cache_};
         (void)runImageEditCommand(command, frame_.project(), image, values, frame_.prompter(),
                                   &preview);
         const auto background = values.find(std::string(CommonField::Background));
@@ -87,6 +87,7 @@ public:
 
 private:
     MainFrame& frame_;
+    AdjustCache cache_; // the picture stays as it is while the dialog is open
 };
 
 // The values a row runs with: those given, and the background while it is edited.

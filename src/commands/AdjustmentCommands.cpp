@@ -16,7 +16,13 @@ struct AdjustInput {
     const RasterImage& source;
     const RasterImage* mask; // the selection's mask layer when limited to it, else null
     const AdjustTarget& target;
+    std::optional<PictureStatistics>& statistics; // worked out on first use
 };
+
+const PictureStatistics& statisticsOf(const AdjustInput& in) {
+    if (!in.statistics) in.statistics = pictureStatistics(in.source, in.mask);
+    return *in.statistics;
+}
 using Adjust = std::function<void(const AdjustInput&, RasterImage& picture)>;
 
 const RasterImage* selectionMask(const ProjectImage& image, const RasterImage& picture) {
@@ -35,19 +41,29 @@ Status runAdjustment(Project& project, int index, const AdjustOptions& options,
     const RasterImage source = *current;
     const RasterImage* mask = options.applyToSelection ? selectionMask(*image, source) : nullptr;
     if (options.applyToSelection && !mask) return Status::ok();
-    std::optional<RasterImage> weight;
-    if (mask) weight = selectionWeight(*mask, options.featherIndex);
+    // A preview's cache keeps the statistics and the weight between changes (the
+    // picture and the selection stay as they are while a dialog is open).
+    AdjustCache fresh;
+    AdjustCache& cache =
+        options.preview && options.preview->cache ? *options.preview->cache : fresh;
+    if (mask && (!cache.weight || cache.weightFeather != options.featherIndex)) {
+        cache.weight = selectionWeight(*mask, options.featherIndex);
+        cache.weightFeather = options.featherIndex;
+    }
+    if (cache.statisticsOfSelection != (mask != nullptr)) cache.statistics.reset();
+    cache.statisticsOfSelection = mask != nullptr;
+    std::optional<PictureStatistics>& statistics = cache.statistics;
     AdjustTarget target;
-    target.weight = weight ? &*weight : nullptr;
+    target.weight = mask ? &*cache.weight : nullptr;
     RasterImage picture = source;
     if (const AdjustPreview* preview = options.preview) {
         target.area = preview->area;
         target.step = std::max(1, preview->step);
-        adjust({source, mask, target}, picture);
+        adjust({source, mask, target, statistics}, picture);
         if (preview->out) *preview->out = std::move(picture);
         return Status::ok();
     }
-    adjust({source, mask, target}, picture);
+    adjust({source, mask, target, statistics}, picture);
     if (picture == source) return Status::ok();
     ImageEditRecorder recorder(project, editLabel(name, options.background), options.background);
     recorder.trackLayers(index, {layer});
@@ -57,7 +73,7 @@ Status runAdjustment(Project& project, int index, const AdjustOptions& options,
 }
 
 int pivotOf(const AdjustInput& in) {
-    return pictureStatistics(in.source, in.mask).pivot();
+    return statisticsOf(in).pivot();
 }
 
 } // namespace
@@ -65,16 +81,14 @@ int pivotOf(const AdjustInput& in) {
 Status adjustAutoLevels(Project& project, int image, const AdjustOptions& options) {
     return runAdjustment(project, image, options, AdjustmentName::AutoLevels,
                          [](const AdjustInput& in, RasterImage& picture) {
-                             autoLevels(in.source, picture, pictureStatistics(in.source, in.mask),
-                                        in.target);
+                             autoLevels(in.source, picture, statisticsOf(in), in.target);
                          });
 }
 
 Status adjustAutoContrast(Project& project, int image, const AdjustOptions& options) {
     return runAdjustment(project, image, options, AdjustmentName::AutoContrast,
                          [](const AdjustInput& in, RasterImage& picture) {
-                             autoContrast(in.source, picture, pictureStatistics(in.source, in.mask),
-                                          in.target);
+                             autoContrast(in.source, picture, statisticsOf(in), in.target);
                          });
 }
 

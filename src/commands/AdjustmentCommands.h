@@ -34,10 +34,20 @@ inline constexpr std::string_view kWhiteBalanceOverPicture =
 // A dialog's preview: the adjusted picture goes to `out` instead of the image, worked
 // out only over `area` (the part the view shows) at every `step`-th pixel (the view's
 // zoom), and nothing is recorded. `out` stays empty when the action would not apply.
+// What a dialog's previews keep from one change to the next, worked out once for the
+// picture the dialog opened on: its statistics and the selection's weight.
+struct AdjustCache {
+    std::optional<PictureStatistics> statistics;
+    bool statisticsOfSelection = false; // of the selected pixels, else of all
+    std::optional<RasterImage> weight;
+    int weightFeather = -1;
+};
+
 struct AdjustPreview {
     std::optional<PixelRect> area;
     int step = 1;
     RasterImage* out = nullptr;
+    AdjustCache* cache = nullptr; // none: everything is worked out afresh
 };
 
 struct AdjustOptions {

@@ -52,6 +52,31 @@ TEST_F(AdjustmentCommands, APreviewIsTheActionOverItsAreaAndRecordsNothing) {
         }
 }
 
+// A dialog's cache gives every preview what a preview without it gives, whatever
+// changed in between (values, "Apply to Selection", feathering).
+TEST_F(AdjustmentCommands, CachedPreviewsEqualFreshOnes) {
+    const int i = addImage(23, 17);
+    RasterImage& mask = *image().editLayer(kMaskLayer)->base;
+    deselect(mask);
+    for (int y = 3; y < 12; ++y)
+        for (int x = 5; x < 16; ++x) mask.at(x, y) |= MaskBit::Selected;
+    AdjustCache cache;
+    for (int brightness : {20, -35})
+        for (bool selected : {false, true, false})
+            for (int feather : {0, 2}) {
+                RasterImage cached, fresh;
+                AdjustPreview preview{std::nullopt, 1, &cached, &cache};
+                AdjustOptions options;
+                options.applyToSelection = selected;
+                options.featherIndex = feather;
+                options.preview = &preview;
+                ASSERT_TRUE(adjustBrightnessContrast(project(), i, brightness, 30, options));
+                preview = {std::nullopt, 1, &fresh, nullptr};
+                ASSERT_TRUE(adjustBrightnessContrast(project(), i, brightness, 30, options));
+                EXPECT_EQ(cached, fresh) << brightness << selected << feather;
+            }
+}
+
 TEST_F(AdjustmentCommands, NothingToChangeRecordsNoStep) {
     const int i = addImage(12, 12);
     RasterImage* mask = &image().editLayer(kMaskLayer)->base.value();
