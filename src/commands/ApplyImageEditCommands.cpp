@@ -88,14 +88,23 @@ void addFloatingCommands(std::vector<ApplyCommand>& t, std::string_view e) {
                  })});
 }
 
-struct ShapeField {
-    std::string_view name;
-    int least, most;
-};
-constexpr ShapeField kWidth{"Width", kMinShapeWidth, kMaxShapeWidth};
-constexpr ShapeField kSmoothing{"Smoothing", 0, 3}; // "No", "1px", "2px", "4px"
-constexpr ShapeField kRed{"Red", 0, 255}, kGreen{"Green", 0, 255}, kBlue{"Blue", 0, 255};
-constexpr ShapeField kShapeFields[] = {kWidth, kSmoothing, kRed, kGreen, kBlue};
+constexpr int kLastSmoothing = 3; // "No", "1px", "2px", "4px"
+const std::array<ToolField<ShapeSettings>, 5> kShapeFields = {{
+    {"Width", kMinShapeWidth, kMaxShapeWidth, [](ShapeSettings& s, int v) { s.width = v; }},
+    {"Smoothing", 0, kLastSmoothing, [](ShapeSettings& s, int v) { s.featherIndex = v; }},
+    {"Red", 0, 255,
+     [](ShapeSettings& s, int v) {
+         s.colour = PaintColour::rgb(v, s.colour.green(), s.colour.blue());
+     }},
+    {"Green", 0, 255,
+     [](ShapeSettings& s, int v) {
+         s.colour = PaintColour::rgb(s.colour.red(), v, s.colour.blue());
+     }},
+    {"Blue", 0, 255,
+     [](ShapeSettings& s, int v) {
+         s.colour = PaintColour::rgb(s.colour.red(), s.colour.green(), v);
+     }},
+}};
 
 // The panel draws its text with the desktop's fonts; the tool has none.
 constexpr std::string_view kTextTool = "Text";
@@ -156,9 +165,7 @@ std::vector<std::string_view> applyShapeToolNames() {
 }
 
 std::vector<std::string_view> applyShapeToolFields() {
-    std::vector<std::string_view> out;
-    for (const ShapeField& f : kShapeFields) out.push_back(f.name);
-    return out;
+    return toolFieldNames(kShapeFields);
 }
 
 std::vector<std::string_view> applySelectionToolNames() {
@@ -209,21 +216,7 @@ Status ApplySession::floatingPointer(const ApplyOp& op) {
 // A shape tool with the values given; the others keep theirs, as on the panel.
 Status ApplySession::shapeTool(ShapeKind kind, const ApplyOp& op) {
     ShapeSettings s = shapes_.settings();
-    for (const auto& [name, value] : op.values) {
-        const auto f = std::ranges::find(kShapeFields, name, &ShapeField::name);
-        if (f == std::end(kShapeFields))
-            return Status::refused("A shape tool takes no value \"" + name + "\"");
-        if (!(value >= f->least && value <= f->most))
-            return Status::refused("\"" + name + "\" is " + std::to_string(f->least) + " to " +
-                                   std::to_string(f->most));
-        const int v = int(std::lround(value));
-        if (f->name == kWidth.name) s.width = v;
-        if (f->name == kSmoothing.name) s.featherIndex = v;
-        const PaintColour c = s.colour;
-        if (f->name == kRed.name) s.colour = PaintColour::rgb(v, c.green(), c.blue());
-        if (f->name == kGreen.name) s.colour = PaintColour::rgb(c.red(), v, c.blue());
-        if (f->name == kBlue.name) s.colour = PaintColour::rgb(c.red(), c.green(), v);
-    }
+    if (Status set = setToolValues(kShapeFields, op.values, "A shape tool", s); !set) return set;
     s.kind = kind;
     shapes_.setSettings(s);
     editToolChosen_ = shapeChosen_ = true;

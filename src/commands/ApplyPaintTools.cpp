@@ -15,16 +15,10 @@ namespace zx {
 
 namespace {
 
-struct PaintField {
-    std::string_view name;
-    int least, most;
-    void (*set)(PaintSettings&, int);
-};
-
 constexpr int kMaxFlow = 100;
 constexpr int kLastChoice = 3; // brush shapes and feathering: four choices each
 
-const std::array<PaintField, 9> kPaintFields = {{
+const std::array<ToolField<PaintSettings>, 9> kPaintFields = {{
     {"Size", kMinBrushSize, kMaxBrushSize, [](PaintSettings& s, int v) { s.size = v; }},
     {"Flow", 1, kMaxFlow, [](PaintSettings& s, int v) { s.flow = v; }},
     {"Shape", 0, kLastChoice, [](PaintSettings& s, int v) { s.shape = BrushShape(v); }},
@@ -69,9 +63,7 @@ std::vector<std::string_view> applyPaintToolNames() {
 }
 
 std::vector<std::string_view> applyPaintToolFields() {
-    std::vector<std::string_view> out;
-    for (const PaintField& f : kPaintFields) out.push_back(f.name);
-    return out;
+    return toolFieldNames(kPaintFields);
 }
 
 // None when the name is no hand tool's.
@@ -80,15 +72,7 @@ std::optional<Status> ApplySession::paintTool(const ApplyOp& op) {
         kPaintTools, [&](const auto& entry) { return sameName(entry.first, op.text); });
     if (tool == kPaintTools.end()) return std::nullopt;
     PaintSettings s = paint_.value_or(PaintSettings{});
-    for (const auto& [name, value] : op.values) {
-        const auto f = std::ranges::find(kPaintFields, name, &PaintField::name);
-        if (f == kPaintFields.end())
-            return Status::refused("A hand tool takes no value \"" + name + "\"");
-        if (!(value >= f->least && value <= f->most))
-            return Status::refused("\"" + name + "\" is " + std::to_string(f->least) + " to " +
-                                   std::to_string(f->most));
-        f->set(s, int(std::lround(value)));
-    }
+    if (Status set = setToolValues(kPaintFields, op.values, "A hand tool", s); !set) return set;
     s.tool = tool->second;
     paint_ = s;
     shapes_.cancel();

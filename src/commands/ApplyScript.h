@@ -15,7 +15,9 @@
 #include "platform/Prompter.h"
 #include "platform/Status.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -101,6 +103,37 @@ Status applyPointsGiven(const ApplyOp& op);
 int applyPixel(double v);
 // The operation's i-th point with its modifier keys, as the tools take it.
 PointerEvent applyPointerEvent(const ApplyOp& op, size_t i);
+
+// A value a tool operation may give: its name, its range, and what it sets.
+template <class Settings> struct ToolField {
+    std::string_view name;
+    int least, most;
+    void (*set)(Settings&, int);
+};
+
+// The values given set their fields of `settings` (rounded); an unknown name or a value
+// out of range is refused, naming the `tool` kind ("A shape tool").
+template <class Settings, size_t N>
+Status setToolValues(const std::array<ToolField<Settings>, N>& fields, const DialogValues& values,
+                     std::string_view tool, Settings& settings) {
+    for (const auto& [name, value] : values) {
+        const auto f = std::ranges::find(fields, name, &ToolField<Settings>::name);
+        if (f == fields.end())
+            return Status::refused(std::string(tool) + " takes no value \"" + name + "\"");
+        if (!(value >= f->least && value <= f->most))
+            return Status::refused("\"" + name + "\" is " + std::to_string(f->least) + " to " +
+                                   std::to_string(f->most));
+        f->set(settings, int(std::lround(value)));
+    }
+    return Status::ok();
+}
+
+template <class Settings, size_t N>
+std::vector<std::string_view> toolFieldNames(const std::array<ToolField<Settings>, N>& fields) {
+    std::vector<std::string_view> out;
+    for (const ToolField<Settings>& f : fields) out.push_back(f.name);
+    return out;
+}
 
 // Mode names of the "mode" operation: edit, align, animate, movie, 3d.
 std::vector<std::string_view> applyModeNames();

@@ -1,6 +1,6 @@
 #include "commands/FloatingPicture.h"
 
-#include "imaging/PixelChannels.h"
+#include "imaging/SimilarityTransform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -103,29 +103,6 @@ Matrix adjugate(const Matrix& m) {
     return {m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
             m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
             m[3] * m[7] - m[4] * m[6], m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
-}
-
-// Bilinear sample at picture coordinates (pixel centres at +0.5), premultiplied.
-uint32_t sample(const RasterImage& picture, double fx, double fy) {
-    const double px = fx - 0.5, py = fy - 0.5;
-    const int x0 = int(std::floor(px)), y0 = int(std::floor(py));
-    const double ax = px - x0, ay = py - y0;
-    double sum[4] = {0, 0, 0, 0};
-    for (int j = 0; j < 2; ++j)
-        for (int i = 0; i < 2; ++i) {
-            const int x = std::clamp(x0 + i, 0, picture.width() - 1);
-            const int y = std::clamp(y0 + j, 0, picture.height() - 1);
-            const double w = (i ? ax : 1 - ax) * (j ? ay : 1 - ay);
-            const uint32_t p = picture.at(x, y);
-            const double a = alphaOf(p) * w;
-            sum[0] += a;
-            sum[1] += redOf(p) * a;
-            sum[2] += greenOf(p) * a;
-            sum[3] += blueOf(p) * a;
-        }
-    if (sum[0] < 0.5) return 0;
-    return makePixel(int(std::lround(sum[0])), int(std::lround(sum[1] / sum[0])),
-                     int(std::lround(sum[2] / sum[0])), int(std::lround(sum[3] / sum[0])));
 }
 
 FloatingPicture::Quad rectangle(double left, double top, double width, double height) {
@@ -319,7 +296,8 @@ PlacedPicture FloatingPicture::placed() const {
             const double u = (inv[0] * px + inv[1] * py + inv[2]) / w;
             const double v = (inv[3] * px + inv[4] * py + inv[5]) / w;
             if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
-            out.at(x - x0, y - y0) = sample(picture_, u * picture_.width(), v * picture_.height());
+            out.at(x - x0, y - y0) = sampleBilinear(picture_, u * picture_.width() - 0.5,
+                                                    v * picture_.height() - 0.5, 0);
         }
     return {std::move(out), x0, y0};
 }

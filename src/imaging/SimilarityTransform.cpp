@@ -23,9 +23,9 @@ uint32_t pixelOr(const RasterImage& picture, int x, int y, uint32_t fill) {
     return picture.at(x, y);
 }
 
-// Bilinear sample with pixel centres on whole numbers; colours are mixed weighted by
-// their alpha, so that a transparent neighbour does not darken the edge.
-uint32_t bilinear(const RasterImage& picture, double x, double y, uint32_t fill) {
+} // namespace
+
+uint32_t sampleBilinear(const RasterImage& picture, double x, double y, uint32_t fill) {
     const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
     const double fx = x - x0, fy = y - y0;
     if (fx == 0 && fy == 0) return pixelOr(picture, x0, y0, fill); // whole-pixel moves copy
@@ -43,8 +43,6 @@ uint32_t bilinear(const RasterImage& picture, double x, double y, uint32_t fill)
     return makePixel(int(std::lround(a)), int(std::lround(r / a)), int(std::lround(g / a)),
                      int(std::lround(b / a)));
 }
-
-} // namespace
 
 PixelMap Similarity::map() const {
     const double c = scale * std::cos(angle), s = scale * std::sin(angle);
@@ -89,7 +87,7 @@ RasterImage transformPicture(const RasterImage& picture, const PixelMap& map, in
             const double sx = back.mapX(x + 0.5, y + 0.5), sy = back.mapY(x + 0.5, y + 0.5);
             out.at(x, y) = nearest
                                ? pixelOr(picture, int(std::floor(sx)), int(std::floor(sy)), fill)
-                               : bilinear(picture, sx - 0.5, sy - 0.5, fill);
+                               : sampleBilinear(picture, sx - 0.5, sy - 0.5, fill);
         }
     return out;
 }

@@ -33,6 +33,11 @@ std::optional<Similarity> similarityFromPairs(PointF from1, PointF from2, PointF
 // The map that undoes `map`; the identity when `map` flattens the plane.
 PixelMap inverseMap(const PixelMap& map);
 
+// The picture at (x, y) with pixel centres on whole numbers, bilinear on premultiplied
+// colours (a transparent neighbour does not darken the edge); `fill` beyond the picture.
+// Whole positions copy the pixel as it is.
+uint32_t sampleBilinear(const RasterImage& picture, double x, double y, uint32_t fill);
+
 // The picture with its content moved by `map` (what lay at p shows at map(p)) on a
 // width x height canvas: bilinear on premultiplied colours, or the pixel under the
 // position for `nearest` (mask words are flags, not colours); `fill` where no pixel of
