@@ -9,8 +9,8 @@
 //
 // Merging resamples the picture into the quadrilateral by the projective map of the
 // unit square onto it (Heckbert's square-to-quad mapping, inverted per pixel) with
-// bilinear filtering on premultiplied colours (transparent beyond its edge); a placement at whole
-// pixels without turn or resize copies the pixels as they are.
+// bilinear filtering on premultiplied colours, transparent beyond its edge; a placement
+// at whole pixels without turn or resize copies the pixels as they are.
 
 #include "storage/RasterImage.h"
 
