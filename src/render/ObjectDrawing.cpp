@@ -52,6 +52,17 @@ double libraryOpacityAt(const LibraryOpacity& o, double t) {
 
 } // namespace
 
+const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material) {
+    const LibraryObjectData* lib = o.isLibrary() ? o.library.get() : nullptr;
+    if (lib) {
+        if (material < 0 || size_t(material) >= lib->textures.size()) material = 0;
+        if (size_t(material) < lib->textures.size() && lib->textures[size_t(material)])
+            if (const RasterImage* own = usableTexture(&*lib->textures[size_t(material)]))
+                return own;
+    }
+    return usableTexture(&model.startImage);
+}
+
 ObjectDrawing::ObjectDrawing(AnimationModel& model, RenderScratch& scratch, EdgeMask* mask)
     : model_(model), scratch_(scratch), colour_(scratch.objects), depth_(scratch.depth),
       mask_(mask), normals_(scratch.normals) {}
@@ -128,9 +139,7 @@ bool ObjectDrawing::drawTriangles(int slot, RasterImage& colour, DepthRaster& de
                 (mt.flags & TriangleFlag::TransparencyMask) >> TriangleFlag::TransparencyShift;
             if (step != 0) g = g * (31 - step) * 0.032258064;
             tri.opacity = int32_t(std::clamp(std::trunc(sane01(g) * 256), 0.0, 256.0));
-            if (lib && size_t(material) < lib->textures.size() && lib->textures[size_t(material)])
-                if (const RasterImage* own = usableTexture(&*lib->textures[size_t(material)]))
-                    tri.texture = own;
+            tri.texture = materialTexture(model_, o, mt.material);
         }
         for (int k = 0; k < 3; ++k) {
             const AnimPoint& p = o.points[size_t(idx[size_t(k)])];

@@ -16,6 +16,11 @@
 
 namespace zx {
 
+// The picture a triangle of material `material` of object `o` is textured from: a
+// library object's own texture of that material (of material 0 when the material is
+// not in its table), else the image's start picture; null when that holds no pixels.
+const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material);
+
 class ObjectDrawing {
 public:
     // Draws into the scratch's object and depth rasters (already cleared).
