@@ -248,7 +248,7 @@ bool isOpaque(const RasterImage& image) {
 }
 
 bool runPngEncode(png_structp png, png_infop info, const RasterImage* image, PngContext* ctx,
-                  PngSpeed speed) {
+                  PngSpeed speed, std::span<const PngText> texts) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, ctx, writePngBytes, flushPng);
     // Fast: rendered frames have long runs of equal bytes between rows, which the
@@ -264,6 +264,14 @@ bool runPngEncode(png_structp png, png_infop info, const RasterImage* image, Png
     png_set_IHDR(png, info, png_uint_32(image->width()), png_uint_32(image->height()), 8,
                  withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_text> chunks(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(texts[i].keyword.c_str());
+        chunks[i].text = const_cast<char*>(texts[i].text.c_str());
+        chunks[i].text_length = texts[i].text.size();
+    }
+    if (!chunks.empty()) png_set_text(png, info, chunks.data(), int(chunks.size()));
     png_write_info(png, info);
     png_set_bgr(png);
     if (!withAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER); // dropped on writing
@@ -368,14 +376,14 @@ std::optional<std::vector<uint8_t>> encodeJpeg(const RasterImage& image, int qua
 }
 
 std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image, Prompter* prompter,
-                                              PngSpeed speed) {
+                                              PngSpeed speed, std::span<const PngText> texts) {
     if (image.empty() || image.isDescriptor()) return std::nullopt;
     PngContext ctx;
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, onPngError, onPngWarning);
     if (!png) return std::nullopt;
     png_infop info = png_create_info_struct(png);
-    const bool ok = info && runPngEncode(png, info, &image, &ctx, speed);
+    const bool ok = info && runPngEncode(png, info, &image, &ctx, speed, texts);
     png_destroy_write_struct(&png, info ? &info : nullptr);
     if (!ok) {
         tell(prompter, ctx.message, kPngErrorTitle);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -60,11 +61,18 @@ int jpegQualityFor(int qualityLevel);
 // the alpha channel of an opaque picture.
 enum class PngSpeed { Compact, Fast };
 
-// In-memory encoders. PNG keeps alpha (8-bit RGBA); JPEG drops it (baseline RGB).
-// None for an empty or descriptor picture or a library failure.
+// A text chunk of a PNG (Latin-1 keyword of 1 … 79 characters, text without NUL).
+struct PngText {
+    std::string keyword, text;
+};
+
+// In-memory encoders. PNG keeps alpha (8-bit RGBA) and writes `texts` before the
+// pixels; JPEG drops alpha (baseline RGB). None for an empty or descriptor picture or
+// a library failure.
 std::optional<std::vector<uint8_t>> encodePng(const RasterImage& image,
                                               Prompter* prompter = nullptr,
-                                              PngSpeed speed = PngSpeed::Compact);
+                                              PngSpeed speed = PngSpeed::Compact,
+                                              std::span<const PngText> texts = {});
 std::optional<std::vector<uint8_t>> encodeJpeg(const RasterImage& image, int qualityLevel,
                                                Prompter* prompter = nullptr);
 
