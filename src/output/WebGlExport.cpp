@@ -1,5 +1,8 @@
 #include "output/WebGlExport.h"
 
+#include "output/WebGlAtlas.h"
+#include "output/WebGlExportScene.h"
+
 #include "platform/Prompter.h"
 #include "platform/SafeFile.h"
 #include "render/FramePasses.h"
@@ -25,7 +28,6 @@ namespace {
 constexpr const char* kTooManyObjects =
     "Too many objects (max = 64).\nConsider saving the scenery as a single library object";
 constexpr const char* kTooManyVertices = "Too many vertices (max = 65536) for WebGL";
-constexpr const char* kTextureTooBig = "Fatal error: Texture size bigger than 16k on a side";
 constexpr const char* kTrajectoryTooBig =
     "WARNING: Trajectory size too big, this may lead to Javascript error";
 constexpr const char* kVerticesAfterProcessing =
@@ -47,35 +49,6 @@ Status fail(Prompter* prompter, const std::string& message, const std::string& d
 
 void status(Prompter* prompter, const std::string& text) {
     if (prompter) prompter->status(text);
-}
-
-// The atlas: when the background is shown, the background cut to the picture's size
-// on top and the picture below it; otherwise the picture alone. The player finds the
-// background as the upper half of the texture.
-struct Atlas {
-    AtlasPlacement placement;
-    RasterImage image;
-};
-
-Result<Atlas> buildAtlas(const AnimationModel& scene, bool withBackground, Prompter* prompter) {
-    const RasterImage& picture = scene.startImage;
-    const int w = std::max(1, picture.width()), h = std::max(1, picture.height());
-    Atlas atlas;
-    atlas.placement.width = w;
-    atlas.placement.height = withBackground ? 2 * h : h;
-    if (w > kMaxWebGlTextureSide || atlas.placement.height > kMaxWebGlTextureSide)
-        return refuse(prompter, kTextureTooBig);
-    atlas.placement.pictureY = withBackground ? h : 0;
-    atlas.image = RasterImage(w, atlas.placement.height, 0);
-    if (withBackground) {
-        const RasterImage& bg = *scene.background;
-        for (int y = 0; y < std::min(h, bg.height()); ++y)
-            for (int x = 0; x < std::min(w, bg.width()); ++x) atlas.image.at(x, y) = bg.at(x, y);
-    }
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            atlas.image.at(x, y + atlas.placement.pictureY) = picture.at(x, y);
-    return atlas;
 }
 
 std::string base64(const std::vector<uint8_t>& bytes) {
@@ -259,8 +232,9 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     WebGlPageSettings page = options.page;
     page.background.show = page.background.show && hasBackground(scene);
     status(prompter, "Building texture file *.jpg/*.png....");
-    Result<Atlas> atlas = buildAtlas(scene, page.background.show, prompter);
-    if (!atlas) return atlas.status();
+    Result<WebGlAtlas> atlas = buildWebGlAtlas(scene, exportedSlots(scene),
+                                               page.background.show ? &*scene.background : nullptr);
+    if (!atlas) return refuse(prompter, atlas.status().message().c_str());
 
     const int frames = std::max(1, image->duration());
     const int staticFrame = options.staticFrame < 0 ? -1 : std::min(options.staticFrame, frames);
@@ -288,7 +262,9 @@ Status exportWebGl(const Project& project, const WebGlExportOptions& options,
     if (staging.path().empty())
         return fail(prompter, "Can't open file for output", folder.string());
     status(prompter, "Building database file " + (folder / kWebGlDataFile).string());
-    const std::optional<std::vector<uint8_t>> atlasPng = encodePng(atlas->image);
+    const PngText layout{kWebGlAtlasKeyword, atlas->layoutText()};
+    const std::optional<std::vector<uint8_t>> atlasPng =
+        encodePng(atlas->image, nullptr, PngSpeed::Compact, std::span(&layout, 1));
     if (!atlasPng) return fail(prompter, "Can't open file for output", kTextureFile);
     if (!options.publish) page.embeddedTexture = "data:image/png;base64," + base64(*atlasPng);
     std::string dataText = webGlDataText(webScene, page);

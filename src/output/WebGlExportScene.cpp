@@ -6,11 +6,13 @@
 #include "output/JsNumber.h"
 #include "platform/Prompter.h"
 #include "platform/Text.h"
+#include "render/ObjectDrawing.h"
 #include "render/ProjectVertices.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <tuple>
 
 namespace zx {
@@ -151,10 +153,51 @@ std::vector<Vec3> vertexNormals(const AnimObject& o, const Vec3* positions, int 
     return normals;
 }
 
+// An object's vertices as written, each with the picture it samples, and its
+// triangles in those numbers (deleted and broken triangles left out).
+struct TexturedMesh {
+    struct Face {
+        std::array<int, 3> v;
+        const MeshTriangle* triangle;
+        const RasterImage* texture;
+    };
+    std::vector<int> source; // the object's vertex each written vertex copies
+    std::vector<const RasterImage*> textures;
+    std::vector<Face> faces;
+};
+
+TexturedMesh texturedMesh(const AnimationModel& model, const AnimObject& o, int n) {
+    TexturedMesh m;
+    m.source.resize(size_t(n));
+    std::iota(m.source.begin(), m.source.end(), 0);
+    m.textures.assign(size_t(n), materialTexture(model, o, 0));
+    std::vector<char> taken(size_t(n), 0);
+    std::map<std::pair<int, const RasterImage*>, int> copies;
+    for (const MeshTriangle& t : o.triangles) {
+        if (t.flags < 0 || std::any_of(t.v, t.v + 3, [n](int v) { return v < 0 || v >= n; }))
+            continue;
+        TexturedMesh::Face face{{}, &t, materialTexture(model, o, t.material)};
+        for (int k = 0; k < 3; ++k) {
+            const int v = t.v[k];
+            if (!taken[size_t(v)]) taken[size_t(v)] = 1, m.textures[size_t(v)] = face.texture;
+            if (m.textures[size_t(v)] == face.texture) {
+                face.v[size_t(k)] = v;
+                continue;
+            }
+            const auto [at, fresh] = copies.try_emplace({v, face.texture}, int(m.source.size()));
+            if (fresh) m.source.push_back(v), m.textures.push_back(face.texture);
+            face.v[size_t(k)] = at->second;
+        }
+        m.faces.push_back(face);
+    }
+    return m;
+}
+
 // A triangle that lets what is behind it show: a transparency step, a solid colour,
 // or any texel of its texture region not fully opaque.
-bool seeThrough(const MeshTriangle& t, const AnimObject& o, const RasterImage& texture) {
+bool seeThrough(const MeshTriangle& t, const AnimObject& o, const RasterImage* texture) {
     if (t.flags & (TriangleFlag::TransparencyMask | TriangleFlag::SolidColour)) return true;
+    if (!texture) return true;
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     for (int v : t.v) {
         const Vec3& p = o.points[size_t(v)].texture;
@@ -162,30 +205,28 @@ bool seeThrough(const MeshTriangle& t, const AnimObject& o, const RasterImage& t
         y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
     }
     const int left = std::max(0, int(std::floor(x0))), top = std::max(0, int(std::floor(y0)));
-    const int right = std::min(texture.width() - 1, int(std::floor(x1)));
-    const int bottom = std::min(texture.height() - 1, int(std::floor(y1)));
+    const int right = std::min(texture->width() - 1, int(std::floor(x1)));
+    const int bottom = std::min(texture->height() - 1, int(std::floor(y1)));
     if (left > right || top > bottom) return true;
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
-            if ((texture.at(x, y) >> 24) != 0xFF) return true;
+            if ((texture->at(x, y) >> 24) != 0xFF) return true;
     return false;
 }
 
-void addTriangles(const AnimObject& o, int n, int firstVertex, const RasterImage& texture,
+void addTriangles(const AnimObject& o, const TexturedMesh& mesh, int firstVertex,
                   std::vector<int>& out) {
-    std::vector<const MeshTriangle*> later;
-    auto put = [&](const MeshTriangle& t) {
-        for (int v : t.v) out.push_back(firstVertex + v);
+    std::vector<const TexturedMesh::Face*> later;
+    auto put = [&](const TexturedMesh::Face& f) {
+        for (int v : f.v) out.push_back(firstVertex + v);
     };
-    for (const MeshTriangle& t : o.triangles) {
-        if (t.flags < 0 || std::any_of(t.v, t.v + 3, [n](int v) { return v < 0 || v >= n; }))
-            continue;
-        if (seeThrough(t, o, texture))
-            later.push_back(&t);
+    for (const TexturedMesh::Face& f : mesh.faces) {
+        if (seeThrough(*f.triangle, o, f.texture))
+            later.push_back(&f);
         else
-            put(t);
+            put(f);
     }
-    for (const MeshTriangle* t : later) put(*t);
+    for (const TexturedMesh::Face* f : later) put(*f);
 }
 
 bool isConstant(const ObjectEffect& e) {
@@ -224,22 +265,28 @@ bool exportsObject(const AnimObject& object) {
     return !object.hidden && drawableVertexCount(object) > 0;
 }
 
-WebGlScene collectWebGlScene(AnimationModel& model, const AtlasPlacement& atlas,
-                             const WebGlSceneOptions& options) {
+std::vector<int> exportedSlots(const AnimationModel& model) {
     std::vector<int> slots;
     for (int slot = 0; slot < std::min(model.objectCount, kMaxObjects); ++slot)
         if (exportsObject(model.object(slot))) slots.push_back(slot);
+    return slots;
+}
+
+WebGlScene collectWebGlScene(AnimationModel& model, const AtlasPlacement& atlas,
+                             const WebGlSceneOptions& options) {
+    const std::vector<int> slots = exportedSlots(model);
     const FramePositions frames = framePositions(model, slots, options);
     const Normaliser normalise(model);
     const std::vector<Vec3>& base = frames.front();
 
     WebGlScene scene;
     PathTable paths(scene.trajectory);
-    int first = 0;
+    int first = 0; // the object's first vertex in the frames' positions
     for (int slot : slots) {
         const AnimObject& o = model.object(slot);
         const int n = drawableVertexCount(o);
         const std::vector<Vec3> normals = vertexNormals(o, &base[size_t(first)], n);
+        std::vector<int> pathIndex(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
             const size_t v = size_t(first + i);
             std::vector<Vec3> path;
@@ -248,21 +295,28 @@ WebGlScene collectWebGlScene(AnimationModel& model, const AtlasPlacement& atlas,
                 path.push_back(normalise(frame[v]));
                 moves = moves || !(frame[v] == base[v]);
             }
-            const Vec3 p = path.front();
-            const int index = moves ? paths.add(path) : 0;
+            pathIndex[size_t(i)] = moves ? paths.add(path) : 0;
+        }
+        const TexturedMesh mesh = texturedMesh(model, o, n);
+        const int written = scene.vertexCount();
+        for (size_t k = 0; k < mesh.source.size(); ++k) {
+            const int i = mesh.source[k];
+            const Vec3 p = normalise(base[size_t(first + i)]);
             const Vec3& nv = normals[size_t(i)];
-            scene.vertices.insert(scene.vertices.end(),
-                                  {p.x, p.y, p.z, double(index), nv.x, -nv.y, -nv.z});
+            scene.vertices.insert(
+                scene.vertices.end(),
+                {p.x, p.y, p.z, double(pathIndex[size_t(i)]), nv.x, -nv.y, -nv.z});
             const Vec3& tex = o.points[size_t(i)].texture;
-            scene.texcoords.push_back((tex.x + atlas.pictureX) / atlas.width);
-            scene.texcoords.push_back((tex.y + atlas.pictureY) / atlas.height);
+            const AtlasCorner corner = atlas.corner(mesh.textures[k]);
+            scene.texcoords.push_back((tex.x + corner.x) / atlas.width);
+            scene.texcoords.push_back((tex.y + corner.y) / atlas.height);
         }
         const int firstFace = int(scene.triangles.size() / 3);
-        addTriangles(o, n, first, model.startImage, scene.triangles);
+        addTriangles(o, mesh, written, scene.triangles);
         if (!o.name.empty()) {
             WebGlObjectRecord record;
             record.name = cp1252ToUtf8(o.name);
-            record.firstVertex = first;
+            record.firstVertex = written;
             record.firstFace = firstFace;
             record.endFace = int(scene.triangles.size() / 3);
             record.hasCentre = options.staticFrame >= 0 || frames.size() == 1;

@@ -4,20 +4,20 @@
 // vertex's path over the animation, the triangles with the see-through ones last, and
 // the records of the named objects with their effect tracks. The page's player reads
 // the arrays as they are collected here.
+//
+// A vertex has one texture coordinate, but the triangles of a library object around
+// it may be drawn from different textures (materials): such a vertex is written once
+// per texture, the copies after the object's own vertices, so an object's vertices
+// stay together.
 
 #include "anim/AnimationModel.h"
+#include "output/WebGlAtlas.h"
 
 #include <array>
 #include <string>
 #include <vector>
 
 namespace zx {
-
-// Where the scene's pictures lie in the texture atlas.
-struct AtlasPlacement {
-    int width = 1, height = 1;      // atlas size
-    int pictureX = 0, pictureY = 0; // the start image's top-left corner in the atlas
-};
 
 struct WebGlObjectRecord {
     std::string name; // UTF-8
@@ -50,6 +50,8 @@ struct WebGlSceneOptions {
 
 // The objects that are exported: every object that is not hidden.
 bool exportsObject(const AnimObject& object);
+// The slots of the exported objects, in order.
+std::vector<int> exportedSlots(const AnimationModel& model);
 
 // Gathers the scene. Deforms `model` to every frame (its current positions change).
 WebGlScene collectWebGlScene(AnimationModel& model, const AtlasPlacement& atlas,
