@@ -180,6 +180,25 @@ function benchmark(page) {
               `(sample, ${page.width}x${page.height}, software WebGL, mean of ${n} frames)`);
 }
 
+// A scene whose one object is a library object with textures of its own: the demo
+// animation, tinted, saved as an object and loaded into an emptied demo scene.
+function libraryScene() {
+  const source = path.join(work, "library-source.zxp"), scene = path.join(work, "library.zxp");
+  const library = path.join(work, "tinted.zxl");
+  cliRun(["demo", "-o", source]);
+  const run = (project, ops, out) => {
+    const script = path.join(work, "ops.json");
+    fs.writeFileSync(script, JSON.stringify(ops));
+    cliRun(["apply", project, "--ops", script, "-o", out]);
+  };
+  run(source, [{mode: "edit"}, {command: "Hue/Saturation...", values: {Hue: 90}},
+               {command: "Save As Object...", file: library}], source);
+  cliRun(["demo", "-o", scene]);
+  run(scene, [{mode: "animate"}, {command: "Clear All"},
+              {command: "Load Object...", file: library}], scene);
+  return scene;
+}
+
 fs.mkdirSync(work, {recursive: true});
 if (bench) {
   benchmark(exportPage(sample, "bench"));
@@ -189,6 +208,7 @@ const samplePage = checkScene(sample, "sample", 90, [0, 45, 90]);
 const demo = path.join(work, "demo.zxp");
 cliRun(["demo", "-o", demo]);
 checkScene(demo, "demo", 90, [30, 75]);
+checkScene(libraryScene(), "library", 90, [0, 60]);
 checkMissingTexture(samplePage);
 console.log(failures ? `${failures} check(s) failed` : "all browser checks passed");
 process.exit(failures ? 1 : 0);

@@ -105,3 +105,42 @@ test("draw ranges cover every face once, objects with their records", () => {
   assert.deepStrictEqual(ranges.filter((r) => r.object).map((r) => [r.start, r.end]), [[2, 4], [5, 9]]);
   assert.strictEqual(core.drawRanges([{faces: {start: 0, end: 99}}], 3)[0].end, 3);
 });
+
+// PNG chunks as bytes (CRCs are not checked by the reader, so they are left 0).
+function pngBytes(chunks) {
+  const parts = [Buffer.from([137, 80, 78, 71, 13, 10, 26, 10])];
+  for (const [type, data] of chunks) {
+    const head = Buffer.alloc(8);
+    head.writeUInt32BE(data.length, 0);
+    head.write(type, 4, "latin1");
+    parts.push(head, Buffer.from(data, "latin1"), Buffer.alloc(4));
+  }
+  return new Uint8Array(Buffer.concat(parts));
+}
+
+test("the atlas layout is read from its own text chunk before the pixels", () => {
+  const ihdr = ["IHDR", "\0".repeat(13)];
+  const layout = '{"picture":[640,480],"background":[0,481]}';
+  const found = core.atlasLayout(pngBytes([ihdr, ["tEXt", "Title\0x"], ["tEXt", "zxatlas\0" + layout],
+                                           ["IDAT", ""]]));
+  assert.deepStrictEqual(found, {picture: [640, 480], background: [0, 481]});
+  for (const broken of [
+    pngBytes([ihdr, ["IDAT", ""], ["tEXt", "zxatlas\0" + layout]]), // after the pixels
+    pngBytes([ihdr, ["tEXt", "zxatlas\0{\"picture\":[640"]]),       // not JSON
+    pngBytes([ihdr, ["tEXt", "zxatlas\0{\"picture\":[0,480]}"]]),    // no size
+    pngBytes([ihdr, ["tEXt", "zxatlas\0" + layout]]).slice(0, 60),   // cut short
+    new Uint8Array([0xFF, 0xD8, 0xFF, 0xE0, 0, 0, 0, 0, 0])])        // a JPEG
+    assert.strictEqual(core.atlasLayout(broken), null);
+});
+
+test("the background's corners come from the layout, or from the atlas's shape", () => {
+  // Picture 4 x 2 beside the background at (5, 0) in a 10 x 3 atlas.
+  const placed = core.atlasPlaces({picture: [4, 2], background: [5, 0]}, 10, 3, true);
+  assert.deepStrictEqual([placed.pictureW, placed.pictureH], [4, 2]);
+  closeAll(placed.background, [0.5, 0, 0.9, 0, 0.5, 2 / 3, 0.9, 2 / 3]);
+  // No layout: the background is the upper half.
+  const plain = core.atlasPlaces(null, 8, 6, true);
+  assert.deepStrictEqual([plain.pictureW, plain.pictureH], [8, 3]);
+  closeAll(plain.background, [0, 0, 1, 0, 0, 0.5, 1, 0.5]);
+  assert.strictEqual(core.atlasPlaces(null, 8, 6, false).pictureH, 6);
+});

@@ -192,7 +192,53 @@ var ZelvotrixCore = (function () {
     return ranges;
   }
 
+  // The atlas's layout from the "zxatlas" text chunk of its PNG, which our export
+  // writes before the pixels: {picture: [width, height], background: [x, y]}. Null
+  // when the texture has none (a JPEG, or a picture from elsewhere).
+  var PNG_SIGNATURE = [137, 80, 78, 71, 13, 10, 26, 10];
+  function atlasLayout(bytes) {
+    if (!bytes || bytes.length < 8) return null;
+    for (var i = 0; i < 8; ++i) if (bytes[i] !== PNG_SIGNATURE[i]) return null;
+    var number = function (v) { return typeof v === "number" && isFinite(v) && v >= 0; };
+    for (var at = 8; at + 12 <= bytes.length;) {
+      var length = ((bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) |
+                    bytes[at + 3]) >>> 0;
+      var type = String.fromCharCode(bytes[at + 4], bytes[at + 5], bytes[at + 6], bytes[at + 7]);
+      var end = at + 8 + length;
+      if (end + 4 > bytes.length || type === "IDAT" || type === "IEND") return null;
+      if (type === "tEXt") {
+        var text = "";
+        for (var k = at + 8; k < end; ++k) text += String.fromCharCode(bytes[k]);
+        var nul = text.indexOf("\0");
+        if (text.slice(0, nul) === "zxatlas") {
+          var layout;
+          try { layout = JSON.parse(text.slice(nul + 1)); } catch (e) { return null; }
+          var p = layout && layout.picture, b = layout && layout.background;
+          if (!p || !number(p[0]) || !number(p[1]) || !(p[0] > 0 && p[1] > 0)) return null;
+          if (b !== undefined && (!b || !number(b[0]) || !number(b[1]))) return null;
+          return layout;
+        }
+      }
+      at = end + 4;
+    }
+    return null;
+  }
+
+  // The image's size and the background's texture coordinates (a strip of four
+  // corners) in an atlas of width × height texels. Without a layout the atlas is the
+  // picture alone, or the background above the picture.
+  function atlasPlaces(layout, width, height, background) {
+    var w = width, h = background ? height / 2 : height, x = 0, y = 0;
+    if (layout) {
+      w = layout.picture[0]; h = layout.picture[1];
+      if (layout.background) { x = layout.background[0]; y = layout.background[1]; }
+    }
+    var u0 = x / width, v0 = y / height, u1 = (x + w) / width, v1 = (y + h) / height;
+    return {pictureW: w, pictureH: h, background: [u0, v0, u1, v0, u0, v1, u1, v1]};
+  }
+
   return {
+    atlasLayout: atlasLayout, atlasPlaces: atlasPlaces,
     animationTime: animationTime, trajectoryPoint: trajectoryPoint, trackValue: trackValue,
     effectValue: effectValue, animatorValue: animatorValue, sceneRotation: sceneRotation,
     projection: projection, vertexNormals: vertexNormals, drawRanges: drawRanges,
@@ -385,7 +431,40 @@ var Zelvotrix = (function (core) {
                   gl.STATIC_DRAW);
   };
 
+  // The texture's bytes come first (the data URL's, or fetched), for the layout its
+  // PNG carries; a texture that cannot be fetched is still tried as a plain picture.
   Zelvotrix.prototype.loadTexture = function (source, name) {
+    var self = this;
+    var show = function (src, layout) { self.showTexture(src, name, layout); };
+    var data = /^data:[^;,]*;base64,/.exec(source);
+    if (data) {
+      var raw = atob(source.slice(data[0].length)), bytes = new Uint8Array(raw.length);
+      for (var i = 0; i < raw.length; ++i) bytes[i] = raw.charCodeAt(i);
+      show(source, core.atlasLayout(bytes));
+      return;
+    }
+    var request = new XMLHttpRequest();
+    try {
+      request.open("GET", source);
+      request.responseType = "arraybuffer";
+    } catch (e) {
+      show(source, null);
+      return;
+    }
+    request.onload = function () {
+      if ((request.status !== 200 && request.status !== 0) || !request.response) {
+        show(source, null);
+        return;
+      }
+      var bytes = new Uint8Array(request.response);
+      var blob = new Blob([bytes], {type: /\.jpe?g$/i.test(source) ? "image/jpeg" : "image/png"});
+      show(URL.createObjectURL(blob), core.atlasLayout(bytes));
+    };
+    request.onerror = function () { show(source, null); };
+    request.send();
+  };
+
+  Zelvotrix.prototype.showTexture = function (source, name, layout) {
     var self = this, image = new Image();
     image.onload = function () {
       var gl = self.gl;
@@ -403,9 +482,11 @@ var Zelvotrix = (function (core) {
       gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
       gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
       gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
-      var bg = self.global.bgrd && self.global.bgrd.show;
-      self.pictureW = image.width;
-      self.pictureH = bg ? image.height / 2 : image.height;
+      var places = core.atlasPlaces(layout, image.width, image.height,
+                                    self.global.bgrd && self.global.bgrd.show);
+      self.pictureW = places.pictureW;
+      self.pictureH = places.pictureH;
+      self.backgroundTexcoords = new Float32Array(places.background);
       self.ready = true;
     };
     image.onerror = function () {
@@ -591,11 +672,17 @@ var Zelvotrix = (function (core) {
       dx = (core.animatorValue(bg.xmov, -10000, 10000, e) || 0) / side;
       dy = -(core.animatorValue(bg.ymov, -10000, 10000, e) || 0) / side;
     }
+    // The renderer copies the background texel for pixel, not by the corner rule the
+    // projection follows for objects: take back its half pixel, or every sample
+    // would fall on a texel's edge.
+    var half = 1 / (proj.sx * this.canvas.width);
+    dx -= half;
+    dy += half;
     var quad = [-hw + dx, hh + dy, 0, hw + dx, hh + dy, 0, -hw + dx, -hh + dy, 0, hw + dx, -hh + dy, 0];
     gl.bindBuffer(gl.ARRAY_BUFFER, this.quadBuffer);
     gl.bufferData(gl.ARRAY_BUFFER, new Float32Array(quad), gl.DYNAMIC_DRAW);
     gl.bindBuffer(gl.ARRAY_BUFFER, this.quadTexBuffer);
-    gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([0, 0, 1, 0, 0, 0.5, 1, 0.5]), gl.DYNAMIC_DRAW);
+    gl.bufferData(gl.ARRAY_BUFFER, this.backgroundTexcoords, gl.DYNAMIC_DRAW);
     this.setUniforms([1, 0, 0, 0, 1, 0, 0, 0, 1], proj, [0, 0, 1]);
     var gp = this.program;
     gl.uniform1f(gl.getUniformLocation(gp, "uIntensity"), 0);
