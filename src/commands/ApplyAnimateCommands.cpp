@@ -3,6 +3,7 @@
 
 #include "commands/AnimateEditor.h"
 #include "commands/ApplyScript.h"
+#include "commands/LibraryObjects.h"
 #include "commands/Workspace.h"
 #include "mesh3d/RebuildMeshes.h"
 #include "mesh3d/SelectionMesh.h"
@@ -47,9 +48,34 @@ Run curve(CurveChoice choice) {
     });
 }
 
+// "Load Object...": the library file as a new object of the current image.
+Status loadObject(ApplyContext& c, const DialogValues&) {
+    if (c.file.empty()) return Status::refused("\"Load Object...\" needs the library \"file\"");
+    LibraryLoadOptions options;
+    options.relocations = &c.workspace.libraryRelocations;
+    Result<int> slot = loadObjectIntoCurrentImage(c.workspace, c.file, std::move(options));
+    if (!slot) return slot.status();
+    if (c.workspace.mode() == AnimationMode::Animate) c.animate.imageChanged();
+    return Status::ok();
+}
+
+// "Save As Object...": the current image's whole animation as one library object.
+Status saveAsObject(ApplyContext& c, const DialogValues&) {
+    if (c.file.empty()) return Status::refused("\"Save As Object...\" needs the library \"file\"");
+    const ProjectImage* image = c.workspace.currentImage();
+    if (!image) return Status::refused("There is no image to save");
+    SaveAnimationOptions options;
+    options.prompter = &c.workspace.prompter();
+    options.projectFolder = c.workspace.project().folder;
+    options.relocations = &c.workspace.libraryRelocations;
+    return saveImageAnimationAsLibrary(*image, c.file, options).status();
+}
+
 } // namespace
 
 void addAnimateApplyCommands(std::vector<ApplyCommand>& t) {
+    t.push_back({"Load Object...", {}, {}, loadObject});
+    t.push_back({"Save As Object...", {}, {}, saveAsObject});
     constexpr std::string_view a = "animate";
     t.push_back({"Full Image Rectangle", a, {}, regions(RegionMode::FullImage)});
     t.push_back({"Regions Contours", a, {}, regions(RegionMode::Contours)});

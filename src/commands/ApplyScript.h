@@ -55,7 +55,7 @@ struct ApplyOp {
     std::string menu;                 // the region-menu entry a right click chooses
     std::vector<std::string> answers; // "Yes", "No", "OK", "Cancel" for its questions
     DialogValues values;              // its dialog's fields
-    std::string file;                 // a picture file the command takes ("Paste")
+    std::string file;                 // the file a command takes ("Paste", "Load Object...")
 };
 
 // Answers questions from the list an operation gives; remembers every message shown

@@ -117,6 +117,37 @@ TEST_F(ApplyCommand, DotDraggedFiftyPixelsRightMovesTheObjectAtTheLastFrame) {
     EXPECT_EQ(render("undone.zxp", kFrames).at(25, 25), patternPixel(25, 25));
 }
 
+// The leftmost column and the count of pixels away from the black canvas.
+std::pair<int, int> covered(const RasterImage& frame) {
+    int left = frame.width(), count = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (frame.at(x, y) != 0xFF000000u) left = std::min(left, x), ++count;
+    return {left, count};
+}
+
+// The animation saved as a library object comes back as one object that moves the
+// same 50 px; undone, the image is as it was.
+TEST_F(ApplyCommand, AnAnimationSavedAsAnObjectLoadsBackAndUndoes) {
+    const std::string library = (dir_ / "moved.zxl").string();
+    std::string save = kMoveScript;
+    save.replace(save.rfind(']'), 1,
+                 R"(, {"command": "Save As Object...", "file": ")" + library + "\"}]");
+    ASSERT_EQ(apply(save, "saved.zxp"), 0) << text("stderr.txt");
+    const std::string load =
+        R"([{"mode": "animate"}, {"command": "Load Object...", "file": ")" + library + "\"}";
+    ASSERT_EQ(apply(load + "]", "loaded.zxp"), 0) << text("stderr.txt");
+    const auto [firstLeft, firstCount] = covered(render("loaded.zxp", 0));
+    const auto [lastLeft, lastCount] = covered(render("loaded.zxp", kFrames));
+    EXPECT_GT(firstCount, 0);
+    EXPECT_EQ(lastCount, firstCount);
+    EXPECT_EQ(lastLeft, firstLeft + 50);
+
+    ASSERT_EQ(apply(load + R"(, {"undo": 1}])", "undone.zxp"), 0) << text("stderr.txt");
+    EXPECT_EQ(render("undone.zxp", kFrames), render("in.zxp", kFrames));
+    EXPECT_NE(apply(R"([{"command": "Load Object...", "file": "none.zxl"}])"), 0);
+}
+
 TEST_F(ApplyCommand, AnOperationThatCannotApplyStopsTheRunAndSavesNothing) {
     const std::string start = R"([{"mode": "animate"}, {"tool": "Dots"}, )";
     const std::pair<std::string, std::string> bad[] = {
