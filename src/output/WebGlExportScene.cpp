@@ -234,6 +234,29 @@ bool isConstant(const ObjectEffect& e) {
            std::all_of(e.table.begin(), e.table.end(), [&](float v) { return v == e.table[0]; });
 }
 
+bool sameOpacity(const LibraryOpacity& a, const LibraryOpacity& b) {
+    return a.kind == b.kind && a.value == b.value && a.table == b.table;
+}
+
+// The opacity the materials of a library object's triangles add to the object's own
+// (a library saved from an animation keeps its objects' fades there), when they all
+// add the same one: the page has one opacity per object. Null otherwise.
+const LibraryOpacity* sharedMaterialOpacity(const AnimObject& o) {
+    static const LibraryOpacity none;
+    const LibraryObjectData* lib = o.isLibrary() ? o.library.get() : nullptr;
+    if (!lib) return nullptr;
+    const LibraryOpacity* shared = nullptr;
+    for (const MeshTriangle& t : o.triangles) {
+        if (t.flags < 0) continue;
+        size_t m = size_t(t.material);
+        if (t.material < 0 || m >= lib->textures.size()) m = 0;
+        const LibraryOpacity& own = m < lib->opacities.size() ? lib->opacities[m] : none;
+        if (shared && !sameOpacity(*shared, own)) return nullptr;
+        shared = &own;
+    }
+    return shared && shared->kind != LibraryOpacity::Kind::None ? shared : nullptr;
+}
+
 // The effect keys of a named object: a track for an effect that changes over the
 // animation, the value of one that stays put away from its neutral value.
 void addEffects(const AnimObject& o, const WebGlSceneOptions& options,
@@ -241,19 +264,27 @@ void addEffects(const AnimObject& o, const WebGlSceneOptions& options,
     const int frames = std::max(1, options.frames);
     for (const EffectKey& k : kPixelEffects) {
         const ObjectEffect& e = o.effects[size_t(k.slot)];
-        const double neutral = k.slot == EffectSlot::Opacity ? 1.0 : 0.0;
-        if (options.staticFrame < 0 && !isConstant(e)) {
+        const bool opacity = k.slot == EffectSlot::Opacity;
+        const double neutral = opacity ? 1.0 : 0.0;
+        const LibraryOpacity* material = opacity ? sharedMaterialOpacity(o) : nullptr;
+        const auto valueAt = [&](double t) {
+            return evaluateEffect(e, t) * (material ? libraryOpacityAt(*material, t) : 1.0);
+        };
+        const bool varies =
+            !isConstant(e) || (material && material->kind == LibraryOpacity::Kind::Table &&
+                               !std::all_of(material->table.begin(), material->table.end(),
+                                            [&](float v) { return v == material->table[0]; }));
+        if (options.staticFrame < 0 && varies) {
             record.effects.emplace_back(k.key,
                                         "{trajx:" + jsNumber(double(trajectory.size())) + "}");
             trajectory.push_back(frames + 1);
-            for (int f = 0; f <= frames; ++f)
-                trajectory.push_back(evaluateEffect(e, double(f) / frames));
+            for (int f = 0; f <= frames; ++f) trajectory.push_back(valueAt(double(f) / frames));
             continue;
         }
         const double t = options.staticFrame < 0
                              ? 0.0
                              : frameTime(std::min(options.staticFrame, frames), frames);
-        const double value = evaluateEffect(e, t);
+        const double value = valueAt(t);
         if (value != neutral)
             record.effects.emplace_back(k.key, "{startvalue:" + jsNumber(value) + "}");
     }

@@ -34,6 +34,8 @@ const RasterImage* usableTexture(const RasterImage* image) {
     return image && !image->empty() && !image->isDescriptor() ? image : nullptr;
 }
 
+} // namespace
+
 double libraryOpacityAt(const LibraryOpacity& o, double t) {
     switch (o.kind) {
     case LibraryOpacity::Kind::None:
@@ -49,8 +51,6 @@ double libraryOpacityAt(const LibraryOpacity& o, double t) {
     }
     return 1.0;
 }
-
-} // namespace
 
 const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material) {
     const LibraryObjectData* lib = o.isLibrary() ? o.library.get() : nullptr;

@@ -21,6 +21,9 @@ namespace zx {
 // not in its table), else the image's start picture; null when that holds no pixels.
 const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material);
 
+// A library material's opacity at animation time t.
+double libraryOpacityAt(const LibraryOpacity& o, double t);
+
 class ObjectDrawing {
 public:
     // Draws into the scratch's object and depth rasters (already cleared).

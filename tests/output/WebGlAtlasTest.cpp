@@ -136,5 +136,28 @@ TEST_F(LibraryScene, PlainScenesKeepThePictureUnderTheBackgroundAndHugeTexturesA
     EXPECT_EQ(huge.status().code(), StatusCode::Refused);
 }
 
+// The renderer multiplies a library object's opacity by its material's; the page has
+// one opacity per object, which carries the materials' when they all have the same.
+TEST_F(LibraryScene, AnOpacityAllMaterialsShareJoinsTheObjectsOwn) {
+    auto data = std::make_shared<LibraryObjectData>(*model.object(0).library);
+    LibraryOpacity fade{LibraryOpacity::Kind::Table, 1, std::vector<float>(513)};
+    for (size_t i = 0; i < fade.table.size(); ++i) fade.table[i] = float(1 - i / 512.0);
+    data->opacities = {fade, fade};
+    model.object(0).library = data;
+    model.object(0).name = "fish";
+    const AtlasPlacement placement =
+        buildWebGlAtlas(model, exportedSlots(model), nullptr)->placement;
+    const auto opacityOf = [&](WebGlSceneOptions options) -> std::string {
+        const WebGlScene scene = collectWebGlScene(model, placement, options);
+        for (const auto& [key, value] : scene.objects.at(0).effects)
+            if (key == ", opacity:") return value;
+        return "";
+    };
+    EXPECT_EQ(opacityOf({4, -1}).rfind("{trajx:", 0), 0u);
+    EXPECT_EQ(opacityOf({4, 2}), "{startvalue:.5}");
+    data->opacities[1] = LibraryOpacity{};
+    EXPECT_EQ(opacityOf({4, 2}), "");
+}
+
 } // namespace
 } // namespace zx
