@@ -237,6 +237,9 @@ void PublishServer::fileRoute(const httplib::Request& req, httplib::Response& re
     }
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Content-Security-Policy", kSandbox);
+    // The item page runs sandboxed, with an origin of its own: the player reads the
+    // texture's bytes and hands it to WebGL only when the file says any page may.
+    res.set_header("Access-Control-Allow-Origin", "*");
     res.set_content(std::move(*body), contentType(ext));
 }
 

@@ -10,6 +10,7 @@
 #include "storage/Project.h"
 #include "storage/ProjectFile.h"
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 
@@ -138,6 +139,24 @@ std::unique_ptr<Project> sampleProject() {
 
 const fs::path kPlayer = ZX_SAMPLES_DIR "/../../web/player/zelvotrixv2.js";
 
+// The page's DOM after its scripts ran in headless Chromium (software WebGL); none
+// when Chromium is not installed.
+std::optional<std::string> browsedPage(const std::string& url, const fs::path& profile) {
+    if (std::system("command -v chromium >/dev/null 2>&1") != 0) return std::nullopt;
+    const std::string command =
+        "chromium --headless=new --no-sandbox --disable-gpu --use-gl=angle "
+        "--use-angle=swiftshader --enable-unsafe-swiftshader --no-first-run "
+        "--disable-background-networking --virtual-time-budget=10000 --user-data-dir='" +
+        profile.string() + "' --dump-dom '" + url + "' 2>/dev/null";
+    std::string dom;
+    if (FILE* out = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) dom.append(buffer, n);
+        ::pclose(out);
+    }
+    return dom;
+}
+
 TEST(PublicationClient, TreatsAnswersAsUntrustedText) {
     httplib::Server hostile;
     hostile.Get("/ajax.php", [](const httplib::Request& req, httplib::Response& res) {
@@ -224,8 +243,16 @@ TEST(PublicationService, PublishesASceneEndToEnd) {
     EXPECT_EQ(data, publishedDataText(readText(local / kWebGlDataFile)));
     EXPECT_NE(data.find(jsString(d.title)), std::string::npos);
     EXPECT_NE(data.find("zxdef = ["), std::string::npos);
-    EXPECT_EQ(servers.get("/pub/img/" + h + ".png")->body, readText(local / "zxwebgl_tex.png"));
+    const auto texture = servers.get("/pub/img/" + h + ".png");
+    EXPECT_EQ(texture->body, readText(local / "zxwebgl_tex.png"));
+    // The sandboxed page may give it to WebGL.
+    EXPECT_EQ(texture->get_header_value("Access-Control-Allow-Origin"), "*");
     EXPECT_EQ(servers.get("/pub/vig/" + h + ".jpg")->body, readText(local / kWebGlThumbnailFile));
+
+    // The item page, sandboxed as the server sends it, draws the scene.
+    if (const auto dom = browsedPage(item->playerLink + "&zxfreeze=0", servers.data / "profile")) {
+        EXPECT_NE(dom->find("<title>zx-drawn</title>"), std::string::npos) << *dom;
+    }
 }
 
 fs::path testVideo(const fs::path& folder) {

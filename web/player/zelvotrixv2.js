@@ -11,8 +11,10 @@
 // Positions are in units of the picture's larger side, origin at its centre, y up.
 // A path index points into the trajectory array at n, followed by n points (x, y, z)
 // spread evenly over the animation; an effect track ({trajx: i}) points at n followed
-// by n values spread the same way. The texture holds the picture, and above it the
-// background of the same size when the background is shown.
+// by n values spread the same way. The texture holds the pictures the vertices'
+// texture coordinates point into and the background; its PNG's "zxatlas" text chunk
+// gives the picture's size and the background's place (without one, the texture is
+// the picture, with the background of the same size above it when it is shown).
 //
 // Test hook: the query parameter zxfreeze=T (0 … 1) stops the clock at animation
 // time T, draws the canvas at the page's top-left corner and reports in the title
@@ -352,6 +354,7 @@ var Zelvotrix = (function (core) {
     }
     this.benchFrames = parseInt(queryValue("zxbench"), 10) || 0;
     this.ready = false;
+    this.reported = false;
     this.failed = null;
     this.user = {turn: 0, tilt: 0, zoom: 1, panX: 0, panY: 0};
     this.started = {};
@@ -466,6 +469,9 @@ var Zelvotrix = (function (core) {
 
   Zelvotrix.prototype.showTexture = function (source, name, layout) {
     var self = this, image = new Image();
+    // A picture from a server goes to WebGL only when it says any page may use it.
+    var scheme = new URL(source, window.location.href).protocol;
+    if (scheme === "http:" || scheme === "https:") image.crossOrigin = "anonymous";
     image.onload = function () {
       var gl = self.gl;
       self.texture = gl.createTexture();
@@ -488,6 +494,9 @@ var Zelvotrix = (function (core) {
       self.pictureH = places.pictureH;
       self.backgroundTexcoords = new Float32Array(places.background);
       self.ready = true;
+      // A frozen page is drawn at once: a headless browser may read it back before
+      // its next animation frame.
+      if (self.frozen !== null) self.renderFrame();
     };
     image.onerror = function () {
       self.fail("The scene's texture \"" + name + "\" could not be loaded.");
@@ -738,7 +747,10 @@ var Zelvotrix = (function (core) {
       this.setEffects(range.object, t);
       gl.drawElements(gl.TRIANGLES, 3 * (range.end - range.start), gl.UNSIGNED_SHORT, 6 * range.start);
     }
-    if (this.frozen !== null && document.title === "") document.title = "zx-drawn";
+    if (this.frozen !== null && !this.reported) {
+      this.reported = true;
+      document.title = "zx-drawn";
+    }
   };
 
   return Zelvotrix;
