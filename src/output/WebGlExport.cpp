@@ -7,6 +7,7 @@
 #include "platform/SafeFile.h"
 #include "render/FramePasses.h"
 #include "render/ImageScene.h"
+#include "render/ObjectDrawing.h"
 #include "render/ProjectFrame.h"
 #include "render/ProjectVertices.h"
 #include "storage/ImageFile.h"
@@ -28,6 +29,9 @@ namespace {
 constexpr const char* kTooManyObjects =
     "Too many objects (max = 64).\nConsider saving the scenery as a single library object";
 constexpr const char* kTooManyVertices = "Too many vertices (max = 65536) for WebGL";
+constexpr const char* kVideoTextures =
+    "This scenery uses video textures...\nThis is not supported.\nConsider switching to "
+    "\"Movie\" mode and publishing a video";
 constexpr const char* kTrajectoryTooBig =
     "WARNING: Trajectory size too big, this may lead to Javascript error";
 constexpr const char* kVerticesAfterProcessing =
@@ -36,6 +40,14 @@ constexpr const char* kNothingToPublish = "Nothing to publish!!!";
 constexpr const char* kTextureFile = "zxwebgl_tex.png";
 constexpr int kThumbnailWidth = 160, kThumbnailHeight = 120;
 constexpr int kThumbnailJpegLevel = 2;
+
+// A triangle of the object is drawn from a video texture, which a page cannot play.
+bool usesVideoTexture(const AnimObject& o) {
+    return std::any_of(o.triangles.begin(), o.triangles.end(), [&](const MeshTriangle& t) {
+        const RasterImage* entry = t.flags >= 0 ? libraryTextureEntry(o, t.material) : nullptr;
+        return entry && entry->isDescriptor();
+    });
+}
 
 Status refuse(Prompter* prompter, const char* message) {
     if (prompter) prompter->message(message);
@@ -195,6 +207,8 @@ Status checkWebGlLimits(const AnimationModel& scene, Prompter* prompter) {
     for (int slot = 0; slot < std::min(scene.objectCount, kMaxObjects); ++slot)
         if (exportsObject(scene.object(slot))) vertices += drawableVertexCount(scene.object(slot));
     if (vertices > kMaxWebGlVertices) return refuse(prompter, kTooManyVertices);
+    for (int slot = 0; slot < std::min(scene.objectCount, kMaxObjects); ++slot)
+        if (usesVideoTexture(scene.object(slot))) return refuse(prompter, kVideoTextures);
     return Status::ok();
 }
 

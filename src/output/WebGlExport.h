@@ -69,7 +69,8 @@ inline constexpr WebGlLightButton kWebGlLightButtons[] = {
     {"Bottom/Right Light", {-.408, .408, .816}}};
 
 // Refuses a scene the page cannot show: more than 64 objects, more than 65536
-// vertices in the visible objects. The message is shown on `prompter` too.
+// vertices in the visible objects, an object drawn from a video texture. The message
+// is shown on `prompter` too.
 Status checkWebGlLimits(const AnimationModel& scene, Prompter* prompter);
 
 // Opening the export: whether image `image` can become a page at all (the limits

@@ -52,14 +52,17 @@ double libraryOpacityAt(const LibraryOpacity& o, double t) {
     return 1.0;
 }
 
-const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material) {
+const RasterImage* libraryTextureEntry(const AnimObject& o, int material) {
     const LibraryObjectData* lib = o.isLibrary() ? o.library.get() : nullptr;
-    if (lib) {
-        if (material < 0 || size_t(material) >= lib->textures.size()) material = 0;
-        if (size_t(material) < lib->textures.size() && lib->textures[size_t(material)])
-            if (const RasterImage* own = usableTexture(&*lib->textures[size_t(material)]))
-                return own;
-    }
+    if (!lib) return nullptr;
+    if (material < 0 || size_t(material) >= lib->textures.size()) material = 0;
+    if (size_t(material) >= lib->textures.size() || !lib->textures[size_t(material)])
+        return nullptr;
+    return &*lib->textures[size_t(material)];
+}
+
+const RasterImage* materialTexture(const AnimationModel& model, const AnimObject& o, int material) {
+    if (const RasterImage* own = usableTexture(libraryTextureEntry(o, material))) return own;
     return usableTexture(&model.startImage);
 }
 

@@ -16,6 +16,10 @@
 
 namespace zx {
 
+// A library object's texture entry of material `material` (of material 0 when the
+// material is not in its table); null for other objects and empty entries. It may be
+// a video texture's descriptor.
+const RasterImage* libraryTextureEntry(const AnimObject& o, int material);
 // The picture a triangle of material `material` of object `o` is textured from: a
 // library object's own texture of that material (of material 0 when the material is
 // not in its table), else the image's start picture; null when that holds no pixels.

@@ -120,7 +120,7 @@ TEST_F(LibraryScene, EveryCornerReadsItsOwnPicturesTexelThroughTheAtlas) {
                       background.at(x, y));
 }
 
-TEST_F(LibraryScene, PlainScenesKeepThePictureUnderTheBackgroundAndHugeTexturesAreRefused) {
+TEST_F(LibraryScene, PlainScenesKeepTheirLayoutAndHugeOrVideoTexturesAreRefused) {
     model.object(0).hidden = 1;
     Result<WebGlAtlas> plain = buildWebGlAtlas(model, exportedSlots(model), &background);
     ASSERT_TRUE(plain);
@@ -134,6 +134,11 @@ TEST_F(LibraryScene, PlainScenesKeepThePictureUnderTheBackgroundAndHugeTexturesA
     model.object(0).library = data;
     Result<WebGlAtlas> huge = buildWebGlAtlas(model, exportedSlots(model), nullptr);
     EXPECT_EQ(huge.status().code(), StatusCode::Refused);
+
+    // A page cannot play a video texture.
+    EXPECT_TRUE(checkWebGlLimits(model, nullptr));
+    data->textures[1] = RasterImage::makeDescriptor(8, 8, 0, 0, {});
+    EXPECT_EQ(checkWebGlLimits(model, nullptr).code(), StatusCode::Refused);
 }
 
 // The renderer multiplies a library object's opacity by its material's; the page has

@@ -473,7 +473,12 @@ var Zelvotrix = (function (core) {
     var scheme = new URL(source, window.location.href).protocol;
     if (scheme === "http:" || scheme === "https:") image.crossOrigin = "anonymous";
     image.onload = function () {
-      var gl = self.gl;
+      var gl = self.gl, most = gl.getParameter(gl.MAX_TEXTURE_SIZE);
+      if (image.width > most || image.height > most) {
+        self.fail("The scene's texture \"" + name + "\" is " + image.width + " x " + image.height +
+                  " texels; this browser's WebGL takes at most " + most + " on a side.");
+        return;
+      }
       self.texture = gl.createTexture();
       gl.bindTexture(gl.TEXTURE_2D, self.texture);
       gl.pixelStorei(gl.UNPACK_FLIP_Y_WEBGL, false);
