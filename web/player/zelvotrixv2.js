@@ -22,7 +22,7 @@
 // zxbench=N draws N frames through the animation, each waited for, and puts the mean
 // frame time in the title ("zx-bench: 12.3 ms").
 
-/* global window, document, Image, module */
+/* global window, document, Image, module, XMLHttpRequest, Blob, URL, atob */
 var ONLOAD = 0, ONCLICK = 1, ONOVER = 2;
 
 var ZelvotrixCore = (function () {
@@ -473,6 +473,7 @@ var Zelvotrix = (function (core) {
     var scheme = new URL(source, window.location.href).protocol;
     if (scheme === "http:" || scheme === "https:") image.crossOrigin = "anonymous";
     image.onload = function () {
+      if (/^blob:/.test(source)) URL.revokeObjectURL(source);
       var gl = self.gl, most = gl.getParameter(gl.MAX_TEXTURE_SIZE);
       if (image.width > most || image.height > most) {
         self.fail("The scene's texture \"" + name + "\" is " + image.width + " x " + image.height +
