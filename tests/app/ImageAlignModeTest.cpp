@@ -3,6 +3,7 @@
 // undo gives it back; an arrow key leaves a transform pending, and leaving the mode
 // then asks first.
 #include "FrameHarness.h"
+#include "LandscapePicture.h"
 
 #include "app/CanvasView.h"
 #include "app/CommandTable.h"
@@ -13,27 +14,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <algorithm>
-#include <cmath>
-
 using namespace zx;
 
 namespace {
 
 constexpr int kW = 256, kH = 200;
 
-// A smooth, non-repeating picture moved by (dx, dy).
+// The test picture moved by (dx, dy).
 RasterImage landscape(int dx, int dy) {
-    RasterImage p(kW, kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            const int u = x - dx, v = y - dy;
-            const double g = 127 + 60 * std::sin(u * 0.13 + std::cos(v * 0.05)) +
-                             60 * std::cos(v * 0.11 + 0.02 * u * std::sin(u * 0.011));
-            const uint32_t c = uint32_t(std::clamp(int(g), 0, 255));
-            p.at(x, y) = 0xFF000000u | c << 16 | (255 - c) << 8 | uint32_t(u & 0xFF);
-        }
-    return p;
+    return test::landscapePicture(kW, kH, dx, dy);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // checked through the frames `render` draws of the result, and refusals that leave
 // nothing saved.
 
+#include "LandscapePicture.h"
 #include "platform/RecordingPrompter.h"
 #include "storage/ImageFile.h"
 #include "storage/PhotoImport.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -238,18 +238,8 @@ TEST_F(ApplyCommand, ImageAlignScriptsMoveAPictureOntoThePreviousOne) {
     EXPECT_NE(text("stderr.txt").find("min size = 192x192"), std::string::npos);
 
     constexpr int w = 256, h = 200;
-    const auto landscape = [](int x, int y) {
-        const double v = 127 + 60 * std::sin(x * 0.13 + std::cos(y * 0.05)) +
-                         60 * std::cos(y * 0.11 + 0.02 * x * std::sin(x * 0.011));
-        const uint32_t g = uint32_t(std::clamp(int(v), 0, 255));
-        return 0xFF000000u | g << 16 | (255 - g) << 8 | uint32_t(x & 0xFF);
-    };
-    RasterImage first(w, h), moved(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            first.at(x, y) = landscape(x, y);
-            moved.at(x, y) = landscape(x - 3, y + 2);
-        }
+    const RasterImage first = test::landscapePicture(w, h);
+    const RasterImage moved = test::landscapePicture(w, h, 3, -2);
     Project p;
     for (const RasterImage* photo : {&first, &moved})
         p.images.append(buildPhotoImage(*photo, "photo.png", kFrames, CanvasColour::Black));

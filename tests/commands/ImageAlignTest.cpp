@@ -1,24 +1,10 @@
 #include "commands/ImageAlign.h"
 #include "ImageEditFixture.h"
+#include "LandscapePicture.h"
 #include "imaging/SimilarityTransform.h"
-
-#include <cmath>
 
 namespace zx {
 namespace {
-
-// A smooth, non-repeating picture, so that block matching has one answer.
-RasterImage landscape(int w, int h) {
-    RasterImage p(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double v = 127 + 60 * std::sin(x * 0.13 + std::cos(y * 0.05)) +
-                             60 * std::cos(y * 0.11 + 0.02 * x * std::sin(x * 0.011));
-            const uint32_t g = uint32_t(std::clamp(int(v), 0, 255));
-            p.at(x, y) = 0xFF000000u | g << 16 | (255 - g) << 8 | uint32_t(x % 256);
-        }
-    return p;
-}
 
 PointerEvent at(double x, double y) {
     PointerEvent e;
@@ -53,7 +39,7 @@ TEST_F(ImageAlignTest, TheWizardNeedsAnImageOf192PixelsEachWay) {
 // The second image is the first one turned, scaled and moved; ALIGN finds the
 // transform that brings it back over the first.
 TEST_F(ImageAlignTest, AlignUndoesTheMoveBetweenTwoPictures) {
-    const RasterImage first = landscape(320, 240);
+    const RasterImage first = test::landscapePicture(320, 240);
     addPicture(first);
     Similarity moved;
     moved.scale = 1.02, moved.angle = 0.03, moved.centre = {160, 120}, moved.shift = {4.5, -3};
@@ -87,7 +73,7 @@ TEST_F(ImageAlignTest, AlignUndoesTheMoveBetweenTwoPictures) {
 }
 
 TEST_F(ImageAlignTest, ApplyResamplesAllLayersAndUndoPutsThemBack) {
-    addPicture(landscape(200, 200));
+    addPicture(test::landscapePicture(200, 200));
     const auto before = layers();
     align.setTransform({12, -20, 1.1, 7.5});
     ASSERT_TRUE(align.keyPress(EditorKey::Enter));
@@ -99,7 +85,7 @@ TEST_F(ImageAlignTest, ApplyResamplesAllLayersAndUndoPutsThemBack) {
 }
 
 TEST_F(ImageAlignTest, LeavingWithAPendingTransformAsks) {
-    addPicture(landscape(200, 200));
+    addPicture(test::landscapePicture(200, 200));
     const auto before = layers();
     const int count = steps();
     align.setTransform({8, 0, 1, 0});
